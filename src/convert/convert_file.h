@@ -1,0 +1,28 @@
+// Converts one subtitle file in place: name.txt receives the timecode list (UTF-8 with a
+// byte-order mark, CR LF line ends) and the original bytes move to name.txt_original.
+#pragma once
+
+#include <filesystem>
+
+#include "convert/file_result.h"
+#include "platform/file_system.h"
+
+namespace kestrane {
+
+struct ConvertOptions {
+  // Read and convert everything, but create, move and remove nothing.
+  bool dry_run = false;
+};
+
+// The side files of an input: its work file while converting, and its backup.
+std::filesystem::path WorkPathFor(const std::filesystem::path& input);
+std::filesystem::path BackupPathFor(const std::filesystem::path& input);
+
+// Converts `input` (a folder's path joined with a name ending in .txt in any letter case).
+// An input is converted only when it is a regular file, its backup name is free and at least one
+// cue comes out of it; otherwise it is left exactly as it was. At every moment the original bytes
+// exist under the input's name or the backup name.
+FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
+                       const ConvertOptions& options = {});
+
+}  // namespace kestrane

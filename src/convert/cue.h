@@ -1,0 +1,19 @@
+// One subtitle cue to one line of the timecode list.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kestrane {
+
+// Rounds milliseconds to a frame at 33 ms a frame: 0..30 for 0..1000 ms, with a value on a
+// midpoint rounding down. Below 0 gives 0, above 1000 gives 30.
+int MsToFrame(int ms);
+
+// Turns a cue block ("1 00:00:01,000 --> 00:00:04,000 Hello world\n": the cue's lines joined by
+// spaces, ending with a line feed) into its cue line ("1 00;00;01;00 00;00;04;00 Hello world \n").
+// Index, hours, minutes and seconds keep the characters of the input. Nothing when the block
+// lacks the index, a time with hours, minutes and seconds, or the arrow between the times.
+std::optional<std::string> ConvertCue(const std::string& block);
+
+}  // namespace kestrane

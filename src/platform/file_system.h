@@ -1,0 +1,94 @@
+// What the converter and the walk need of the operating system, and nothing more. One
+// implementation per platform (file_system_posix.cpp, file_system_win32.cpp) and an in-memory
+// one for tests; the core never includes a platform header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace kestrane {
+
+enum class EntryKind {
+  kFile,       // a regular file
+  kDirectory,  // a real folder, not a link to one
+  kLink,       // a symbolic link, junction or other reparse point: never followed
+  kOther,      // FIFO, device, socket: never opened
+};
+
+struct FileInfo {
+  EntryKind kind = EntryKind::kFile;
+  std::uint64_t size = 0;
+  std::int64_t mtime_ns = 0;  // modification time, nanoseconds since the epoch
+  // Identity of the file on its volume (device and inode, or volume serial and file index);
+  // a replaced file gets a new one. Zero where the platform cannot tell.
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint32_t permissions = 0644;  // POSIX permission bits; ignored on Windows
+};
+
+struct DirEntry {
+  std::filesystem::path name;  // the entry's own name, no folder
+  EntryKind kind = EntryKind::kFile;
+};
+
+// An open input. Reads are sequential; Rewind goes back to the first byte.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // Reads up to n bytes into buf; *got is 0 only at the end of the file.
+  virtual Status Read(char* buf, std::size_t n, std::size_t* got) = 0;
+  virtual Status Rewind() = 0;
+  // The file as it was when opened: compared with a later Stat to notice that it changed.
+  virtual const FileInfo& info() const = 0;
+};
+
+// A new file being written. Close must be called and checked: only then are the bytes known
+// to have reached the file. The destructor closes without reporting.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual Status Append(std::string_view data) = 0;
+  virtual Status Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Opens an existing regular file for reading. Anything else (folder, FIFO, device, link)
+  // fails with kNotRegular and never blocks. Where the platform can, other programs may read
+  // the file but not write it while it is open.
+  virtual Status OpenForRead(const std::filesystem::path& path,
+                             std::unique_ptr<ReadableFile>* file) = 0;
+
+  // Creates a new file, failing with kExists when the name is taken by anything, a dangling
+  // link included. Permissions are POSIX bits (less the umask); Windows ignores them.
+  virtual Status CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+                           std::unique_ptr<WritableFile>* file) = 0;
+
+  // Renames a file within its folder without ever replacing anything: kExists when `to` is
+  // taken. Afterwards the bytes, the modification time and the identity are those `from` had;
+  // on failure `from` is unchanged.
+  virtual Status MoveNoReplace(const std::filesystem::path& from,
+                               const std::filesystem::path& to) = 0;
+
+  // Removes a file, or a link itself; never a folder.
+  virtual Status Remove(const std::filesystem::path& path) = 0;
+
+  // Describes the entry without following a final link; kNotFound when there is none.
+  virtual Status Stat(const std::filesystem::path& path, FileInfo* info) = 0;
+
+  // Lists a folder in the order the system reports it, without "." and "..".
+  virtual Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) = 0;
+};
+
+// The real file system of the platform this program was built for.
+FileSystem& DefaultFileSystem();
+
+}  // namespace kestrane

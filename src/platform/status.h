@@ -1,0 +1,37 @@
+// The result of a file-system operation: a kind the caller can act on, and a message for people
+// that names the path and carries the system's own words.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace kestrane {
+
+class Status {
+ public:
+  enum class Code {
+    kOk,
+    kNotFound,       // the path or one of its folders does not exist
+    kExists,         // the target of a create or no-clobber move is taken
+    kAccessDenied,   // permissions, a read-only medium, or a sharing lock held by another program
+    kNoSpace,        // the disk or a quota is full
+    kNotRegular,     // a folder, device, FIFO or link where a regular file was wanted
+    kIo,             // anything else the system reports
+  };
+
+  Status() = default;
+  static Status Ok() { return Status(); }
+  static Status Error(Code code, std::string message) { return Status(code, std::move(message)); }
+
+  bool ok() const { return code_ == Code::kOk; }
+  Code code() const { return code_; }
+  const std::string& message() const { return message_; }
+
+ private:
+  Status(Code code, std::string message) : code_(code), message_(std::move(message)) {}
+
+  Code code_ = Code::kOk;
+  std::string message_;
+};
+
+}  // namespace kestrane

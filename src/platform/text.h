@@ -1,0 +1,27 @@
+// Decoding of input text into the UTF-8 used everywhere inside the program.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrane {
+
+// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, nothing past
+// U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+// Appends the UTF-8 form of a code point; the caller passes only scalar values.
+void AppendUtf8(char32_t code_point, std::string* out);
+
+// Decodes UTF-16 little-endian bytes. An unpaired surrogate, and a last odd byte, become
+// U+FFFD.
+std::string Utf16LeToUtf8(std::string_view bytes);
+
+// Decodes 8-bit text from the system's legacy code page: Windows-1252 on POSIX systems, the
+// ANSI code page on Windows. Defined once per platform.
+std::string LegacyToUtf8(std::string_view bytes);
+
+// A line of 8-bit text: UTF-8 when it is valid UTF-8, otherwise the legacy code page.
+std::string EightBitToUtf8(std::string_view bytes);
+
+}  // namespace kestrane

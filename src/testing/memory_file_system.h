@@ -1,0 +1,84 @@
+// Test doubles for FileSystem: a file system held in memory, and a wrapper that makes one chosen
+// operation fail so that every failure path of the converter can be driven.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace kestrane::testing {
+
+// Folders and files in memory, case-sensitive, '/' or '\' as separators. Behaves as the
+// contract in file_system.h says, which the shared contract tests check.
+class MemoryFileSystem : public FileSystem {
+ public:
+  MemoryFileSystem();
+
+  void AddDir(const std::filesystem::path& path);  // with its parents
+  void AddFile(const std::filesystem::path& path, std::string bytes, std::int64_t mtime_ns = 1);
+  void AddEntry(const std::filesystem::path& path, EntryKind kind);  // a link or FIFO
+  std::optional<std::string> Contents(const std::filesystem::path& path) const;
+  // Every path, folders with a trailing '/', sorted: to assert that nothing else appeared.
+  std::vector<std::string> Paths() const;
+
+  Status OpenForRead(const std::filesystem::path& path,
+                     std::unique_ptr<ReadableFile>* file) override;
+  Status CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+                   std::unique_ptr<WritableFile>* file) override;
+  Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status Remove(const std::filesystem::path& path) override;
+  Status Stat(const std::filesystem::path& path, FileInfo* info) override;
+  Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
+
+  struct Node {
+    FileInfo info;
+    std::string bytes;
+  };
+
+ private:
+  static std::string Key(const std::filesystem::path& path);
+  Node* Find(const std::string& key);
+  bool ParentIsDir(const std::string& key);
+
+  std::map<std::string, Node> nodes_;
+  std::uint64_t next_inode_ = 1;
+};
+
+// Forwards every call to another file system, except that the n-th call (1-based) of one chosen
+// operation fails with the given status, and the ones after it succeed again.
+class FaultyFileSystem : public FileSystem {
+ public:
+  enum class Op { kOpen, kRead, kRewind, kCreate, kAppend, kClose, kMove, kRemove, kStat, kList };
+
+  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  void FailOn(Op op, int nth, Status status = Status::Error(Status::Code::kIo, "injected fault"));
+  int Calls(Op op) const;
+  bool Failed() const { return failed_; }  // whether the chosen fault was reached
+
+  // Called by the wrapped files; true when this call is the one to fail.
+  bool Count(Op op, Status* fault);
+
+  Status OpenForRead(const std::filesystem::path& path,
+                     std::unique_ptr<ReadableFile>* file) override;
+  Status CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+                   std::unique_ptr<WritableFile>* file) override;
+  Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status Remove(const std::filesystem::path& path) override;
+  Status Stat(const std::filesystem::path& path, FileInfo* info) override;
+  Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
+
+ private:
+  FileSystem& inner_;
+  std::map<Op, int> calls_;
+  std::optional<Op> fail_op_;
+  int fail_nth_ = 0;
+  Status fail_status_;
+  bool failed_ = false;
+};
+
+const char* OpName(FaultyFileSystem::Op op);
+
+}  // namespace kestrane::testing
