@@ -11,12 +11,12 @@ class Status {
  public:
   enum class Code {
     kOk,
-    kNotFound,       // the path or one of its folders does not exist
-    kExists,         // the target of a create or no-clobber move is taken
-    kAccessDenied,   // permissions, a read-only medium, or a sharing lock held by another program
-    kNoSpace,        // the disk or a quota is full
-    kNotRegular,     // a folder, device, FIFO or link where a regular file was wanted
-    kIo,             // anything else the system reports
+    kNotFound,      // the path or one of its folders does not exist
+    kExists,        // the target of a create or no-clobber move is taken
+    kAccessDenied,  // permissions, a read-only medium, or a sharing lock held by another program
+    kNoSpace,       // the disk or a quota is full
+    kNotRegular,    // a folder, device, FIFO or link where a regular file was wanted
+    kIo,            // anything else the system reports
   };
 
   Status() = default;

@@ -46,8 +46,8 @@ class MemoryFileSystem : public FileSystem {
   std::uint64_t next_inode_ = 1;
 };
 
-// Forwards every call to another file system, except that the n-th call (1-based) of one chosen
-// operation fails with the given status, and the ones after it succeed again.
+// Forwards every call to another file system, except the chosen ones: the n-th call (1-based) of
+// an operation fails with the given status, and the calls after it succeed again.
 class FaultyFileSystem : public FileSystem {
  public:
   enum class Op { kOpen, kRead, kRewind, kCreate, kAppend, kClose, kMove, kRemove, kStat, kList };
@@ -56,7 +56,7 @@ class FaultyFileSystem : public FileSystem {
 
   void FailOn(Op op, int nth, Status status = Status::Error(Status::Code::kIo, "injected fault"));
   int Calls(Op op) const;
-  bool Failed() const { return failed_; }  // whether the chosen fault was reached
+  int FaultsHit() const { return faults_hit_; }
 
   // Called by the wrapped files; true when this call is the one to fail.
   bool Count(Op op, Status* fault);
@@ -73,10 +73,8 @@ class FaultyFileSystem : public FileSystem {
  private:
   FileSystem& inner_;
   std::map<Op, int> calls_;
-  std::optional<Op> fail_op_;
-  int fail_nth_ = 0;
-  Status fail_status_;
-  bool failed_ = false;
+  std::map<std::pair<Op, int>, Status> faults_;
+  int faults_hit_ = 0;
 };
 
 const char* OpName(FaultyFileSystem::Op op);

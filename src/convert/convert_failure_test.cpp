@@ -1,0 +1,181 @@
+// Every step of a conversion made to fail in turn, in memory and on the real disk: the original
+// bytes must survive under the input's name or the backup name, and no work file may be left.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "convert/convert_file.h"
+#include "testing/memory_file_system.h"
+#include "testing/temp_dir.h"
+
+namespace kestrane {
+namespace {
+
+using testing::FaultyFileSystem;
+using Op = FaultyFileSystem::Op;
+using Kind = FileResult::Kind;
+using Reason = FileResult::Reason;
+
+constexpr char kOriginal[] =
+    "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n"
+    "2\r\n00:00:05,000 --> 00:00:06,000\r\nBye\r\n";
+
+struct Fault {
+  Op op;
+  int nth;
+};
+
+struct FailureCase {
+  const char* name;
+  std::vector<Fault> faults;
+  Kind kind;
+  Reason reason;
+  // Where the original bytes end up: "input" or "backup".
+  const char* original_at;
+  bool work_file_left = false;  // only when removing it fails as well
+};
+
+const FailureCase kFailures[] = {
+    {"Open", {{Op::kOpen, 1}}, Kind::kFailed, Reason::kOpen, "input"},
+    {"MarkRead", {{Op::kRead, 1}}, Kind::kFailed, Reason::kRead, "input"},
+    {"Rewind", {{Op::kRewind, 1}}, Kind::kFailed, Reason::kRead, "input"},
+    {"LineRead", {{Op::kRead, 2}}, Kind::kFailed, Reason::kRead, "input"},
+    {"CreateWork", {{Op::kCreate, 1}}, Kind::kFailed, Reason::kCreateWork, "input"},
+    {"Write", {{Op::kAppend, 1}}, Kind::kFailed, Reason::kWrite, "input"},
+    {"Close", {{Op::kClose, 1}}, Kind::kFailed, Reason::kClose, "input"},
+    {"CheckForWriters", {{Op::kStat, 2}}, Kind::kSkipped, Reason::kChanged, "input"},
+    {"BackupMove", {{Op::kMove, 1}}, Kind::kFailed, Reason::kBackupMove, "input"},
+    {"InstallMoveRolledBack", {{Op::kMove, 2}}, Kind::kFailed, Reason::kInstallMove, "input"},
+    {"InstallMoveAndRollback",
+     {{Op::kMove, 2}, {Op::kMove, 3}},
+     Kind::kFailed,
+     Reason::kInstallMove,
+     "backup"},
+    {"WriteAndCleanup",
+     {{Op::kAppend, 1}, {Op::kRemove, 1}},
+     Kind::kFailed,
+     Reason::kWrite,
+     "input",
+     true},
+    // Not knowing whether a backup exists is no reason to stop: the moves never replace one.
+    {"BackupLookup", {{Op::kStat, 1}}, Kind::kConverted, Reason::kNone, "backup"},
+};
+
+// The two places a test can run: in memory, and in a real temporary folder.
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual FileSystem& fs() = 0;
+  virtual std::filesystem::path Put(const std::string& name, const std::string& bytes) = 0;
+  virtual std::optional<std::string> Get(const std::string& name) = 0;
+  virtual std::set<std::string> Names() = 0;
+};
+
+class MemoryBackend : public Backend {
+ public:
+  FileSystem& fs() override { return fs_; }
+  std::filesystem::path Put(const std::string& name, const std::string& bytes) override {
+    fs_.AddFile("/d/" + name, bytes);
+    return "/d/" + name;
+  }
+  std::optional<std::string> Get(const std::string& name) override {
+    return fs_.Contents("/d/" + name);
+  }
+  std::set<std::string> Names() override {
+    std::set<std::string> names;
+    for (const auto& p : fs_.Paths()) {
+      if (p.starts_with("/d/") && p != "/d/") names.insert(p.substr(3));
+    }
+    return names;
+  }
+
+ private:
+  testing::MemoryFileSystem fs_;
+};
+
+class DiskBackend : public Backend {
+ public:
+  FileSystem& fs() override { return DefaultFileSystem(); }
+  std::filesystem::path Put(const std::string& name, const std::string& bytes) override {
+    return dir_.Write(name, bytes);
+  }
+  std::optional<std::string> Get(const std::string& name) override {
+    return testing::ReadBytes(dir_.path() / name);
+  }
+  std::set<std::string> Names() override {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+
+ private:
+  testing::TempDir dir_;
+};
+
+class ConvertFailureTest : public ::testing::TestWithParam<std::tuple<bool, FailureCase>> {};
+
+TEST_P(ConvertFailureTest, TheOriginalSurvives) {
+  const auto& [on_disk, c] = GetParam();
+  std::unique_ptr<Backend> backend;
+  if (on_disk) {
+    backend = std::make_unique<DiskBackend>();
+  } else {
+    backend = std::make_unique<MemoryBackend>();
+  }
+  std::filesystem::path input = backend->Put("a.txt", kOriginal);
+  FaultyFileSystem faulty(backend->fs());
+  for (const Fault& f : c.faults)
+    faulty.FailOn(f.op, f.nth);
+
+  FileResult result = ConvertFile(faulty, input);
+
+  EXPECT_EQ(faulty.FaultsHit(), static_cast<int>(c.faults.size())) << "a fault was not reached";
+  EXPECT_EQ(result.kind, c.kind) << Describe(result.reason) << ": " << result.message;
+  EXPECT_EQ(result.reason, c.reason) << Describe(result.reason);
+  std::string at = c.original_at;
+  EXPECT_EQ(backend->Get(at == "input" ? "a.txt" : "a.txt_original"), kOriginal);
+
+  std::set<std::string> expected = {at == "input" ? "a.txt" : "a.txt_original"};
+  if (c.kind == Kind::kConverted) expected.insert("a.txt");
+  if (c.work_file_left) expected.insert("a.txt_temp");
+  EXPECT_EQ(backend->Names(), expected);
+  if (c.kind == Kind::kFailed) {
+    EXPECT_FALSE(result.message.empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, ConvertFailureTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(kFailures)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param) ? "Disk_" : "Memory_") +
+                                  std::get<1>(info.param).name;
+                         });
+
+// A full disk, as the system reports it, on every write of a long conversion.
+TEST(ConvertFailureTest2, NoSpaceOnAnyWrite) {
+  std::string input;
+  for (int i = 0; i < 20000; ++i) {
+    input += std::to_string(i) + "\n00:00:01,000 --> 00:00:02,000\nsome text of a cue\n\n";
+  }
+  for (int nth = 1;; ++nth) {
+    testing::MemoryFileSystem memory;
+    memory.AddFile("/d/a.txt", input);
+    FaultyFileSystem faulty(memory);
+    faulty.FailOn(Op::kAppend, nth, Status::Error(Status::Code::kNoSpace, "disk full"));
+    FileResult result = ConvertFile(faulty, "/d/a.txt");
+    if (faulty.FaultsHit() == 0) {
+      EXPECT_TRUE(result.converted());
+      EXPECT_GT(nth, 2) << "the output should take several writes";
+      break;
+    }
+    EXPECT_EQ(result.reason, Reason::kWrite) << "write " << nth;
+    EXPECT_EQ(memory.Contents("/d/a.txt"), input) << "write " << nth;
+    EXPECT_EQ(memory.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt"})) << "write " << nth;
+  }
+}
+
+}  // namespace
+}  // namespace kestrane

@@ -1,0 +1,260 @@
+#include "convert/convert_file.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/memory_file_system.h"
+#include "testing/temp_dir.h"
+
+namespace kestrane {
+namespace {
+
+using testing::MemoryFileSystem;
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+// Two cues as most files have them: CR LF line ends, a blank line after each cue.
+constexpr char kSubRip[] =
+    "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\nworld\r\n\r\n"
+    "2\r\n00:01:02,517 --> 00:01:05,990\r\n50% off\r\n\r\n";
+constexpr char kConverted[] =
+    "\xEF\xBB\xBF"
+    "1 00;00;01;00 00;00;04;00 Hello world \r\n"
+    "2 00;01;02;16 00;01;05;29 50% off \r\n";
+
+std::string Utf16Le(std::u16string_view text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
+// Converts `input` as /subs/a.txt in memory and returns the output, checking the end state of
+// a conversion: the output under the input's name, the input's bytes as the backup, nothing else.
+std::string ConvertBytes(const std::string& input, const std::string& what) {
+  MemoryFileSystem fs;
+  fs.AddFile("/subs/a.txt", input);
+  FileResult result = ConvertFile(fs, "/subs/a.txt");
+  EXPECT_TRUE(result.converted()) << what << ": " << Describe(result.reason);
+  EXPECT_EQ(fs.Contents("/subs/a.txt_original"), input) << what;
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/subs/", "/subs/a.txt", "/subs/a.txt_original"}))
+      << what;
+  return fs.Contents("/subs/a.txt").value_or("");
+}
+
+TEST(ConvertFileTest, ConvertsInPlaceAndKeepsTheOriginal) {
+  EXPECT_EQ(ConvertBytes(kSubRip, "subrip"), kConverted);
+}
+
+TEST(ConvertFileTest, LineEndsAndBlankLinesDoNotMatter) {
+  struct Case {
+    const char* name;
+    std::string input;
+  } cases[] = {
+      {"LF",
+       "1\n00:00:01,000 --> 00:00:04,000\nHello\nworld\n\n"
+       "2\n00:01:02,517 --> 00:01:05,990\n50% off\n\n"},
+      {"no blank line at the end",
+       "1\n00:00:01,000 --> 00:00:04,000\nHello\nworld\n\n"
+       "2\n00:01:02,517 --> 00:01:05,990\n50% off"},
+      {"no line feed at the end",
+       "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\nworld\r\n\r\n"
+       "2\r\n00:01:02,517 --> 00:01:05,990\r\n50% off\r\n"},
+      {"runs of blank lines",
+       "\r\n\r\n1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\nworld\r\n"
+       "\r\n\r\n\r\n2\r\n00:01:02,517 --> 00:01:05,990\r\n50% off\r\n\r\n\n"},
+      {"stray CRs",
+       "1\r\r\n00:00:01,000 --> 00:00:04,000\r\nHel\rlo\r\nworld\r\n\r\r\n"
+       "2\n00:01:02,517 --> 00:01:05,990\n50% off\n\n"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ConvertBytes(c.input, c.name), kConverted) << c.name;
+}
+
+TEST(ConvertFileTest, Utf16WithMarkGivesTheSameLinesWithTheMarkInTheFirstIndex) {
+  std::u16string text =
+      u"\uFEFF1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\nworld\r\n\r\n"
+      u"2\r\n00:01:02,517 --> 00:01:05,990\r\n50% off\r\n\r\n";
+  std::string expected = std::string(kBom) + kConverted;
+  EXPECT_EQ(ConvertBytes(Utf16Le(text), "utf-16"), expected);
+  // Spaces in front of the mark still make it UTF-16.
+  EXPECT_EQ(ConvertBytes(Utf16Le(u"  " + text), "utf-16 after spaces"), expected);
+}
+
+TEST(ConvertFileTest, Utf16TextBeyondTheBasicPlaneAndBrokenUnits) {
+  std::u16string text =
+      u"\uFEFF1\n00:00:01,000 --> 00:00:02,000\nA\U0001F642B\xD800"
+      u"C\n\n";
+  std::string bytes = Utf16Le(text) + "x";  // an odd last byte
+  std::string expected = std::string(kBom) + kBom +
+                         "1 00;00;01;00 00;00;02;00 A\xF0\x9F\x99\x82"
+                         "B\xEF\xBF\xBD"
+                         "C \r\n";
+  // The odd byte makes a last line of its own that holds no cue.
+  EXPECT_EQ(ConvertBytes(bytes, "utf-16 odd"), expected);
+}
+
+TEST(ConvertFileTest, EightBitTextIsUtf8OrTheLegacyCodePageLineByLine) {
+  std::string input =
+      "\xEF\xBB\xBF"
+      "1\n00:00:01,000 --> 00:00:02,000\nGr\xC3\xBC\xC3\x9F"
+      "e\n\n"
+      "2\n00:00:03,000 --> 00:00:04,000\nCaf\xE9 \x80\n\n";
+  std::string expected = std::string(kBom) + kBom +
+                         "1 00;00;01;00 00;00;02;00 Gr\xC3\xBC\xC3\x9F"
+                         "e \r\n"
+                         "2 00;00;03;00 00;00;04;00 Caf\xC3\xA9 \xE2\x82\xAC \r\n";
+  EXPECT_EQ(ConvertBytes(input, "utf-8 and cp1252"), expected);
+}
+
+TEST(ConvertFileTest, BigEndianMarkIsNotUtf16AndDoesNotCrash) {
+  std::string input;
+  for (char c : std::string("\xFE\xFF"))
+    input.push_back(c);
+  for (char c : std::string("1\n00:00:01,000 --> 00:00:02,000\nx\n\n")) {
+    input.push_back('\0');
+    input.push_back(c);
+  }
+  MemoryFileSystem fs;
+  fs.AddFile("/a.txt", input);
+  FileResult result = ConvertFile(fs, "/a.txt");
+  EXPECT_NE(result.kind, FileResult::Kind::kFailed);
+  auto kept = result.converted() ? fs.Contents("/a.txt_original") : fs.Contents("/a.txt");
+  EXPECT_EQ(kept, input);
+}
+
+TEST(ConvertFileTest, LongLinesAndManyCuesAreWrittenInFull) {
+  std::string input, expected = kBom;
+  std::string text(300000, 'x');
+  for (int i = 1; i <= 3000; ++i) {
+    const std::string& line = i % 1000 == 0 ? text : "cue " + std::to_string(i);
+    input += std::to_string(i) + "\n00:00:01,000 --> 00:00:02,000\n" + line + "\n\n";
+    expected += std::to_string(i) + " 00;00;01;00 00;00;02;00 " + line + " \r\n";
+  }
+  EXPECT_EQ(ConvertBytes(input, "long"), expected);
+}
+
+TEST(ConvertFileTest, MalformedCuesAreLeftOutAndTheRestConverts) {
+  std::string input =
+      "1\n00:00:01,000 --> 00:00:02,000\na\n\n"
+      "2\nno times here\n\n"
+      "3\n00:00:05,000 --> 00:00:06,000\nc\n";
+  EXPECT_EQ(ConvertBytes(input, "malformed"), std::string(kBom) +
+                                                  "1 00;00;01;00 00;00;02;00 a \r\n"
+                                                  "3 00;00;05;00 00;00;06;00 c \r\n");
+}
+
+TEST(ConvertFileTest, InputsLeftUntouched) {
+  struct Case {
+    const char* name;
+    std::string input;
+    FileResult::Reason reason;
+  } cases[] = {
+      {"empty", "", FileResult::Reason::kNoSubtitle},
+      {"blank lines only", "\r\n\r\n\n", FileResult::Reason::kNoSubtitle},
+      {"prose", "Dear diary,\n\ntoday nothing happened.\n", FileResult::Reason::kNoSubtitle},
+      {"CR-only line ends run together", "1\r00:00:01,000 --> 00:00:04,000\rHello\r\r",
+       FileResult::Reason::kNoSubtitle},
+      {"binary",
+       std::string("\x7F"
+                   "ELF\0\0\0\x01\xFF\xFE\n\n\0",
+                   13),
+       FileResult::Reason::kNoSubtitle},
+  };
+  for (const auto& c : cases) {
+    MemoryFileSystem fs;
+    fs.AddFile("/d/a.txt", c.input);
+    FileResult result = ConvertFile(fs, "/d/a.txt");
+    EXPECT_EQ(result.kind, FileResult::Kind::kSkipped) << c.name;
+    EXPECT_EQ(result.reason, c.reason) << c.name;
+    EXPECT_EQ(fs.Contents("/d/a.txt"), c.input) << c.name;
+    EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt"})) << c.name;
+  }
+}
+
+TEST(ConvertFileTest, AnExistingBackupIsNeverTouched) {
+  MemoryFileSystem fs;
+  fs.AddFile("/d/a.txt", kSubRip);
+  fs.AddFile("/d/a.txt_original", "the only copy");
+  FileResult result = ConvertFile(fs, "/d/a.txt");
+  EXPECT_EQ(result.reason, FileResult::Reason::kBackupExists);
+  EXPECT_EQ(fs.Contents("/d/a.txt"), kSubRip);
+  EXPECT_EQ(fs.Contents("/d/a.txt_original"), "the only copy");
+
+  // Converting a converted file again is the same case.
+  MemoryFileSystem twice;
+  twice.AddFile("/d/a.txt", kSubRip);
+  ASSERT_TRUE(ConvertFile(twice, "/d/a.txt").converted());
+  EXPECT_EQ(ConvertFile(twice, "/d/a.txt").reason, FileResult::Reason::kBackupExists);
+  EXPECT_EQ(twice.Contents("/d/a.txt"), kConverted);
+  EXPECT_EQ(twice.Contents("/d/a.txt_original"), kSubRip);
+}
+
+TEST(ConvertFileTest, WhatIsNotAnInputIsSkipped) {
+  MemoryFileSystem fs;
+  fs.AddDir("/d/dir.txt");
+  fs.AddEntry("/d/fifo.txt", EntryKind::kOther);
+  fs.AddEntry("/d/link.txt", EntryKind::kLink);
+  EXPECT_EQ(ConvertFile(fs, "/d/missing.txt").reason, FileResult::Reason::kNoInput);
+  EXPECT_EQ(ConvertFile(fs, "/d/dir.txt").reason, FileResult::Reason::kNotRegular);
+  EXPECT_EQ(ConvertFile(fs, "/d/fifo.txt").reason, FileResult::Reason::kNotRegular);
+  EXPECT_EQ(ConvertFile(fs, "/d/link.txt").reason, FileResult::Reason::kNotRegular);
+  EXPECT_EQ(fs.Paths(),
+            (std::vector<std::string>{"/d/", "/d/dir.txt/", "/d/fifo.txt", "/d/link.txt"}));
+}
+
+TEST(ConvertFileTest, ALeftoverWorkFileIsReplaced) {
+  MemoryFileSystem fs;
+  fs.AddFile("/d/a.txt", kSubRip);
+  fs.AddFile("/d/a.txt_temp", "half of an earlier run");
+  EXPECT_TRUE(ConvertFile(fs, "/d/a.txt").converted());
+  EXPECT_EQ(fs.Contents("/d/a.txt"), kConverted);
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt", "/d/a.txt_original"}));
+}
+
+TEST(ConvertFileTest, DryRunConvertsButWritesNothing) {
+  MemoryFileSystem fs;
+  fs.AddFile("/d/a.txt", kSubRip);
+  FileResult result = ConvertFile(fs, "/d/a.txt", {.dry_run = true});
+  EXPECT_TRUE(result.converted());
+  EXPECT_EQ(result.cues, 2u);
+  EXPECT_EQ(fs.Contents("/d/a.txt"), kSubRip);
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt"}));
+}
+
+// Another program writes the input while it is being read.
+class ChangingFileSystem : public MemoryFileSystem {
+ public:
+  Status Stat(const std::filesystem::path& path, FileInfo* info) override {
+    if (path == "/d/a.txt") AddFile("/d/a.txt", "rewritten", 99);
+    return MemoryFileSystem::Stat(path, info);
+  }
+};
+
+TEST(ConvertFileTest, AnInputChangedWhileReadIsLeftAlone) {
+  ChangingFileSystem fs;
+  fs.AddFile("/d/a.txt", kSubRip);
+  FileResult result = ConvertFile(fs, "/d/a.txt");
+  EXPECT_EQ(result.reason, FileResult::Reason::kChanged);
+  EXPECT_EQ(fs.Contents("/d/a.txt"), "rewritten");
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt"}));
+}
+
+TEST(ConvertFileOnDiskTest, ConvertsARealFileAndKeepsItsTimeAsTheBackup) {
+  testing::TempDir dir;
+  std::filesystem::path input = dir.Write("Movie.TXT", kSubRip);
+  auto old_time = std::filesystem::last_write_time(input) - std::chrono::hours(24);
+  std::filesystem::last_write_time(input, old_time);
+
+  FileResult result = ConvertFile(DefaultFileSystem(), input);
+  ASSERT_TRUE(result.converted()) << Describe(result.reason) << ": " << result.message;
+  EXPECT_EQ(testing::ReadBytes(input), kConverted);
+  std::filesystem::path backup = dir.path() / "Movie.TXT_original";
+  EXPECT_EQ(testing::ReadBytes(backup), kSubRip);
+  EXPECT_EQ(std::filesystem::last_write_time(backup), old_time);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "Movie.TXT_temp"));
+}
+
+}  // namespace
+}  // namespace kestrane

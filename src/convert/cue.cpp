@@ -1,0 +1,138 @@
+#include "convert/cue.h"
+
+#include <array>
+#include <climits>
+#include <string_view>
+
+namespace kestrane {
+
+namespace {
+
+// Splits text the way the C runtime's reentrant tokenizer does: each call skips the delimiters
+// in front, returns the run up to the next delimiter and steps over that one delimiter; with
+// only delimiters left there is no token. Two scanners over one block stand for the tokenizer's
+// two cursors.
+class Scanner {
+ public:
+  explicit Scanner(std::string_view text) : rest_(text) {}
+
+  std::optional<std::string_view> Next(std::string_view delimiters) {
+    std::size_t start = rest_.find_first_not_of(delimiters);
+    if (start == std::string_view::npos) {
+      rest_ = {};
+      return std::nullopt;
+    }
+    std::size_t end = rest_.find_first_of(delimiters, start);
+    std::string_view token = rest_.substr(start, end - start);
+    rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
+    return token;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+// Leading white space, a sign, then digits up to the first non-digit; 0 without digits. Large
+// values saturate instead of overflowing.
+int ParseInt(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+    ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT_MAX) value = INT_MAX;
+  }
+  return static_cast<int>(negative ? -value : value);
+}
+
+struct Time {
+  std::string_view hours, minutes, seconds;
+  int frame = 0;
+};
+
+// One time token, such as 00:01:02,517. Real files also write 00:01:02.517 (read as if the last
+// '.' were the ',') and 00:01:02 (no milliseconds: frame 0).
+std::optional<Time> ParseTime(std::string_view token) {
+  std::string copy(token);
+  if (copy.find(',') == std::string::npos) {
+    std::size_t dot = copy.rfind('.');
+    if (dot != std::string::npos) copy[dot] = ',';
+  }
+  // Fields are cut from the copy but taken from the token, so the input's characters stay.
+  auto original = [&](std::string_view field) {
+    return token.substr(field.data() - copy.data(), field.size());
+  };
+  Scanner scan(copy);
+  auto hours = scan.Next(":");
+  auto minutes = scan.Next(":");
+  auto seconds = scan.Next(",");
+  if (!hours || !minutes || !seconds) return std::nullopt;
+  Time time{original(*hours), original(*minutes), original(*seconds)};
+  if (auto ms = scan.Next(" ")) {
+    int frame = MsToFrame(ParseInt(*ms));
+    time.frame = frame == 30 ? 29 : frame;
+  } else if (time.seconds.ends_with('\n')) {
+    // Without milliseconds, the block's closing line feed would end the seconds.
+    time.seconds.remove_suffix(1);
+  }
+  return time;
+}
+
+void AppendTime(const Time& time, std::string* out) {
+  out->append(time.hours).push_back(';');
+  out->append(time.minutes).push_back(';');
+  out->append(time.seconds).push_back(';');
+  out->push_back(static_cast<char>('0' + time.frame / 10));
+  out->push_back(static_cast<char>('0' + time.frame % 10));
+}
+
+}  // namespace
+
+int MsToFrame(int ms) {
+  // Frame boundaries at 33 ms a frame; the last frame of a second runs to 1000.
+  static constexpr std::array<int, 31> kBounds = [] {
+    std::array<int, 31> bounds{};
+    for (int i = 0; i < 30; ++i)
+      bounds[i] = 33 * i;
+    bounds[30] = 1000;
+    return bounds;
+  }();
+  if (ms < 0) return 0;
+  for (int i = 0; i < 30; ++i) {
+    if (ms <= kBounds[i + 1]) {
+      int mid = kBounds[i] + (kBounds[i + 1] - kBounds[i]) / 2;
+      return ms <= mid ? i : i + 1;
+    }
+  }
+  return 30;
+}
+
+std::optional<std::string> ConvertCue(const std::string& block) {
+  Scanner scan(block);
+  auto index = scan.Next(" ");
+  auto start_token = scan.Next(" ");
+  auto arrow = scan.Next(" ");
+  auto end_token = scan.Next(" ");
+  if (!index || !start_token || !arrow || !end_token) return std::nullopt;
+  auto start = ParseTime(*start_token);
+  auto end = ParseTime(*end_token);
+  if (!start || !end) return std::nullopt;
+
+  std::string line;
+  line.reserve(block.size() + 16);
+  line.append(*index).push_back(' ');
+  AppendTime(*start, &line);
+  line.push_back(' ');
+  AppendTime(*end, &line);
+  line.push_back(' ');
+  // Everything after the end time, the text lines and anything that shared the time line.
+  while (auto text = scan.Next("\n"))
+    line.append(*text).push_back(' ');
+  line.push_back('\n');
+  return line;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,110 @@
+#include "convert/cue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace kestrane {
+namespace {
+
+TEST(MsToFrameTest, MatchesTheTableForEveryMillisecondOfASecond) {
+  for (int ms = 0; ms <= 1000; ++ms) {
+    // The nearest 33 ms step, a midpoint going down; the last frame runs from 957 to 1000, so
+    // only 979 and above round up to 30.
+    int expected = ms >= 979 ? 30 : std::min(29, (ms + 16) / 33);
+    EXPECT_EQ(MsToFrame(ms), expected) << "ms " << ms;
+  }
+}
+
+TEST(MsToFrameTest, Boundaries) {
+  struct Case {
+    int ms, frame;
+  } cases[] = {
+      {0, 0},     {16, 0},   {17, 1},      {33, 1},    {49, 1},          {50, 2},
+      {940, 28},  {941, 29}, {957, 29},    {978, 29},  {979, 30},        {999, 30},
+      {1000, 30}, {-1, 0},   {-100000, 0}, {1001, 30}, {2147483647, 30}, {-2147483647 - 1, 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MsToFrame(c.ms), c.frame) << "ms " << c.ms;
+}
+
+struct CueCase {
+  const char* name;
+  const char* block;
+  const char* line;  // nullptr: no cue line
+};
+
+class ConvertCueTest : public ::testing::TestWithParam<CueCase> {};
+
+TEST_P(ConvertCueTest, GivesTheCueLine) {
+  const CueCase& c = GetParam();
+  auto line = ConvertCue(c.block);
+  if (c.line == nullptr) {
+    EXPECT_FALSE(line.has_value()) << *line;
+  } else {
+    ASSERT_TRUE(line.has_value());
+    EXPECT_EQ(*line, c.line);
+  }
+}
+
+const CueCase kCues[] = {
+    {"Example", "1 00:00:01,000 --> 00:00:04,000 Hello world\n",
+     "1 00;00;01;00 00;00;04;00 Hello world \n"},
+    {"FramesRoundAndCap", "7 00:01:02,517 --> 00:01:05,990 x\n", "7 00;01;02;16 00;01;05;29 x \n"},
+    {"MillisecondsAtTheEdges", "2 00:00:00,016 --> 00:00:00,017 x\n",
+     "2 00;00;00;00 00;00;00;01 x \n"},
+    {"ThousandIsCapped", "2 00:00:00,941 --> 00:00:00,1000 x\n", "2 00;00;00;29 00;00;00;29 x \n"},
+    {"KeepsTheInputForms", "1 1:2:3,000 --> 01:002:3,500 x\n", "1 1;2;3;00 01;002;3;15 x \n"},
+    {"PerCentSignsStay", "3 00:00:01,000 --> 00:00:02,000 50% off %s %d\n",
+     "3 00;00;01;00 00;00;02;00 50% off %s %d \n"},
+    {"NoTextLines", "4 00:00:01,000 --> 00:00:04,000\n", "4 00;00;01;00 00;00;04;00 \n"},
+    {"ExtraSpacesBetweenTokens", "  5   00:00:01,000   -->    00:00:04,000 a  b   c\n",
+     "5 00;00;01;00 00;00;04;00 a  b   c \n"},
+    {"SpacesAfterTheEndTimeStay", "5 00:00:01,000 --> 00:00:04,000   a\n",
+     "5 00;00;01;00 00;00;04;00   a \n"},
+    {"TextAfterTheEndTimeStartsTheText",
+     "6 00:00:01,000 --> 00:00:04,000 X1:40 X2:600 Y1:20 Y2:50 Hi\n",
+     "6 00;00;01;00 00;00;04;00 X1:40 X2:600 Y1:20 Y2:50 Hi \n"},
+    {"DotBeforeMilliseconds", "8 00:00:01.500 --> 00:00:04.990 x\n",
+     "8 00;00;01;15 00;00;04;29 x \n"},
+    {"OnlyTheLastDotCounts", "8 00:00:01.5.500 --> 00:00:04,000 x\n",
+     "8 00;00;01.5;15 00;00;04;00 x \n"},
+    {"NoMilliseconds", "9 00:00:07 --> 00:00:08 x\n", "9 00;00;07;00 00;00;08;00 x \n"},
+    {"NoMillisecondsNoText", "9 00:00:07 --> 00:00:08\n", "9 00;00;07;00 00;00;08;00 \n"},
+    {"MillisecondsParseLikeAtoi", "1 00:00:01,+033xyz --> 00:00:02,-5 x\n",
+     "1 00;00;01;01 00;00;02;00 x \n"},
+    {"HugeMilliseconds", "1 00:00:01,99999999999999 --> 00:00:02,1 x\n",
+     "1 00;00;01;29 00;00;02;00 x \n"},
+    {"Utf8Text", "12 00:00:01,000 --> 00:00:02,000 Grüße, 世界 🙂\n",
+     "12 00;00;01;00 00;00;02;00 Grüße, 世界 🙂 \n"},
+    {"ByteOrderMarkStaysInTheIndex",
+     "\xEF\xBB\xBF"
+     "1 00:00:01,000 --> 00:00:02,000 x\n",
+     "\xEF\xBB\xBF"
+     "1 00;00;01;00 00;00;02;00 x \n"},
+    {"ArrowIsNotChecked", "1 00:00:01,000 => 00:00:02,000 x\n", "1 00;00;01;00 00;00;02;00 x \n"},
+    {"OnlyAnIndex", "1\n", nullptr},
+    {"NoArrow", "1 00:00:01,000\n", nullptr},
+    {"NoEndTime", "1 00:00:01,000 -->\n", nullptr},
+    {"TimeWithoutSeconds", "1 00:01 --> 00:00:02,000 x\n", nullptr},
+    {"EndTimeWithoutSeconds", "1 00:00:01,000 --> 00:02 x\n", nullptr},
+    {"TextOnly", "Hello there world again\n", nullptr},
+    {"Empty", "", nullptr},
+    {"OnlySpaces", "    \n", nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cues, ConvertCueTest, ::testing::ValuesIn(kCues),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ConvertCueLongTest, LongBlocksConvertInFull) {
+  for (std::size_t length : {259u, 260u, 5000u, 1u << 20}) {
+    std::string head = "1 00:00:01,000 --> 00:00:02,000 ";
+    std::string text(length - head.size() - 1, 'a');
+    auto line = ConvertCue(head + text + "\n");
+    ASSERT_TRUE(line.has_value()) << "length " << length;
+    EXPECT_EQ(*line, "1 00;00;01;00 00;00;02;00 " + text + " \n") << "length " << length;
+  }
+}
+
+}  // namespace
+}  // namespace kestrane

@@ -1,0 +1,330 @@
+#include "testing/memory_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestrane::testing {
+
+namespace {
+
+Status Err(Status::Code code, std::string_view what, const std::string& key) {
+  return Status::Error(code, std::string(what) + " " + key);
+}
+
+class MemoryReadable : public ReadableFile {
+ public:
+  MemoryReadable(std::string bytes, FileInfo info) : bytes_(std::move(bytes)), info_(info) {}
+  Status Read(char* buf, std::size_t n, std::size_t* got) override {
+    *got = std::min(n, bytes_.size() - pos_);
+    std::memcpy(buf, bytes_.data() + pos_, *got);
+    pos_ += *got;
+    return Status::Ok();
+  }
+  Status Rewind() override {
+    pos_ = 0;
+    return Status::Ok();
+  }
+  const FileInfo& info() const override { return info_; }
+
+ private:
+  std::string bytes_;  // a snapshot: later changes to the file are not seen, as with a real read
+  FileInfo info_;
+  std::size_t pos_ = 0;
+};
+
+class MemoryWritable : public WritableFile {
+ public:
+  MemoryWritable(MemoryFileSystem::Node* node) : node_(node) {}
+  Status Append(std::string_view data) override {
+    node_->bytes.append(data);
+    node_->info.size = node_->bytes.size();
+    return Status::Ok();
+  }
+  Status Close() override { return Status::Ok(); }
+
+ private:
+  MemoryFileSystem::Node* node_;  // std::map nodes stay put while the file system lives
+};
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem() {
+  AddDir("/");
+}
+
+std::string MemoryFileSystem::Key(const std::filesystem::path& path) {
+  std::string key = path.lexically_normal().generic_string();
+  std::replace(key.begin(), key.end(), '\\', '/');
+  while (key.size() > 1 && key.back() == '/')
+    key.pop_back();
+  return key;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& key) {
+  auto it = nodes_.find(key);
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+bool MemoryFileSystem::ParentIsDir(const std::string& key) {
+  auto slash = key.rfind('/');
+  std::string parent = slash == 0 ? "/" : key.substr(0, slash == std::string::npos ? 0 : slash);
+  Node* node = Find(parent);
+  return node != nullptr && node->info.kind == EntryKind::kDirectory;
+}
+
+void MemoryFileSystem::AddDir(const std::filesystem::path& path) {
+  std::string key = Key(path);
+  for (std::size_t slash = key.find('/', 1); slash != std::string::npos;
+       slash = key.find('/', slash + 1)) {
+    AddEntry(key.substr(0, slash), EntryKind::kDirectory);
+  }
+  AddEntry(key, EntryKind::kDirectory);
+}
+
+void MemoryFileSystem::AddEntry(const std::filesystem::path& path, EntryKind kind) {
+  Node& node = nodes_[Key(path)];
+  if (node.info.inode == 0) node.info.inode = next_inode_++;
+  node.info.kind = kind;
+}
+
+void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string bytes,
+                               std::int64_t mtime_ns) {
+  std::filesystem::path parent = std::filesystem::path(Key(path)).parent_path();
+  if (!parent.empty()) AddDir(parent);
+  AddEntry(path, EntryKind::kFile);
+  Node& node = nodes_[Key(path)];
+  node.bytes = std::move(bytes);
+  node.info.size = node.bytes.size();
+  node.info.mtime_ns = mtime_ns;
+}
+
+std::optional<std::string> MemoryFileSystem::Contents(const std::filesystem::path& path) const {
+  auto it = nodes_.find(Key(path));
+  if (it == nodes_.end() || it->second.info.kind != EntryKind::kFile) return std::nullopt;
+  return it->second.bytes;
+}
+
+std::vector<std::string> MemoryFileSystem::Paths() const {
+  std::vector<std::string> paths;
+  for (const auto& [key, node] : nodes_) {
+    if (key == "/") continue;
+    paths.push_back(node.info.kind == EntryKind::kDirectory ? key + "/" : key);
+  }
+  return paths;
+}
+
+Status MemoryFileSystem::OpenForRead(const std::filesystem::path& path,
+                                     std::unique_ptr<ReadableFile>* file) {
+  std::string key = Key(path);
+  Node* node = Find(key);
+  if (node == nullptr) return Err(Status::Code::kNotFound, "open", key);
+  if (node->info.kind != EntryKind::kFile) return Err(Status::Code::kNotRegular, "open", key);
+  *file = std::make_unique<MemoryReadable>(node->bytes, node->info);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+                                   std::unique_ptr<WritableFile>* file) {
+  std::string key = Key(path);
+  if (Find(key) != nullptr) return Err(Status::Code::kExists, "create", key);
+  if (!ParentIsDir(key)) return Err(Status::Code::kNotFound, "create", key);
+  AddEntry(key, EntryKind::kFile);
+  Node* node = Find(key);
+  node->info.permissions = permissions;
+  node->info.mtime_ns = 2;
+  *file = std::make_unique<MemoryWritable>(node);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::MoveNoReplace(const std::filesystem::path& from,
+                                       const std::filesystem::path& to) {
+  std::string from_key = Key(from), to_key = Key(to);
+  auto it = nodes_.find(from_key);
+  if (it == nodes_.end()) return Err(Status::Code::kNotFound, "move", from_key);
+  if (it->second.info.kind == EntryKind::kDirectory) {
+    return Err(Status::Code::kNotRegular, "move", from_key);
+  }
+  if (Find(to_key) != nullptr) return Err(Status::Code::kExists, "move", to_key);
+  if (!ParentIsDir(to_key)) return Err(Status::Code::kNotFound, "move", to_key);
+  Node node = std::move(it->second);
+  nodes_.erase(it);
+  nodes_.emplace(to_key, std::move(node));
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::Remove(const std::filesystem::path& path) {
+  std::string key = Key(path);
+  auto it = nodes_.find(key);
+  if (it == nodes_.end()) return Err(Status::Code::kNotFound, "remove", key);
+  if (it->second.info.kind == EntryKind::kDirectory) {
+    return Err(Status::Code::kNotRegular, "remove", key);
+  }
+  nodes_.erase(it);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::Stat(const std::filesystem::path& path, FileInfo* info) {
+  std::string key = Key(path);
+  Node* node = Find(key);
+  if (node == nullptr) return Err(Status::Code::kNotFound, "stat", key);
+  *info = node->info;
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) {
+  std::string key = Key(dir);
+  Node* node = Find(key);
+  if (node == nullptr) return Err(Status::Code::kNotFound, "list", key);
+  if (node->info.kind != EntryKind::kDirectory) return Err(Status::Code::kNotFound, "list", key);
+  entries->clear();
+  std::string prefix = key == "/" ? "/" : key + "/";
+  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix);
+       ++it) {
+    std::string_view rest = std::string_view(it->first).substr(prefix.size());
+    if (rest.empty() || rest.find('/') != std::string_view::npos) continue;
+    entries->push_back({std::filesystem::path(std::string(rest)), it->second.info.kind});
+  }
+  return Status::Ok();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+class FaultyReadable : public ReadableFile {
+ public:
+  FaultyReadable(FaultyFileSystem& fs, std::unique_ptr<ReadableFile> inner)
+      : fs_(fs), inner_(std::move(inner)) {}
+  Status Read(char* buf, std::size_t n, std::size_t* got) override {
+    Status fault;
+    if (fs_.Count(FaultyFileSystem::Op::kRead, &fault)) return fault;
+    return inner_->Read(buf, n, got);
+  }
+  Status Rewind() override {
+    Status fault;
+    if (fs_.Count(FaultyFileSystem::Op::kRewind, &fault)) return fault;
+    return inner_->Rewind();
+  }
+  const FileInfo& info() const override { return inner_->info(); }
+
+ private:
+  FaultyFileSystem& fs_;
+  std::unique_ptr<ReadableFile> inner_;
+};
+
+class FaultyWritable : public WritableFile {
+ public:
+  FaultyWritable(FaultyFileSystem& fs, std::unique_ptr<WritableFile> inner)
+      : fs_(fs), inner_(std::move(inner)) {}
+  Status Append(std::string_view data) override {
+    Status fault;
+    if (fs_.Count(FaultyFileSystem::Op::kAppend, &fault)) {
+      // A full disk takes part of the data before it refuses.
+      (void)inner_->Append(data.substr(0, data.size() / 2));
+      return fault;
+    }
+    return inner_->Append(data);
+  }
+  Status Close() override {
+    Status fault;
+    Status closed = inner_->Close();
+    if (fs_.Count(FaultyFileSystem::Op::kClose, &fault)) return fault;
+    return closed;
+  }
+
+ private:
+  FaultyFileSystem& fs_;
+  std::unique_ptr<WritableFile> inner_;
+};
+
+}  // namespace
+
+void FaultyFileSystem::FailOn(Op op, int nth, Status status) {
+  faults_[{op, nth}] = std::move(status);
+}
+
+int FaultyFileSystem::Calls(Op op) const {
+  auto it = calls_.find(op);
+  return it == calls_.end() ? 0 : it->second;
+}
+
+bool FaultyFileSystem::Count(Op op, Status* fault) {
+  auto it = faults_.find({op, ++calls_[op]});
+  if (it == faults_.end()) return false;
+  ++faults_hit_;
+  *fault = it->second;
+  return true;
+}
+
+Status FaultyFileSystem::OpenForRead(const std::filesystem::path& path,
+                                     std::unique_ptr<ReadableFile>* file) {
+  Status fault;
+  if (Count(Op::kOpen, &fault)) return fault;
+  std::unique_ptr<ReadableFile> inner;
+  Status s = inner_.OpenForRead(path, &inner);
+  if (s.ok()) *file = std::make_unique<FaultyReadable>(*this, std::move(inner));
+  return s;
+}
+
+Status FaultyFileSystem::CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+                                   std::unique_ptr<WritableFile>* file) {
+  Status fault;
+  if (Count(Op::kCreate, &fault)) return fault;
+  std::unique_ptr<WritableFile> inner;
+  Status s = inner_.CreateNew(path, permissions, &inner);
+  if (s.ok()) *file = std::make_unique<FaultyWritable>(*this, std::move(inner));
+  return s;
+}
+
+Status FaultyFileSystem::MoveNoReplace(const std::filesystem::path& from,
+                                       const std::filesystem::path& to) {
+  Status fault;
+  if (Count(Op::kMove, &fault)) return fault;
+  return inner_.MoveNoReplace(from, to);
+}
+
+Status FaultyFileSystem::Remove(const std::filesystem::path& path) {
+  Status fault;
+  if (Count(Op::kRemove, &fault)) return fault;
+  return inner_.Remove(path);
+}
+
+Status FaultyFileSystem::Stat(const std::filesystem::path& path, FileInfo* info) {
+  Status fault;
+  if (Count(Op::kStat, &fault)) return fault;
+  return inner_.Stat(path, info);
+}
+
+Status FaultyFileSystem::ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) {
+  Status fault;
+  if (Count(Op::kList, &fault)) return fault;
+  return inner_.ListDir(dir, entries);
+}
+
+const char* OpName(FaultyFileSystem::Op op) {
+  switch (op) {
+    case FaultyFileSystem::Op::kOpen:
+      return "open";
+    case FaultyFileSystem::Op::kRead:
+      return "read";
+    case FaultyFileSystem::Op::kRewind:
+      return "rewind";
+    case FaultyFileSystem::Op::kCreate:
+      return "create";
+    case FaultyFileSystem::Op::kAppend:
+      return "append";
+    case FaultyFileSystem::Op::kClose:
+      return "close";
+    case FaultyFileSystem::Op::kMove:
+      return "move";
+    case FaultyFileSystem::Op::kRemove:
+      return "remove";
+    case FaultyFileSystem::Op::kStat:
+      return "stat";
+    case FaultyFileSystem::Op::kList:
+      return "list";
+  }
+  return "?";
+}
+
+}  // namespace kestrane::testing
