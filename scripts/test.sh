@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds both presets and runs every test: natively first, then the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+for preset in linux windows; do
+  echo "== $preset: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  echo "== $preset: test"
+  ctest --preset "$preset"
+done
