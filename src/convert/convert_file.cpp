@@ -149,6 +149,41 @@ bool SameFile(const FileInfo& a, const FileInfo& b) {
   return a.kind == b.kind && a.size == b.size && a.mtime_ns == b.mtime_ns && same_identity;
 }
 
+// Reads the whole source and hands its cue lines to `output`. On failure, *step says where.
+Status Gather(ReadableFile& file, Output& output, std::size_t* cues, Reason* step) {
+  *cues = 0;
+  *step = Reason::kRead;
+  bool utf16 = false;
+  Status s = HasUtf16Mark(file, &utf16);
+  if (s.ok()) s = file.Rewind();
+  if (!s.ok()) return s;
+
+  LineReader reader(file, utf16 ? LineReader::Mode::kUtf16Le : LineReader::Mode::kEightBit);
+  std::string line, block;
+  auto complete_cue = [&]() -> Status {
+    block.back() = '\n';  // the space after the cue's last line
+    auto cue = ConvertCue(block);
+    block.clear();
+    if (!cue) return Status::Ok();
+    ++*cues;
+    Status added = output.Add(*cue);
+    if (!added.ok()) *step = output.failed_step();
+    return added;
+  };
+  while (reader.ReadLine(&line)) {
+    line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
+    if (!line.empty()) {
+      block.append(line).push_back(' ');
+    } else if (!block.empty()) {
+      s = complete_cue();
+      if (!s.ok()) return s;
+    }
+  }
+  if (!reader.status().ok()) return reader.status();
+  // Most files in the wild end their last cue without a blank line.
+  return block.empty() ? Status::Ok() : complete_cue();
+}
+
 }  // namespace
 
 std::filesystem::path WorkPathFor(const std::filesystem::path& input) {
@@ -166,6 +201,7 @@ std::filesystem::path BackupPathFor(const std::filesystem::path& input) {
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options) {
   const std::filesystem::path backup = BackupPathFor(input);
+  const std::filesystem::path work = WorkPathFor(input);
   FileInfo backup_info;
   // A backup is, as a rule, the only unconverted copy: never overwritten, never converted over.
   if (fs.Stat(backup, &backup_info).ok()) return Result(Kind::kSkipped, Reason::kBackupExists);
@@ -176,13 +212,8 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
   if (s.code() == Status::Code::kNotRegular) return Result(Kind::kSkipped, Reason::kNotRegular);
   if (!s.ok()) return Result(Kind::kFailed, Reason::kOpen, s.message());
 
-  bool utf16 = false;
-  s = HasUtf16Mark(*file, &utf16);
-  if (s.ok()) s = file->Rewind();
-  if (!s.ok()) return Result(Kind::kFailed, Reason::kRead, s.message());
-
   // From here on, every way out goes through `fail`, which removes the work file.
-  Output output(fs, WorkPathFor(input), file->info().permissions, options.dry_run);
+  Output output(fs, work, file->info().permissions, options.dry_run);
   auto fail = [&](Kind kind, Reason reason, const Status& status) {
     Status removed = output.Discard();
     std::string message = status.message();
@@ -190,34 +221,11 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
     return Result(kind, reason, std::move(message));
   };
 
-  LineReader reader(*file, utf16 ? LineReader::Mode::kUtf16Le : LineReader::Mode::kEightBit);
-  std::string line, block;
   std::size_t cues = 0;
-  auto complete_cue = [&]() -> Status {
-    block.back() = '\n';  // the space after the cue's last line
-    auto cue = ConvertCue(block);
-    block.clear();
-    if (!cue) return Status::Ok();
-    ++cues;
-    return output.Add(*cue);
-  };
-  while (reader.ReadLine(&line)) {
-    line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
-    if (!line.empty()) {
-      block.append(line).push_back(' ');
-    } else if (!block.empty()) {
-      s = complete_cue();
-      if (!s.ok()) return fail(Kind::kFailed, output.failed_step(), s);
-    }
-  }
-  if (!reader.status().ok()) return fail(Kind::kFailed, Reason::kRead, reader.status());
-  // Most files in the wild end their last cue without a blank line.
-  if (!block.empty()) {
-    s = complete_cue();
-    if (!s.ok()) return fail(Kind::kFailed, output.failed_step(), s);
-  }
+  Reason step = Reason::kNone;
+  s = Gather(*file, output, &cues, &step);
+  if (!s.ok()) return fail(Kind::kFailed, step, s);
   if (cues == 0) return fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
-
   s = output.Close();
   if (!s.ok()) return fail(Kind::kFailed, output.failed_step(), s);
 
@@ -232,7 +240,6 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
   }
   file.reset();
 
-  const std::filesystem::path work = WorkPathFor(input);
   s = fs.MoveNoReplace(input, backup);
   if (s.code() == Status::Code::kExists) return fail(Kind::kSkipped, Reason::kBackupExists, s);
   if (!s.ok()) return fail(Kind::kFailed, Reason::kBackupMove, s);
@@ -243,6 +250,53 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
     (void)fs.MoveNoReplace(backup, input);
     return fail(Kind::kFailed, Reason::kInstallMove, s);
   }
+  return done;
+}
+
+std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
+                                      const ConvertOptions& options) {
+  const std::filesystem::path backup = BackupPathFor(input);
+  const std::filesystem::path work = WorkPathFor(input);
+  FileInfo info;
+  // Only this combination is left by a run cut short between its two moves.
+  if (fs.Stat(input, &info).code() != Status::Code::kNotFound) return std::nullopt;
+  if (!fs.Stat(work, &info).ok()) return std::nullopt;
+  if (!fs.Stat(backup, &info).ok() || info.kind != EntryKind::kFile) return std::nullopt;
+
+  // The leftover work file may be cut short: convert the backup again instead of trusting it.
+  std::unique_ptr<ReadableFile> file;
+  Status s = fs.OpenForRead(backup, &file);
+  if (!s.ok()) return Result(Kind::kFailed, Reason::kOpen, s.message());
+  Output output(fs, work, file->info().permissions, options.dry_run);
+  auto fail = [&](Kind kind, Reason reason, const Status& status) {
+    Status removed = output.Discard();
+    std::string message = status.message();
+    if (!removed.ok()) message += "; " + removed.message();
+    return Result(kind, reason, std::move(message));
+  };
+
+  std::size_t cues = 0;
+  Reason step = Reason::kNone;
+  s = Gather(*file, output, &cues, &step);
+  if (!s.ok()) return fail(Kind::kFailed, step, s);
+  FileResult done = Result(Kind::kConverted, Reason::kNone);
+  done.cues = cues;
+  done.recovered = true;
+  if (cues == 0) {
+    // The backup no longer holds a subtitle: give it back its own name, as before any run.
+    if (options.dry_run) return Result(Kind::kSkipped, Reason::kNoSubtitle);
+    file.reset();
+    (void)fs.Remove(work);  // stale; nothing was written to it this time
+    s = fs.MoveNoReplace(backup, input);
+    if (!s.ok()) return Result(Kind::kFailed, Reason::kInstallMove, s.message());
+    return Result(Kind::kSkipped, Reason::kNoSubtitle);
+  }
+  s = output.Close();
+  if (!s.ok()) return fail(Kind::kFailed, output.failed_step(), s);
+  if (options.dry_run) return done;
+  file.reset();
+  s = fs.MoveNoReplace(work, input);
+  if (!s.ok()) return fail(Kind::kFailed, Reason::kInstallMove, s);
   return done;
 }
 

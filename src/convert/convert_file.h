@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "convert/file_result.h"
 #include "platform/file_system.h"
@@ -24,5 +25,12 @@ std::filesystem::path BackupPathFor(const std::filesystem::path& input);
 // exist under the input's name or the backup name.
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options = {});
+
+// Finishes the conversion of `input` that a run cut short between its two moves left behind:
+// no input, its backup, and a work file. The backup is converted again (the work file may be
+// incomplete) and the result takes the input's name; the backup stays. Nothing when `input` is
+// not in that state.
+std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
+                                      const ConvertOptions& options = {});
 
 }  // namespace kestrane

@@ -241,6 +241,53 @@ TEST(ConvertFileTest, AnInputChangedWhileReadIsLeftAlone) {
   EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt"}));
 }
 
+TEST(RecoverFileTest, FinishesARunCutShortBetweenItsMoves) {
+  MemoryFileSystem fs;
+  fs.AddFile("/d/a.txt_original", kSubRip);
+  fs.AddFile("/d/a.txt_temp",
+             "\xEF\xBB\xBF"
+             "1 00;00;01;00 00;0");  // cut short
+  auto result = RecoverFile(fs, "/d/a.txt");
+  ASSERT_TRUE(result.has_value());
+  EXPECT_TRUE(result->converted());
+  EXPECT_TRUE(result->recovered);
+  EXPECT_EQ(fs.Contents("/d/a.txt"), kConverted);
+  EXPECT_EQ(fs.Contents("/d/a.txt_original"), kSubRip);
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt", "/d/a.txt_original"}));
+}
+
+TEST(RecoverFileTest, LeavesEveryOtherStateAlone) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> files;
+  } cases[] = {
+      {"converted", {"a.txt", "a.txt_original"}},
+      {"input and leftover work file", {"a.txt", "a.txt_temp"}},
+      {"all three", {"a.txt", "a.txt_original", "a.txt_temp"}},
+      {"backup alone", {"a.txt_original"}},
+      {"work file alone", {"a.txt_temp"}},
+  };
+  for (const auto& c : cases) {
+    MemoryFileSystem fs;
+    for (const auto& name : c.files)
+      fs.AddFile("/d/" + name, kSubRip);
+    auto before = fs.Paths();
+    EXPECT_FALSE(RecoverFile(fs, "/d/a.txt").has_value()) << c.name;
+    EXPECT_EQ(fs.Paths(), before) << c.name;
+  }
+}
+
+TEST(RecoverFileTest, ABackupWithoutCuesGetsItsNameBack) {
+  MemoryFileSystem fs;
+  fs.AddFile("/d/a.txt_original", "no cues");
+  fs.AddFile("/d/a.txt_temp", "stale");
+  auto result = RecoverFile(fs, "/d/a.txt");
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(result->reason, FileResult::Reason::kNoSubtitle);
+  EXPECT_EQ(fs.Contents("/d/a.txt"), "no cues");
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt"}));
+}
+
 TEST(ConvertFileOnDiskTest, ConvertsARealFileAndKeepsItsTimeAsTheBackup) {
   testing::TempDir dir;
   std::filesystem::path input = dir.Write("Movie.TXT", kSubRip);

@@ -30,8 +30,9 @@ struct FileResult {
 
   Kind kind = Kind::kConverted;
   Reason reason = Reason::kNone;
-  std::string message;   // the system's words, for failures
-  std::size_t cues = 0;  // cue lines written (or, in a dry run, that would be)
+  std::string message;     // the system's words, for failures
+  std::size_t cues = 0;    // cue lines written (or, in a dry run, that would be)
+  bool recovered = false;  // finished what an interrupted run had begun
 
   bool converted() const { return kind == Kind::kConverted; }
 };
