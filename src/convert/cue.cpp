@@ -77,6 +77,7 @@ std::optional<Time> ParseTime(std::string_view token) {
   } else if (time.seconds.ends_with('\n')) {
     // Without milliseconds, the block's closing line feed would end the seconds.
     time.seconds.remove_suffix(1);
+    if (time.seconds.empty()) return std::nullopt;
   }
   return time;
 }

@@ -88,6 +88,7 @@ const CueCase kCues[] = {
     {"NoEndTime", "1 00:00:01,000 -->\n", nullptr},
     {"TimeWithoutSeconds", "1 00:01 --> 00:00:02,000 x\n", nullptr},
     {"EndTimeWithoutSeconds", "1 00:00:01,000 --> 00:02 x\n", nullptr},
+    {"LineFeedIsNoSeconds", "1 00:00:01,000 --> 00:02:\n", nullptr},
     {"TextOnly", "Hello there world again\n", nullptr},
     {"Empty", "", nullptr},
     {"OnlySpaces", "    \n", nullptr},

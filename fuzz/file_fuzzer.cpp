@@ -1,0 +1,38 @@
+// Arbitrary bytes as an input file, converted in memory: either a well-formed timecode list
+// with the input kept byte for byte as the backup, or the input left alone and nothing else.
+#include <cstdint>
+#include <string>
+
+#include "convert/convert_file.h"
+#include "fuzz_checks.h"
+#include "testing/memory_file_system.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using kestrane::fuzz::Check;
+  std::string input(reinterpret_cast<const char*>(data), size);
+  kestrane::testing::MemoryFileSystem fs;
+  fs.AddFile("/d/a.txt", input);
+  kestrane::FileResult result = kestrane::ConvertFile(fs, "/d/a.txt");
+
+  if (!result.converted()) {
+    Check(result.reason == kestrane::FileResult::Reason::kNoSubtitle);
+    Check(fs.Contents("/d/a.txt") == input);
+    Check(fs.Paths().size() == 2);
+    return 0;
+  }
+  Check(fs.Contents("/d/a.txt_original") == input);
+  Check(fs.Paths().size() == 3);  // the folder, the list and the backup: no work file
+  std::string output = *fs.Contents("/d/a.txt");
+  Check(output.starts_with("\xEF\xBB\xBF"));
+  std::string_view rest = std::string_view(output).substr(3);
+  std::size_t lines = 0;
+  while (!rest.empty()) {
+    std::size_t end = rest.find("\r\n");
+    Check(end != std::string_view::npos);
+    kestrane::fuzz::CheckCueLine(rest.substr(0, end + 2), "\r\n");
+    rest.remove_prefix(end + 2);
+    ++lines;
+  }
+  Check(lines == result.cues && lines > 0);
+  return 0;
+}
