@@ -1,0 +1,117 @@
+// The converter against what only POSIX file systems can hold.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "convert/convert_file.h"
+#include "testing/temp_dir.h"
+
+namespace kestrane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempDir;
+
+constexpr char kSubRip[] = "1\n00:00:01,000 --> 00:00:04,000\nHello\n";
+constexpr char kConverted[] =
+    "\xEF\xBB\xBF"
+    "1 00;00;01;00 00;00;04;00 Hello \r\n";
+
+// Sets or clears the immutable flag: the one thing that keeps root out of a folder.
+bool SetImmutable(const fs::path& dir, bool on) {
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  close(fd);
+  return ok;
+}
+
+TEST(ConvertFilePosixTest, AReadOnlyFolderLeavesTheInputAsItWas) {
+  TempDir dir;
+  fs::path input = dir.Write("sub/a.txt", kSubRip);
+  fs::permissions(input.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+  bool immutable = false;
+  if (geteuid() == 0) {
+    immutable = SetImmutable(input.parent_path(), true);
+    if (!immutable) GTEST_SKIP() << "running as root without the right to make a folder immutable";
+  }
+  FileResult result = ConvertFile(DefaultFileSystem(), input);
+  if (immutable) SetImmutable(input.parent_path(), false);
+
+  EXPECT_EQ(result.kind, FileResult::Kind::kFailed);
+  EXPECT_EQ(result.reason, FileResult::Reason::kCreateWork) << Describe(result.reason);
+  EXPECT_EQ(ReadBytes(input), kSubRip);
+  EXPECT_FALSE(fs::exists(dir.path() / "sub/a.txt_temp"));
+}
+
+TEST(ConvertFilePosixTest, WhatIsNotAFileIsNeverOpened) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo((dir.path() / "fifo.txt").c_str(), 0644), 0);
+  fs::path target = dir.Write("target", kSubRip);
+  fs::create_symlink(target, dir.path() / "link.txt");
+  fs::create_symlink("nowhere", dir.path() / "dangling.txt");
+  for (const char* name : {"fifo.txt", "link.txt", "dangling.txt"}) {
+    // A FIFO would block a plain open forever; a link would convert a file outside the folder.
+    FileResult result = ConvertFile(DefaultFileSystem(), dir.path() / name);
+    EXPECT_EQ(result.kind, FileResult::Kind::kSkipped) << name;
+    EXPECT_FALSE(fs::exists(dir.path() / (std::string(name) + "_original"))) << name;
+  }
+  EXPECT_EQ(ReadBytes(target), kSubRip);
+}
+
+TEST(ConvertFilePosixTest, NamesThatAreNotUtf8) {
+  TempDir dir;
+  fs::path input = dir.Write("Caf\xE9\xFF.txt", kSubRip);
+  FileResult result = ConvertFile(DefaultFileSystem(), input);
+  EXPECT_TRUE(result.converted()) << result.message;
+  EXPECT_EQ(ReadBytes(input), kConverted);
+  EXPECT_EQ(ReadBytes(dir.path() / "Caf\xE9\xFF.txt_original"), kSubRip);
+}
+
+TEST(ConvertFilePosixTest, APathLongerThanPathMax) {
+  TempDir dir;
+  fs::path deep = dir.path();
+  while (deep.native().size() <= PATH_MAX + 100)
+    deep /= std::string(200, 'd');
+  // Build the folders one step at a time: the whole path is too long for a single call.
+  std::error_code ec;
+  fs::path made = dir.path();
+  int fd = open(made.c_str(), O_RDONLY | O_DIRECTORY);
+  for (auto it = std::next(deep.begin(), std::distance(dir.path().begin(), dir.path().end()));
+       it != deep.end(); ++it) {
+    ASSERT_EQ(mkdirat(fd, it->c_str(), 0755), 0);
+    int next = openat(fd, it->c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+  }
+  int file = openat(fd, "a.txt", O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(file, 0);
+  ASSERT_EQ(write(file, kSubRip, sizeof kSubRip - 1), static_cast<ssize_t>(sizeof kSubRip - 1));
+  close(file);
+  close(fd);
+
+  FileResult result = ConvertFile(DefaultFileSystem(), deep / "a.txt");
+  // Converted, or refused with the input as it was: never half done.
+  if (!result.converted()) {
+    EXPECT_EQ(result.kind, FileResult::Kind::kFailed) << Describe(result.reason);
+    FileInfo info;
+    EXPECT_FALSE(DefaultFileSystem().Stat(deep / "a.txt_temp", &info).ok());
+  }
+  // TempDir cannot remove what the ordinary calls cannot reach; take it apart from the inside.
+  std::string cleanup = "cd '" + dir.path().string() + "' && rm -rf " + std::string(200, 'd');
+  EXPECT_EQ(std::system(cleanup.c_str()), 0);
+}
+
+}  // namespace
+}  // namespace kestrane
