@@ -16,13 +16,14 @@ class Scanner {
  public:
   explicit Scanner(std::string_view text) : rest_(text) {}
 
-  std::optional<std::string_view> Next(std::string_view delimiters) {
-    std::size_t start = rest_.find_first_not_of(delimiters);
+  // Every scan of a cue uses a set of one delimiter.
+  std::optional<std::string_view> Next(char delimiter) {
+    std::size_t start = rest_.find_first_not_of(delimiter);
     if (start == std::string_view::npos) {
       rest_ = {};
       return std::nullopt;
     }
-    std::size_t end = rest_.find_first_of(delimiters, start);
+    std::size_t end = rest_.find(delimiter, start);
     std::string_view token = rest_.substr(start, end - start);
     rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
     return token;
@@ -66,12 +67,12 @@ std::optional<Time> ParseTime(std::string_view token) {
     return token.substr(field.data() - copy.data(), field.size());
   };
   Scanner scan(copy);
-  auto hours = scan.Next(":");
-  auto minutes = scan.Next(":");
-  auto seconds = scan.Next(",");
+  auto hours = scan.Next(':');
+  auto minutes = scan.Next(':');
+  auto seconds = scan.Next(',');
   if (!hours || !minutes || !seconds) return std::nullopt;
   Time time{original(*hours), original(*minutes), original(*seconds)};
-  if (auto ms = scan.Next(" ")) {
+  if (auto ms = scan.Next(' ')) {
     int frame = MsToFrame(ParseInt(*ms));
     time.frame = frame == 30 ? 29 : frame;
   } else if (time.seconds.ends_with('\n')) {
@@ -113,10 +114,10 @@ int MsToFrame(int ms) {
 
 std::optional<std::string> ConvertCue(const std::string& block) {
   Scanner scan(block);
-  auto index = scan.Next(" ");
-  auto start_token = scan.Next(" ");
-  auto arrow = scan.Next(" ");
-  auto end_token = scan.Next(" ");
+  auto index = scan.Next(' ');
+  auto start_token = scan.Next(' ');
+  auto arrow = scan.Next(' ');
+  auto end_token = scan.Next(' ');
   if (!index || !start_token || !arrow || !end_token) return std::nullopt;
   auto start = ParseTime(*start_token);
   auto end = ParseTime(*end_token);
@@ -130,7 +131,7 @@ std::optional<std::string> ConvertCue(const std::string& block) {
   AppendTime(*end, &line);
   line.push_back(' ');
   // Everything after the end time, the text lines and anything that shared the time line.
-  while (auto text = scan.Next("\n"))
+  while (auto text = scan.Next('\n'))
     line.append(*text).push_back(' ');
   line.push_back('\n');
   return line;

@@ -1,0 +1,99 @@
+// Micro-benchmarks of the hot paths: one cue to one line, and lines out of a buffer.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+#include "convert/cue.h"
+#include "platform/line_reader.h"
+#include "platform/text.h"
+
+namespace kestrane {
+namespace {
+
+void BM_ConvertCue(benchmark::State& state) {
+  std::string block =
+      "1234 00:12:34,567 --> 00:12:38,901 Somebody said something, and then "
+      "somebody else answered at length\n";
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ConvertCue(block));
+  state.SetBytesProcessed(state.iterations() * block.size());
+}
+BENCHMARK(BM_ConvertCue);
+
+void BM_MsToFrame(benchmark::State& state) {
+  int ms = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(MsToFrame(ms));
+    ms = (ms + 37) % 1000;
+  }
+}
+BENCHMARK(BM_MsToFrame);
+
+// A file in memory, read line by line as the converter reads it.
+class BufferFile : public ReadableFile {
+ public:
+  explicit BufferFile(const std::string& bytes) : bytes_(bytes) {}
+  Status Read(char* buf, std::size_t n, std::size_t* got) override {
+    *got = std::min(n, bytes_.size() - pos_);
+    std::memcpy(buf, bytes_.data() + pos_, *got);
+    pos_ += *got;
+    return Status::Ok();
+  }
+  Status Rewind() override {
+    pos_ = 0;
+    return Status::Ok();
+  }
+  const FileInfo& info() const override { return info_; }
+
+ private:
+  const std::string& bytes_;
+  std::size_t pos_ = 0;
+  FileInfo info_;
+};
+
+std::string SampleText(bool legacy) {
+  std::string text;
+  for (int i = 1; i <= 2000; ++i) {
+    text += std::to_string(i) + "\r\n00:01:02,517 --> 00:01:05,990\r\n";
+    text += legacy ? "Caf\xE9 et cr\xE8me, s'il vous pla\xEEt\r\n\r\n"
+                   : "Caf\xC3\xA9 et cr\xC3\xA8me, s'il vous pla\xC3\xAEt\r\n\r\n";
+  }
+  return text;
+}
+
+void BM_ReadLines(benchmark::State& state) {
+  const bool legacy = state.range(0) != 0;
+  std::string text = SampleText(legacy);
+  std::string line;
+  for (auto _ : state) {
+    BufferFile file(text);
+    LineReader reader(file, LineReader::Mode::kEightBit);
+    while (reader.ReadLine(&line))
+      benchmark::DoNotOptimize(line.data());
+  }
+  state.SetBytesProcessed(state.iterations() * text.size());
+  state.SetLabel(legacy ? "windows-1252" : "utf-8");
+}
+BENCHMARK(BM_ReadLines)->Arg(0)->Arg(1);
+
+void BM_ReadUtf16Lines(benchmark::State& state) {
+  std::string ascii = SampleText(false), text = "\xFF\xFE";
+  for (char c : ascii) {
+    text.push_back(c);
+    text.push_back('\0');
+  }
+  std::string line;
+  for (auto _ : state) {
+    BufferFile file(text);
+    LineReader reader(file, LineReader::Mode::kUtf16Le);
+    while (reader.ReadLine(&line))
+      benchmark::DoNotOptimize(line.data());
+  }
+  state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ReadUtf16Lines);
+
+}  // namespace
+}  // namespace kestrane
+
+BENCHMARK_MAIN();
