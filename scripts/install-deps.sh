@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs from Debian what building and testing Kestrane needs, when it is missing.
+# Installs from Debian what building and testing Kestrane needs, when it is missing, and any
+# further packages named as arguments (the benchmarks name theirs).
 # Quiet and quick when everything is there already.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   xvfb xdotool
   icoutils imagemagick
   libclang-rt-14-dev
+  "$@"
 )
 
 missing=()
