@@ -6,27 +6,33 @@ if(CMAKE_CROSSCOMPILING)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-  add_library(GTest::gtest ALIAS gtest)
-  add_library(GTest::gtest_main ALIAS gtest_main)
+  # GoogleTest 1.11 and later define the GTest:: names themselves.
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
 
   find_program(WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH REQUIRED)
   find_program(WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH REQUIRED)
-  # Wine's prefix and home live in the build tree, never in the user's $HOME.
+  # Wine's prefix and home live in the build tree, never in the user's $HOME. No Mono or Gecko:
+  # their installers would ask on screen.
   set(KESTRANE_WINE_ENV
       WINEPREFIX=${CMAKE_BINARY_DIR}/wine/prefix
       HOME=${CMAKE_BINARY_DIR}/wine/home
       WINEDEBUG=-all
       "WINEDLLOVERRIDES=mscoree,mshtml=")
-  set(CMAKE_CROSSCOMPILING_EMULATOR env ${KESTRANE_WINE_ENV} ${WINE64})
+  set(KESTRANE_WINE_SCRIPT ${CMAKE_SOURCE_DIR}/cmake/wine-server.sh)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      env ${KESTRANE_WINE_ENV} /bin/sh ${KESTRANE_WINE_SCRIPT} run ${WINE64} ${WINESERVER})
 
-  # A persistent wineserver for the whole run: without it every test waits for Wine to shut
-  # down, and a server started with the test's pipes inherited hangs CTest.
-  add_test(NAME wine_start
-           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-server.sh start ${WINE64} ${WINESERVER})
-  add_test(NAME wine_stop
-           COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-server.sh stop ${WINE64} ${WINESERVER})
-  set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${KESTRANE_WINE_ENV}")
-  set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine ENVIRONMENT "${KESTRANE_WINE_ENV}")
+  # One persistent wineserver for the whole run (see wine-server.sh); a fresh prefix takes a
+  # while, hence the generous limit on the setup.
+  add_test(NAME wine_start COMMAND /bin/sh ${KESTRANE_WINE_SCRIPT} start ${WINE64} ${WINESERVER})
+  add_test(NAME wine_stop COMMAND /bin/sh ${KESTRANE_WINE_SCRIPT} stop ${WINE64} ${WINESERVER})
+  set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 290
+                       ENVIRONMENT "${KESTRANE_WINE_ENV}")
+  set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60
+                       ENVIRONMENT "${KESTRANE_WINE_ENV}")
 else()
   find_package(GTest REQUIRED)
 endif()

@@ -1,22 +1,48 @@
 #!/bin/sh
-# Starts or stops the wineserver that the Windows tests share (see cmake/Testing.cmake).
-# Usage: wine-server.sh start|stop WINE64 WINESERVER, with WINEPREFIX and HOME set.
-set -eu
+# Runs the Windows test programs under Wine for CTest (see cmake/Testing.cmake).
+#   wine-server.sh start|stop WINE64 WINESERVER
+#   wine-server.sh run WINE64 WINESERVER PROGRAM [ARGS...]
+# with WINEPREFIX and HOME set. Every Wine process that could outlive its command (the server,
+# services.exe, winedevice.exe, ...) is kept away from CTest's output pipe: CTest waits for that
+# pipe to close, so a Wine helper holding it hangs the whole run.
+set -u
 action=$1 wine=$2 server=$3
+shift 3
+# Below CTest's own limit, so that a stuck program is reported with its output.
+limit=${KESTRANE_WINE_TIMEOUT:-240}
+
 case $action in
 start)
-  mkdir -p "$HOME"
+  mkdir -p "$HOME" "$(dirname "$WINEPREFIX")"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "creating the Wine prefix $WINEPREFIX (once, about 10 s)"
-    "$wine" wineboot -i </dev/null >/dev/null 2>&1 || true
-    "$server" -w
+    timeout "$limit" "$wine" wineboot -i </dev/null >/dev/null 2>&1
+    timeout 60 "$server" -w </dev/null >/dev/null 2>&1
   fi
-  # Every descriptor away from CTest's pipe, or CTest waits for the server forever.
-  "$server" -p </dev/null >/dev/null 2>&1
-  "$wine" cmd /c exit </dev/null >/dev/null 2>&1
-  [ -f "$WINEPREFIX/system.reg" ] || { echo "Wine prefix was not created" >&2; exit 1; }
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "the Wine prefix was not created" >&2; exit 1; }
+  # A persistent server, with Wine's services started once: without them every test would
+  # start them and then wait about 2.5 s for them to shut down. A server still running from an
+  # interrupted run refuses to start a second one, which is fine.
+  "$server" -p </dev/null >/dev/null 2>&1 || echo "a wineserver for this prefix runs already"
+  timeout "$limit" "$wine" cmd /c exit </dev/null >/dev/null 2>&1 ||
+    { echo "Wine does not start programs in $WINEPREFIX" >&2; exit 1; }
   ;;
 stop)
-  "$server" -k </dev/null >/dev/null 2>&1 || true
+  "$server" -k </dev/null >/dev/null 2>&1
+  exit 0
+  ;;
+run)
+  # The output goes through a file, so no Wine process ever holds CTest's pipe.
+  log=$(mktemp "${TMPDIR:-/tmp}/kestrane-wine.XXXXXX") || exit 1
+  timeout "$limit" "$wine" "$@" </dev/null >"$log" 2>&1
+  status=$?
+  cat "$log"
+  rm -f "$log"
+  [ "$status" -eq 124 ] && echo "$1 was stopped after $limit s"
+  exit "$status"
+  ;;
+*)
+  echo "usage: $0 start|stop|run WINE64 WINESERVER [PROGRAM ARGS...]" >&2
+  exit 2
   ;;
 esac

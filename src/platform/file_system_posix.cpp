@@ -1,0 +1,405 @@
+// FileSystem on POSIX systems, through the plain system calls so that every error keeps its
+// errno and no call can block on a FIFO or device.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "platform/file_system.h"
+#include "platform/file_system_posix.h"
+
+namespace kestrane {
+namespace {
+
+namespace fs = std::filesystem;
+
+Status::Code CodeFor(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return Status::Code::kNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return Status::Code::kAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+      return Status::Code::kNoSpace;
+    case EEXIST:
+    case ENOTEMPTY:
+      return Status::Code::kExists;
+    case EISDIR:
+      return Status::Code::kNotRegular;
+    default:
+      return Status::Code::kIo;
+  }
+}
+
+Status Failure(Status::Code code, std::string_view operation, std::string_view subject,
+               std::string_view reason) {
+  std::string message(operation);
+  message += ' ';
+  message += subject;
+  message += ": ";
+  message += reason;
+  return Status::Error(code, std::move(message));
+}
+
+Status ErrnoStatus(std::string_view operation, const fs::path& path, int error) {
+  return Failure(CodeFor(error), operation, path.native(), std::generic_category().message(error));
+}
+
+Status NotRegular(std::string_view operation, const fs::path& path) {
+  return Failure(Status::Code::kNotRegular, operation, path.native(), "not a regular file");
+}
+
+Status MoveStatus(const fs::path& from, const fs::path& to, int error) {
+  return Failure(CodeFor(error), "move", from.native() + " to " + to.native(),
+                 std::generic_category().message(error));
+}
+
+EntryKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::kFile;
+  if (S_ISDIR(mode)) return EntryKind::kDirectory;
+  if (S_ISLNK(mode)) return EntryKind::kLink;
+  return EntryKind::kOther;
+}
+
+FileInfo InfoOf(const struct stat& st) {
+  FileInfo info;
+  info.kind = KindOf(st.st_mode);
+  info.size = static_cast<std::uint64_t>(st.st_size);
+  info.mtime_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+  info.device = static_cast<std::uint64_t>(st.st_dev);
+  info.inode = static_cast<std::uint64_t>(st.st_ino);
+  info.permissions = st.st_mode & 07777;
+  return info;
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  int fd;
+  do {
+    fd = ::open(path, flags, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+ssize_t ReadRetrying(int fd, char* buf, std::size_t n) {
+  ssize_t got;
+  do {
+    got = ::read(fd, buf, n);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+// Writes everything, across short writes and signals; 0 or the errno.
+int WriteFully(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t put = ::write(fd, data.data(), data.size());
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    data.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return 0;
+}
+
+// fsync's EINVAL only says that the file cannot be synced at all, which is no loss of data.
+bool SyncFailed(int fd) {
+  return ::fsync(fd) != 0 && errno != EINVAL;
+}
+
+class PosixReadableFile final : public ReadableFile {
+ public:
+  PosixReadableFile(int fd, fs::path path, FileInfo info)
+      : fd_(fd), path_(std::move(path)), info_(info) {}
+  ~PosixReadableFile() override { ::close(fd_); }
+
+  Status Read(char* buf, std::size_t n, std::size_t* got) override {
+    *got = 0;
+    ssize_t r = ReadRetrying(fd_, buf, n);
+    if (r < 0) return ErrnoStatus("read", path_, errno);
+    *got = static_cast<std::size_t>(r);
+    return Status::Ok();
+  }
+
+  Status Rewind() override {
+    if (::lseek(fd_, 0, SEEK_SET) < 0) return ErrnoStatus("rewind", path_, errno);
+    return Status::Ok();
+  }
+
+  const FileInfo& info() const override { return info_; }
+
+ private:
+  int fd_;
+  fs::path path_;
+  FileInfo info_;
+};
+
+class PosixWritableFile final : public WritableFile {
+ public:
+  PosixWritableFile(int fd, fs::path path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixWritableFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  Status Append(std::string_view data) override {
+    if (fd_ < 0) return Failure(Status::Code::kIo, "write", path_.native(), "the file is closed");
+    if (int error = WriteFully(fd_, data)) return ErrnoStatus("write", path_, error);
+    return Status::Ok();
+  }
+
+  Status Close() override {
+    if (fd_ < 0) return Failure(Status::Code::kIo, "close", path_.native(), "the file is closed");
+    int fd = std::exchange(fd_, -1);
+    // Delayed allocation and network file systems report a full disk only here.
+    if (SyncFailed(fd)) {
+      int error = errno;
+      ::close(fd);
+      return ErrnoStatus("write", path_, error);
+    }
+    // After close() fails with EINTR the descriptor is gone on Linux, and the data was synced.
+    if (::close(fd) != 0 && errno != EINTR) return ErrnoStatus("close", path_, errno);
+    return Status::Ok();
+  }
+
+ private:
+  int fd_;
+  fs::path path_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
+    file->reset();
+    struct stat st;
+    // Looked at before opening, since opening a device can act on it (a tape rewinds).
+    if (::lstat(path.c_str(), &st) != 0) return ErrnoStatus("open", path, errno);
+    if (!S_ISREG(st.st_mode)) return NotRegular("open", path);
+    // O_NONBLOCK in case the name became a FIFO since the lstat: opening one would wait for a
+    // writer.
+    int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+      int error = errno;
+      // ELOOP: the name is a link (O_NOFOLLOW); ENXIO, ENODEV: a socket or device.
+      if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("open", path);
+      return ErrnoStatus("open", path, error);
+    }
+    if (::fstat(fd, &st) != 0) {
+      int error = errno;
+      ::close(fd);
+      return ErrnoStatus("open", path, error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return NotRegular("open", path);
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+      int error = errno;
+      ::close(fd);
+      return ErrnoStatus("open", path, error);
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint; its failure changes nothing
+    *file = std::make_unique<PosixReadableFile>(fd, path, InfoOf(st));
+    return Status::Ok();
+  }
+
+  Status CreateNew(const fs::path& path, std::uint32_t permissions,
+                   std::unique_ptr<WritableFile>* file) override {
+    file->reset();
+    int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                          static_cast<mode_t>(permissions & 07777));
+    if (fd < 0) return ErrnoStatus("create", path, errno);
+    *file = std::make_unique<PosixWritableFile>(fd, path);
+    return Status::Ok();
+  }
+
+  Status MoveNoReplace(const fs::path& from, const fs::path& to) override {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+      return Status::Ok();
+    }
+    int error = errno;
+    // Older kernels and many FUSE, network and FAT drivers do not know the flag.
+    if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) {
+      return MoveStatus(from, to, error);
+    }
+#endif
+    return posix::MoveByLink(from, to);
+  }
+
+  Status Remove(const fs::path& path) override {
+    if (::unlink(path.c_str()) == 0) return Status::Ok();
+    int error = errno;
+    struct stat st;
+    // Linux says EISDIR for a folder, other systems EPERM.
+    if (error == EISDIR ||
+        (error == EPERM && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+      return NotRegular("remove", path);
+    }
+    return ErrnoStatus("remove", path, error);
+  }
+
+  Status Stat(const fs::path& path, FileInfo* info) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return ErrnoStatus("stat", path, errno);
+    *info = InfoOf(st);
+    return Status::Ok();
+  }
+
+  Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
+    entries->clear();
+    int fd = OpenRetrying(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return ErrnoStatus("list", dir, errno);
+    DIR* stream = ::fdopendir(fd);
+    if (stream == nullptr) {
+      int error = errno;
+      ::close(fd);
+      return ErrnoStatus("list", dir, error);
+    }
+    int error = 0;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(stream);
+      if (entry == nullptr) {
+        error = errno;
+        break;
+      }
+      std::string_view name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      EntryKind kind = EntryKind::kOther;
+      switch (entry->d_type) {
+        case DT_REG:
+          kind = EntryKind::kFile;
+          break;
+        case DT_DIR:
+          kind = EntryKind::kDirectory;
+          break;
+        case DT_LNK:
+          kind = EntryKind::kLink;
+          break;
+        case DT_UNKNOWN: {
+          // Some file systems (XFS without ftype, many FUSE drivers) do not fill d_type.
+          struct stat st;
+          if (::fstatat(::dirfd(stream), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT) continue;  // removed since readdir saw it
+            error = errno;
+            break;
+          }
+          kind = KindOf(st.st_mode);
+          break;
+        }
+        default:
+          break;
+      }
+      if (error != 0) break;
+      entries->push_back(DirEntry{fs::path(std::string(name)), kind});
+    }
+    ::closedir(stream);
+    if (error != 0) {
+      entries->clear();
+      return ErrnoStatus("list", dir, error);
+    }
+    return Status::Ok();
+  }
+};
+
+}  // namespace
+
+namespace posix {
+
+Status MoveByLink(const fs::path& from, const fs::path& to) {
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    int error = errno;
+    // FAT, some FUSE drivers and protected_hardlinks refuse hard links; a folder gives EPERM
+    // too, which the copy then reports as not a regular file.
+    if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) return MoveByCopy(from, to);
+    return MoveStatus(from, to, error);
+  }
+  if (::unlink(from.c_str()) != 0) {
+    int error = errno;
+    ::unlink(to.c_str());  // the second name of the same file: nothing is lost
+    return MoveStatus(from, to, error);
+  }
+  return Status::Ok();
+}
+
+Status MoveByCopy(const fs::path& from, const fs::path& to) {
+  int in = OpenRetrying(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (in < 0) {
+    int error = errno;
+    if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("move", from);
+    return MoveStatus(from, to, error);
+  }
+  struct stat st;
+  if (::fstat(in, &st) != 0) {
+    int error = errno;
+    ::close(in);
+    return MoveStatus(from, to, error);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(in);
+    return NotRegular("move", from);
+  }
+  int out = OpenRetrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                         st.st_mode & 07777);
+  if (out < 0) {
+    int error = errno;
+    ::close(in);
+    return MoveStatus(from, to, error);
+  }
+  auto fail = [&](int error) {
+    ::close(out);
+    ::unlink(to.c_str());
+    ::close(in);
+    return MoveStatus(from, to, error);
+  };
+
+  std::string buffer(1 << 16, '\0');
+  for (;;) {
+    ssize_t got = ReadRetrying(in, buffer.data(), buffer.size());
+    if (got < 0) return fail(errno);
+    if (got == 0) break;
+    if (int error = WriteFully(out, std::string_view(buffer.data(), got))) return fail(error);
+  }
+  // The umask narrowed the mode given to open(). A file system without POSIX modes (FAT)
+  // refuses this, which loses nothing it could have kept.
+  (void)::fchmod(out, st.st_mode & 07777);
+  const timespec times[2] = {st.st_atim, st.st_mtim};
+  if (::futimens(out, times) != 0) return fail(errno);
+  // The copy is about to become the only one.
+  if (SyncFailed(out)) return fail(errno);
+  int closed = ::close(out);
+  int close_error = errno;
+  out = -1;
+  if (closed != 0 && close_error != EINTR) {
+    ::unlink(to.c_str());
+    ::close(in);
+    return MoveStatus(from, to, close_error);
+  }
+  ::close(in);
+  if (::unlink(from.c_str()) != 0) {
+    int error = errno;
+    ::unlink(to.c_str());
+    return MoveStatus(from, to, error);
+  }
+  return Status::Ok();
+}
+
+}  // namespace posix
+
+FileSystem& DefaultFileSystem() {
+  static PosixFileSystem file_system;
+  return file_system;
+}
+
+}  // namespace kestrane

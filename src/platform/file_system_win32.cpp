@@ -1,0 +1,372 @@
+// FileSystem on Windows, through the wide (...W) calls only, so that every name the system can
+// hold, whatever the ANSI code page, reaches it unchanged.
+#define UNICODE
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "platform/file_system.h"
+
+namespace kestrane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Past about this length the plain Win32 calls fail (MAX_PATH is 260, and a folder must leave
+// room for an 8.3 name); the \\?\ form lifts the limit.
+constexpr std::size_t kLongPath = 240;
+
+std::wstring Win32Path(const fs::path& path) {
+  const std::wstring& native = path.native();
+  if (native.size() < kLongPath || native.starts_with(LR"(\\?\)") ||
+      native.starts_with(LR"(\\.\)")) {
+    return native;
+  }
+  // The \\?\ form is taken literally: it must be absolute, with backslashes only and without
+  // "." or ".." components.
+  std::error_code error;
+  fs::path full = path.is_absolute() ? path : fs::absolute(path, error);
+  if (error) return native;
+  std::wstring text = full.lexically_normal().native();
+  std::replace(text.begin(), text.end(), L'/', L'\\');
+  if (text.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + text.substr(2);
+  if (text.size() >= 3 && text[1] == L':' && text[2] == L'\\') return LR"(\\?\)" + text;
+  return native;
+}
+
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                   0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), size,
+                        nullptr, nullptr);
+  return out;
+}
+
+std::string PathText(const fs::path& path) {
+  std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::string SystemText(DWORD error) {
+  wchar_t* buffer = nullptr;
+  DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text(buffer, length);
+  ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+    text.pop_back();
+  }
+  if (text.empty()) return "system error " + std::to_string(error);
+  return Utf8(text);
+}
+
+// Windows' winerror.h has it; mingw-w64's does not.
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L
+#endif
+
+Status::Code CodeFor(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_DIRECTORY:
+    case ERROR_INVALID_NAME:  // Wine's answer to listing a file as a folder
+      return Status::Code::kNotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED:
+      return Status::Code::kAccessDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_DISK_QUOTA_EXCEEDED:
+      return Status::Code::kNoSpace;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return Status::Code::kExists;
+    case ERROR_CANT_ACCESS_FILE:
+    case ERROR_CANT_RESOLVE_FILENAME:
+      return Status::Code::kNotRegular;
+    default:
+      return Status::Code::kIo;
+  }
+}
+
+Status Failure(Status::Code code, std::string_view operation, std::string_view subject,
+               std::string_view reason) {
+  std::string message(operation);
+  message += ' ';
+  message += subject;
+  message += ": ";
+  message += reason;
+  return Status::Error(code, std::move(message));
+}
+
+Status SystemStatus(std::string_view operation, const fs::path& path, DWORD error) {
+  return Failure(CodeFor(error), operation, PathText(path), SystemText(error));
+}
+
+Status NotRegular(std::string_view operation, const fs::path& path) {
+  return Failure(Status::Code::kNotRegular, operation, PathText(path), "not a regular file");
+}
+
+EntryKind KindOf(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::kLink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kDirectory;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::kOther;
+  return EntryKind::kFile;
+}
+
+std::uint64_t Join(DWORD high, DWORD low) {
+  return (std::uint64_t{high} << 32) | low;
+}
+
+// FILETIME counts 100 ns ticks since 1601.
+std::int64_t UnixNs(const FILETIME& time) {
+  constexpr std::int64_t kTicksFrom1601To1970 = 116'444'736'000'000'000;
+  auto ticks = static_cast<std::int64_t>(Join(time.dwHighDateTime, time.dwLowDateTime));
+  return (ticks - kTicksFrom1601To1970) * 100;
+}
+
+FileInfo InfoOf(const BY_HANDLE_FILE_INFORMATION& data) {
+  FileInfo info;
+  info.kind = KindOf(data.dwFileAttributes);
+  info.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+  info.mtime_ns = UnixNs(data.ftLastWriteTime);
+  info.device = data.dwVolumeSerialNumber;
+  info.inode = Join(data.nFileIndexHigh, data.nFileIndexLow);
+  info.permissions = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
+  return info;
+}
+
+bool IsFolder(const std::wstring& path) {
+  DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// ReadFile and WriteFile take a DWORD count.
+constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
+
+class Win32ReadableFile final : public ReadableFile {
+ public:
+  Win32ReadableFile(HANDLE handle, fs::path path, FileInfo info)
+      : handle_(handle), path_(std::move(path)), info_(info) {}
+  ~Win32ReadableFile() override { ::CloseHandle(handle_); }
+
+  Status Read(char* buf, std::size_t n, std::size_t* got) override {
+    *got = 0;
+    DWORD done = 0;
+    if (!::ReadFile(handle_, buf, static_cast<DWORD>(std::min(n, kMaxTransfer)), &done, nullptr)) {
+      return SystemStatus("read", path_, ::GetLastError());
+    }
+    *got = done;
+    return Status::Ok();
+  }
+
+  Status Rewind() override {
+    if (!::SetFilePointerEx(handle_, LARGE_INTEGER{}, nullptr, FILE_BEGIN)) {
+      return SystemStatus("rewind", path_, ::GetLastError());
+    }
+    return Status::Ok();
+  }
+
+  const FileInfo& info() const override { return info_; }
+
+ private:
+  HANDLE handle_;
+  fs::path path_;
+  FileInfo info_;
+};
+
+class Win32WritableFile final : public WritableFile {
+ public:
+  Win32WritableFile(HANDLE handle, fs::path path) : handle_(handle), path_(std::move(path)) {}
+  ~Win32WritableFile() override {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+
+  Status Append(std::string_view data) override {
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      return Failure(Status::Code::kIo, "write", PathText(path_), "the file is closed");
+    }
+    while (!data.empty()) {
+      DWORD done = 0;
+      DWORD want = static_cast<DWORD>(std::min(data.size(), kMaxTransfer));
+      if (!::WriteFile(handle_, data.data(), want, &done, nullptr)) {
+        return SystemStatus("write", path_, ::GetLastError());
+      }
+      data.remove_prefix(done);
+    }
+    return Status::Ok();
+  }
+
+  Status Close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      return Failure(Status::Code::kIo, "close", PathText(path_), "the file is closed");
+    }
+    HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
+    // A full disk on a network share shows only once the cached data is written.
+    if (!::FlushFileBuffers(handle)) {
+      DWORD error = ::GetLastError();
+      ::CloseHandle(handle);
+      return SystemStatus("write", path_, error);
+    }
+    if (!::CloseHandle(handle)) return SystemStatus("close", path_, ::GetLastError());
+    return Status::Ok();
+  }
+
+ private:
+  HANDLE handle_;
+  fs::path path_;
+};
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
+    file->reset();
+    std::wstring name = Win32Path(path);
+    // FILE_SHARE_READ alone: others may read the input but not change it while it is read.
+    // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused below.
+    HANDLE handle =
+        ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      DWORD error = ::GetLastError();
+      // A folder cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: "access denied".
+      if (error == ERROR_ACCESS_DENIED && IsFolder(name)) return NotRegular("open", path);
+      return SystemStatus("open", path, error);
+    }
+    BY_HANDLE_FILE_INFORMATION data;
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+      ::CloseHandle(handle);
+      return NotRegular("open", path);
+    }
+    if (!::GetFileInformationByHandle(handle, &data)) {
+      DWORD error = ::GetLastError();
+      ::CloseHandle(handle);
+      return SystemStatus("open", path, error);
+    }
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+      ::CloseHandle(handle);
+      return NotRegular("open", path);
+    }
+    *file = std::make_unique<Win32ReadableFile>(handle, path, InfoOf(data));
+    return Status::Ok();
+  }
+
+  Status CreateNew(const fs::path& path, std::uint32_t /*permissions*/,
+                   std::unique_ptr<WritableFile>* file) override {
+    file->reset();
+    std::wstring name = Win32Path(path);
+    HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      DWORD error = ::GetLastError();
+      // CREATE_NEW on a folder's name says "access denied"; the name is taken all the same.
+      if (error == ERROR_ACCESS_DENIED && IsFolder(name)) error = ERROR_ALREADY_EXISTS;
+      return SystemStatus("create", path, error);
+    }
+    *file = std::make_unique<Win32WritableFile>(handle, path);
+    return Status::Ok();
+  }
+
+  Status MoveNoReplace(const fs::path& from, const fs::path& to) override {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists, atomically.
+    if (::MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), 0)) return Status::Ok();
+    DWORD error = ::GetLastError();
+    return Failure(CodeFor(error), "move", PathText(from) + " to " + PathText(to),
+                   SystemText(error));
+  }
+
+  Status Remove(const fs::path& path) override {
+    std::wstring name = Win32Path(path);
+    if (::DeleteFileW(name.c_str())) return Status::Ok();
+    DWORD error = ::GetLastError();
+    DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return NotRegular("remove", path);
+      // A link to a folder (symbolic link or junction) goes the way of a folder; only the link
+      // itself is removed.
+      if (::RemoveDirectoryW(name.c_str())) return Status::Ok();
+      error = ::GetLastError();
+    }
+    return SystemStatus("remove", path, error);
+  }
+
+  Status Stat(const fs::path& path, FileInfo* info) override {
+    std::wstring name = Win32Path(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) {
+      return SystemStatus("stat", path, ::GetLastError());
+    }
+    FileInfo result;
+    result.kind = KindOf(data.dwFileAttributes);
+    result.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+    result.mtime_ns = UnixNs(data.ftLastWriteTime);
+    result.permissions = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
+    // The identity needs a handle. Asking for no access conflicts with no other program's
+    // sharing mode; where even that fails, the identity stays unknown (zero).
+    HANDLE handle = ::CreateFileW(
+        name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      BY_HANDLE_FILE_INFORMATION by_handle;
+      if (::GetFileInformationByHandle(handle, &by_handle)) {
+        result.device = by_handle.dwVolumeSerialNumber;
+        result.inode = Join(by_handle.nFileIndexHigh, by_handle.nFileIndexLow);
+      }
+      ::CloseHandle(handle);
+    }
+    *info = result;
+    return Status::Ok();
+  }
+
+  Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
+    entries->clear();
+    std::wstring pattern = Win32Path(dir / L"*");
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+      DWORD error = ::GetLastError();
+      // An existing folder without entries, not even "." and ".." (a drive's root).
+      if (error == ERROR_FILE_NOT_FOUND && IsFolder(Win32Path(dir))) return Status::Ok();
+      return SystemStatus("list", dir, error);
+    }
+    do {
+      std::wstring_view name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      entries->push_back(DirEntry{fs::path(name), KindOf(data.dwFileAttributes)});
+    } while (::FindNextFileW(find, &data));
+    DWORD error = ::GetLastError();
+    ::FindClose(find);
+    if (error != ERROR_NO_MORE_FILES) {
+      entries->clear();
+      return SystemStatus("list", dir, error);
+    }
+    return Status::Ok();
+  }
+};
+
+}  // namespace
+
+FileSystem& DefaultFileSystem() {
+  static Win32FileSystem file_system;
+  return file_system;
+}
+
+}  // namespace kestrane
