@@ -1,0 +1,44 @@
+// The folder picker: the system's folder browser on Windows, a folder chooser on GTK. Its owner
+// sets the in-members, calls Browse once and reads the out-members.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kestrane {
+
+class CDirDialog {
+ public:
+  CDirDialog() = default;
+  virtual ~CDirDialog() = default;
+  CDirDialog(const CDirDialog&) = delete;
+  CDirDialog& operator=(const CDirDialog&) = delete;
+
+  // Shows the picker, owned by no window, and waits. True when a folder with a file-system path
+  // was chosen: m_strFolder is then its absolute path and m_nImage its image index. False when
+  // the user cancelled or a step failed; the out-members mean nothing then. Trims m_strStartSel
+  // (see TrimStartSelection) before showing anything.
+  bool Browse();
+
+  // Asked whenever the selection changes, with the selected folder (empty when it has no
+  // file-system path) and an empty status text to fill in; returns whether OK is allowed for
+  // that selection. This version always allows it and leaves the status text empty.
+  virtual bool OnSelChange(const std::filesystem::path& folder, std::string& status);
+
+  std::string m_strCaption;             // in: window title; empty keeps the system's
+  std::filesystem::path m_strFolder;    // out: the chosen folder
+  std::filesystem::path m_strRoot;      // in: top of the tree; empty for everything
+  std::filesystem::path m_strStartSel;  // in: folder selected at first; empty for none
+  std::string m_strPrompt;              // in: text above the tree; empty gives "Open"
+  int m_nImage = -1;                    // out: the chosen item's image index
+  bool m_bStatusText = false;           // in: show a status line that OnSelChange fills
+};
+
+// The start selection as the picker uses it: trailing white space removed, then one trailing
+// slash or backslash, so that "C:\Subs\ " selects C:\Subs.
+std::filesystem::path TrimStartSelection(const std::filesystem::path& start);
+
+// The instruction text shown above the tree.
+std::string PromptOf(const CDirDialog& picker);
+
+}  // namespace kestrane

@@ -1,0 +1,50 @@
+#include "app/dir_dialog.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrane {
+namespace {
+
+TEST(DirDialogTest, StartSelectionLosesTrailingBlanksAndOneSeparator) {
+  struct Case {
+    const char* start;
+    const char* trimmed;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"C:\\Subs", "C:\\Subs"},
+      {"C:\\Subs\\", "C:\\Subs"},
+      {"/home/me/subs/", "/home/me/subs"},
+      {"/home/me/subs/ \t\r\n\v\f", "/home/me/subs"},
+      {"C:\\Subs\\\\", "C:\\Subs\\"},
+      {"a/ \\ ", "a/ "},
+      {"  lead", "  lead"},
+      {" \t ", ""},
+      {"/", ""},
+      {"C:\\", "C:"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TrimStartSelection(c.start), std::filesystem::path(c.trimmed))
+        << "[" << c.start << "]";
+  }
+}
+
+TEST(DirDialogTest, NewPickerAllowsEverySelectionAndPromptsOpen) {
+  CDirDialog picker;
+  EXPECT_EQ(picker.m_strCaption, "");
+  EXPECT_EQ(picker.m_strFolder, "");
+  EXPECT_EQ(picker.m_strRoot, "");
+  EXPECT_EQ(picker.m_strStartSel, "");
+  EXPECT_FALSE(picker.m_bStatusText);
+  EXPECT_EQ(PromptOf(picker), "Open");
+  picker.m_strPrompt = "Pick subtitles";
+  EXPECT_EQ(PromptOf(picker), "Pick subtitles");
+
+  std::string status;
+  EXPECT_TRUE(picker.OnSelChange("/some/folder", status));
+  EXPECT_TRUE(picker.OnSelChange("", status)) << "even a selection without a path";
+  EXPECT_EQ(status, "");
+}
+
+}  // namespace
+}  // namespace kestrane

@@ -1,0 +1,79 @@
+#!/bin/sh
+# Drives the GTK build of Kestrane through its real dialogs on a private X server.
+# Usage: gui_test_gtk.sh KESTRANE CASE, CASE being folder, file, cancel or no-display.
+program=$1
+case_name=$2
+. "$(dirname "$0")/gui_test_lib.sh"
+
+# GTK keeps settings and recently used files in the home folder: give it a throwaway one.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local"
+export XDG_CACHE_HOME="$work/home/.cache" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+mkdir -p "$HOME"
+subs="$work/subs"
+
+# Types a path into the chooser's location bar. GTK completes a unique name inline and selects
+# the completion; Delete drops it, so that Return takes the path as typed.
+choose_path() {
+  focus "$1"
+  press ctrl+l
+  sleep 0.3
+  type_text "$2"
+  sleep 0.5
+  press Delete Return
+}
+
+case $case_name in
+folder)
+  write_subtitles "$subs/a.txt" "$subs/season 1/b.TXT" "$subs/season 1/deeper/c.txt" \
+    "$work/outside.txt"
+  start_x
+  start_app "$program"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  choose_path "$win" "$subs"
+  wait_exit 0
+  expect_converted "$subs/a.txt" "$subs/season 1/b.TXT" "$subs/season 1/deeper/c.txt"
+  expect_untouched "$work/outside.txt"
+  ;;
+file)
+  write_subtitles "$subs/a.txt" "$subs/more/b.txt" "$subs/c.txt"
+  start_x
+  start_app "$program" /FILE
+  first=$(find_window Open) || exit 1
+  choose_path "$first" "$subs/a.txt"
+  wait_file "$subs/a.txt_original"
+  second=$(find_window Open "$first") || exit 1
+  expect_untouched "$subs/more/b.txt"
+  choose_path "$second" "$subs/more/b.txt"
+  wait_file "$subs/more/b.txt_original"
+  third=$(find_window Open "$second") || exit 1
+  focus "$third"
+  press Escape
+  wait_exit 0
+  expect_converted "$subs/a.txt" "$subs/more/b.txt"
+  expect_untouched "$subs/c.txt"
+  ;;
+cancel)
+  write_subtitles "$subs/a.txt" "$subs/deeper/b.txt"
+  start_x
+  for mode in "" /file; do
+    start_app "$program" $mode
+    if [ -z "$mode" ]; then title="Browse to the starting folder:"; else title=Open; fi
+    win=$(find_window "$title") || exit 1
+    focus "$win"
+    press Escape
+    wait_exit 0
+  done
+  expect_untouched "$subs/a.txt" "$subs/deeper/b.txt"
+  ;;
+no-display)
+  status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY "$program" >"$work/out" 2>"$work/err" || status=$?
+  [ "$status" -ne 0 ] || fail "without a display the program ended with 0"
+  [ ! -s "$work/out" ] || fail "it wrote to standard output: $(cat "$work/out")"
+  [ "$(wc -l <"$work/err")" -eq 1 ] || fail "not one line on standard error: $(cat "$work/err")"
+  ;;
+*)
+  fail "unknown case $case_name"
+  ;;
+esac
+echo "PASS: $case_name"

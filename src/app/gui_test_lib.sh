@@ -1,0 +1,131 @@
+# Shared by the GUI tests, sourced: a private X server, bounded waits, sample subtitles and the
+# checks on them. Every wait has a limit and every failure says what was awaited.
+set -eu
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+# CTest counts exit code 77 as skipped (SKIP_RETURN_CODE).
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+for tool in Xvfb xdotool; do
+  command -v $tool >/dev/null 2>&1 || skip "$tool is not installed (scripts/install-deps.sh)"
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrane-gui.XXXXXX")
+xvfb_pid=
+app_pid=
+also_remove=  # a folder a test made outside $work
+cleanup() {
+  [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work" ${also_remove:+"$also_remove"}
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# Starts Xvfb on a display nobody uses (it picks one itself) and points DISPLAY at it.
+# 1024x768 is also the screen a display-less Wine desktop reports, so both agree on the centre.
+start_x() {
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  i=0
+  until [ -s "$work/display" ]; do
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    i=$((i + 1))
+    [ $i -lt 100 ] || fail "Xvfb did not report its display within 10 s"
+    sleep 0.1
+  done
+  DISPLAY=:$(tr -d '\n' <"$work/display")
+  export DISPLAY
+}
+
+# Starts the program under test in the background: start_app COMMAND...
+start_app() {
+  "$@" </dev/null >"$work/app.out" 2>&1 &
+  app_pid=$!
+}
+
+# Prints the id of a visible window titled exactly $1, other than the window $2, waiting up to
+# 30 s. Fails early when the program ends meanwhile. Use as: win=$(find_window ...) || exit 1
+find_window() {
+  i=0
+  while [ $i -lt 150 ]; do
+    for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+      if [ "$id" != "${2:-}" ]; then
+        echo "$id"
+        return 0
+      fi
+    done
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended before showing '$1': $(cat "$work/app.out")"
+    i=$((i + 1))
+    sleep 0.2
+  done
+  shown=$(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' ',' || true)
+  fail "no window '$1' within 30 s; windows shown: ${shown:-none}"
+}
+
+# Gives a window the keyboard: there is no window manager to do it, and keys sent before are lost.
+focus() {
+  xdotool windowfocus --sync "$1" || fail "could not focus window $1"
+  sleep 0.4
+}
+type_text() { xdotool type --delay 40 "$1"; }
+press() { xdotool key "$@"; }
+
+# Waits up to 30 s for the program to end; fails when it does not, or ends with another code
+# than $1.
+wait_exit() {
+  i=0
+  while kill -0 "$app_pid" 2>/dev/null; do
+    i=$((i + 1))
+    [ $i -lt 150 ] || fail "the program did not end within 30 s"
+    sleep 0.2
+  done
+  status=0
+  wait "$app_pid" || status=$?
+  app_pid=
+  [ "$status" -eq "$1" ] || fail "the program ended with $status, not $1: $(cat "$work/app.out")"
+}
+
+# Waits up to 30 s for a file to appear.
+wait_file() {
+  i=0
+  until [ -e "$1" ]; do
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended without making $1: $(cat "$work/app.out")"
+    i=$((i + 1))
+    [ $i -lt 150 ] || fail "$1 did not appear within 30 s"
+    sleep 0.2
+  done
+}
+
+subtitle='1\r\n00:00:01,000 --> 00:00:02,500\r\nHello there\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,040\r\nGeneral Kenobi\r\n\r\n'
+
+# Writes the sample subtitle to each file named, creating folders.
+write_subtitles() {
+  for f in "$@"; do
+    mkdir -p "$(dirname "$f")"
+    printf "$subtitle" >"$f"
+  done
+}
+
+# Converted: the original bytes are in the backup, and the file now starts with a UTF-8 BOM.
+expect_converted() {
+  for f in "$@"; do
+    printf "$subtitle" | cmp -s - "${f}_original" || fail "$f: no backup with the original bytes"
+    [ "$(head -c 3 "$f" | od -An -tx1 | tr -d ' \n')" = efbbbf ] || fail "$f was not converted"
+  done
+}
+
+# Untouched: the sample bytes still there, and no backup beside it.
+expect_untouched() {
+  for f in "$@"; do
+    printf "$subtitle" | cmp -s - "$f" || fail "$f was changed"
+    [ ! -e "${f}_original" ] || fail "$f got a backup"
+  done
+}

@@ -1,0 +1,49 @@
+#include "app/kestrane_app.h"
+
+#include <string_view>
+
+#include "walk/convert_folder.h"
+
+namespace kestrane {
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CKestraneApp::InitInstance() {
+  CApplication::InitInstance();
+
+  if (EqualsIgnoringCase(Argument(1), "/file")) {
+    const FileFilter filter{"SRT file (*.txt)", "*.txt"};
+    // A fresh dialog for every file. Anything but a choice ends the loop: a dialog that cannot
+    // open would otherwise fail again at once, forever.
+    for (;;) {
+      std::unique_ptr<OpenFileDialog> dialog = m_dialogs.NewOpenFileDialog(filter);
+      if (dialog->DoModal() != DialogResult::kOk) break;
+      ConvertFolder(dialog->GetFolderPath(), dialog->GetFileName());
+    }
+  } else {
+    CDirDialog picker;
+    picker.m_strCaption = "Browse to the starting folder:";
+    if (m_dialogs.Browse(picker)) {
+      FileInfo info;
+      if (m_fs.Stat(picker.m_strFolder, &info).ok()) ConvertFolder(picker.m_strFolder, {});
+    }
+  }
+  return false;
+}
+
+void CKestraneApp::ConvertFolder(const std::filesystem::path& folder,
+                                 const std::filesystem::path& name) {
+  kestrane::ConvertFolder(m_fs, folder, name);
+}
+
+}  // namespace kestrane

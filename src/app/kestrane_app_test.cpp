@@ -1,0 +1,248 @@
+#include "app/kestrane_app.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "testing/memory_file_system.h"
+
+namespace kestrane {
+namespace {
+
+using testing::MemoryFileSystem;
+
+constexpr char kSubtitle[] =
+    "1\r\n00:00:01,000 --> 00:00:02,500\r\nHello\r\n\r\n"
+    "2\r\n00:00:03,000 --> 00:00:04,000\r\nAgain\r\n\r\n";
+
+// What a scripted open-file dialog answers.
+struct FileAnswer {
+  DialogResult result;
+  std::filesystem::path folder;
+  std::filesystem::path name;
+};
+
+// Plays the user: answers each open-file dialog with the next scripted answer (Cancel once
+// they run out) and the folder picker with a folder or a refusal, and records what was shown.
+class ScriptedDialogs : public Dialogs {
+ public:
+  std::deque<FileAnswer> file_answers;
+  std::optional<std::filesystem::path> picked_folder;  // none: the picker returns false
+
+  int file_dialogs_created = 0;
+  int file_dialogs_shown = 0;
+  std::vector<FileFilter> filters;
+  int pickers_shown = 0;
+  // The picker's members as they were when it was shown.
+  std::string caption, prompt;
+  std::filesystem::path folder, root, start_sel;
+  bool status_text = true;
+
+  std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) override {
+    ++file_dialogs_created;
+    filters.push_back(filter);
+    FileAnswer answer{DialogResult::kCancel, {}, {}};
+    if (!file_answers.empty()) {
+      answer = file_answers.front();
+      file_answers.pop_front();
+    }
+    return std::make_unique<Dialog>(this, answer);
+  }
+
+  bool Browse(CDirDialog& picker) override {
+    ++pickers_shown;
+    caption = picker.m_strCaption;
+    prompt = picker.m_strPrompt;
+    folder = picker.m_strFolder;
+    root = picker.m_strRoot;
+    start_sel = picker.m_strStartSel;
+    status_text = picker.m_bStatusText;
+    if (!picked_folder) return false;
+    picker.m_strFolder = *picked_folder;
+    return true;
+  }
+
+ private:
+  class Dialog : public OpenFileDialog {
+   public:
+    Dialog(ScriptedDialogs* owner, FileAnswer answer) : m_owner(owner), m_answer(answer) {}
+    DialogResult DoModal() override {
+      // Each pass is to get a fresh dialog.
+      EXPECT_FALSE(m_shown) << "an open-file dialog was shown twice";
+      m_shown = true;
+      ++m_owner->file_dialogs_shown;
+      return m_answer.result;
+    }
+    std::filesystem::path GetFolderPath() const override { return m_answer.folder; }
+    std::filesystem::path GetFileName() const override { return m_answer.name; }
+
+   private:
+    ScriptedDialogs* m_owner;
+    FileAnswer m_answer;
+    bool m_shown = false;
+  };
+};
+
+class KestraneAppTest : public ::testing::Test {
+ protected:
+  KestraneAppTest() {
+    fs.AddFile("/subs/a.txt", kSubtitle);
+    fs.AddFile("/subs/b.txt", kSubtitle);
+    fs.AddFile("/subs/season/c.TXT", kSubtitle);
+    fs.AddFile("/elsewhere/d.txt", kSubtitle);
+  }
+
+  // Runs the start-up with the command line `args` (the program's path first).
+  void Run(std::vector<std::string> args) {
+    CKestraneApp app(fs, dialogs);
+    app.SetArguments(std::move(args));
+    EXPECT_FALSE(app.InitInstance()) << "the start-up must end the program";
+  }
+
+  // Whether `path` was converted: its original bytes moved to the backup, new text in its place.
+  bool Converted(const std::string& path) {
+    return fs.Contents(path + "_original") == kSubtitle && fs.Contents(path) != kSubtitle;
+  }
+
+  MemoryFileSystem fs;
+  ScriptedDialogs dialogs;
+};
+
+TEST_F(KestraneAppTest, FirstArgumentChoosesTheMode) {
+  struct Case {
+    std::vector<std::string> args;
+    bool file_mode;
+  };
+  const Case cases[] = {
+      {{"kestrane"}, false},
+      {{"kestrane", "/file"}, true},
+      {{"kestrane", "/FILE"}, true},
+      {{"kestrane", "/File"}, true},
+      {{"kestrane", "/fIlE", "ignored"}, true},
+      {{"kestrane", ""}, false},
+      {{"kestrane", "file"}, false},
+      {{"kestrane", "-file"}, false},
+      {{"kestrane", "--file"}, false},
+      {{"kestrane", "/files"}, false},
+      {{"kestrane", "/fil"}, false},
+      {{"kestrane", " /file"}, false},
+      {{"kestrane", "/file "}, false},
+      {{"kestrane", "x", "/file"}, false},
+      {{}, false},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& arg : c.args)
+      line += "[" + arg + "]";
+    dialogs = ScriptedDialogs();
+    Run(c.args);
+    EXPECT_EQ(dialogs.file_dialogs_shown, c.file_mode ? 1 : 0) << line;
+    EXPECT_EQ(dialogs.pickers_shown, c.file_mode ? 0 : 1) << line;
+  }
+}
+
+TEST_F(KestraneAppTest, FileModeConvertsOneFilePerPassUntilCancel) {
+  const auto before = fs.Paths();
+  dialogs.file_answers = {{DialogResult::kOk, "/subs", "a.txt"},
+                          {DialogResult::kOk, "/subs/season", "c.TXT"}};
+  Run({"kestrane", "/file"});
+
+  EXPECT_EQ(dialogs.file_dialogs_created, 3);
+  EXPECT_EQ(dialogs.file_dialogs_shown, 3);
+  for (const FileFilter& filter : dialogs.filters) {
+    EXPECT_EQ(filter.name, "SRT file (*.txt)");
+    EXPECT_EQ(filter.pattern, "*.txt");
+  }
+  EXPECT_TRUE(Converted("/subs/a.txt"));
+  EXPECT_TRUE(Converted("/subs/season/c.TXT"));
+  EXPECT_EQ(fs.Contents("/subs/b.txt"), kSubtitle) << "never chosen";
+  EXPECT_EQ(fs.Paths().size(), before.size() + 2) << "two backups and nothing else";
+  EXPECT_EQ(dialogs.pickers_shown, 0);
+}
+
+TEST_F(KestraneAppTest, FileModeCancelledAtOnceConvertsNothing) {
+  const auto before = fs.Paths();
+  Run({"kestrane", "/file"});
+  EXPECT_EQ(dialogs.file_dialogs_shown, 1);
+  EXPECT_EQ(fs.Paths(), before);
+  EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle);
+}
+
+TEST_F(KestraneAppTest, FileModeNameWithoutFileFindsNothingAndAsksAgain) {
+  const auto before = fs.Paths();
+  dialogs.file_answers = {{DialogResult::kOk, "/subs", "missing.txt"},
+                          {DialogResult::kOk, "/nowhere", "a.txt"},
+                          {DialogResult::kOk, "/subs", "b.txt"}};
+  Run({"kestrane", "/FILE"});
+  EXPECT_EQ(dialogs.file_dialogs_shown, 4);
+  EXPECT_TRUE(Converted("/subs/b.txt"));
+  EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle);
+  EXPECT_EQ(fs.Paths().size(), before.size() + 1);
+}
+
+TEST_F(KestraneAppTest, FileModeEndsAtADialogThatFailsToOpen) {
+  dialogs.file_answers = {{DialogResult::kOk, "/subs", "a.txt"},
+                          {DialogResult::kError, "/subs", "b.txt"},
+                          {DialogResult::kOk, "/elsewhere", "d.txt"}};
+  Run({"kestrane", "/file"});
+  EXPECT_EQ(dialogs.file_dialogs_shown, 2) << "no dialog after the one that failed";
+  EXPECT_TRUE(Converted("/subs/a.txt"));
+  EXPECT_EQ(fs.Contents("/subs/b.txt"), kSubtitle) << "what a failed dialog reports is not used";
+  EXPECT_EQ(fs.Contents("/elsewhere/d.txt"), kSubtitle);
+}
+
+TEST_F(KestraneAppTest, FolderModeShowsThePickerWithOnlyItsCaptionSet) {
+  Run({"kestrane"});
+  ASSERT_EQ(dialogs.pickers_shown, 1);
+  EXPECT_EQ(dialogs.caption, "Browse to the starting folder:");
+  EXPECT_EQ(dialogs.prompt, "");
+  EXPECT_EQ(dialogs.folder, "");
+  EXPECT_EQ(dialogs.root, "");
+  EXPECT_EQ(dialogs.start_sel, "");
+  EXPECT_FALSE(dialogs.status_text);
+}
+
+TEST_F(KestraneAppTest, FolderModeConvertsTheChosenTree) {
+  dialogs.picked_folder = "/subs";
+  Run({"kestrane", "/folder"});
+  EXPECT_TRUE(Converted("/subs/a.txt"));
+  EXPECT_TRUE(Converted("/subs/b.txt"));
+  EXPECT_TRUE(Converted("/subs/season/c.TXT"));
+  EXPECT_EQ(fs.Contents("/elsewhere/d.txt"), kSubtitle) << "outside the chosen folder";
+  EXPECT_EQ(dialogs.file_dialogs_shown, 0);
+}
+
+TEST_F(KestraneAppTest, FolderModeConvertsNothingWithoutAnExistingChoice) {
+  const auto before = fs.Paths();
+  struct Case {
+    const char* what;
+    std::optional<std::filesystem::path> picked;
+  };
+  const Case cases[] = {{"picker refused", std::nullopt}, {"missing folder", "/gone"}};
+  for (const Case& c : cases) {
+    dialogs = ScriptedDialogs();
+    dialogs.picked_folder = c.picked;
+    Run({"kestrane"});
+    EXPECT_EQ(dialogs.pickers_shown, 1) << c.what;
+    EXPECT_EQ(fs.Paths(), before) << c.what;
+  }
+}
+
+TEST_F(KestraneAppTest, RunApplicationStartsTheApplicationWithItsArguments) {
+  EXPECT_EQ(RunApplication({"kestrane", "/file"}), 1) << "no application object yet";
+  {
+    CKestraneApp app(fs, dialogs);
+    ASSERT_EQ(CApplication::Current(), &app);
+    EXPECT_EQ(RunApplication({"kestrane", "/FILE"}), 0);
+    EXPECT_EQ(app.Argument(1), "/FILE");
+    EXPECT_EQ(app.Argument(2), "");
+  }
+  EXPECT_EQ(CApplication::Current(), nullptr);
+  EXPECT_EQ(dialogs.file_dialogs_shown, 1) << "file mode, from the arguments given";
+}
+
+}  // namespace
+}  // namespace kestrane
