@@ -13,7 +13,8 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   # A zip that is unpacked and run: both programs and a short readme side by side.
-  configure_file(${PROJECT_SOURCE_DIR}/res/readme-windows.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/res/readme-windows.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY
+                 NEWLINE_STYLE WIN32)
   install(TARGETS Kestrane RUNTIME DESTINATION .)
   if(TARGET kestrane-cli)
     install(TARGETS kestrane-cli RUNTIME DESTINATION .)

@@ -1,8 +1,10 @@
 #!/bin/sh
 # Drives the GTK build of Kestrane through its real dialogs on a private X server.
-# Usage: gui_test_gtk.sh KESTRANE CASE, CASE being folder, file, cancel or no-display.
+# Usage: gui_test_gtk.sh KESTRANE CASE [PROBE], CASE being folder, file, cancel, no-display, or
+# picker (which drives PROBE, dir_dialog_probe).
 program=$1
 case_name=$2
+probe=${3:-}
 . "$(dirname "$0")/gui_test_lib.sh"
 
 # GTK keeps settings and recently used files in the home folder: give it a throwaway one.
@@ -64,6 +66,39 @@ cancel)
     wait_exit 0
   done
   expect_untouched "$subs/a.txt" "$subs/deeper/b.txt"
+  ;;
+picker)
+  mkdir -p "$subs/season" "$subs/locked"
+  start_x
+  # pick TITLE KEYS ARGS...: shows the probe's picker, presses KEYS, and prints its answer.
+  pick() {
+    title=$1 keys=$2
+    shift 2
+    app_pid=
+    "$probe" "$@" >"$work/answer" 2>&1 &
+    app_pid=$!
+    win=$(find_window "$title") || exit 1
+    focus "$win"
+    press $keys
+    sleep 1
+    if kill -0 "$app_pid" 2>/dev/null; then
+      echo "still open" >>"$work/refused"
+      press Escape
+    fi
+    wait_exit 0
+    cat "$work/answer"
+  }
+  # alt+o is the OK button.
+  [ "$(pick Pick alt+o --caption Pick --start "$subs/season/ 	")" = "chosen $subs/season" ] ||
+    fail "a start selection with a trailing separator and blanks: $(cat "$work/answer")"
+  [ "$(pick Pick alt+o --caption Pick --root "$subs")" = "chosen $subs" ] ||
+    fail "the root as the starting folder: $(cat "$work/answer")"
+  [ "$(pick "Browse for Folder" alt+o)" = "chosen $HOME" ] ||
+    fail "no caption, root or start selection: $(cat "$work/answer")"
+  [ ! -e "$work/refused" ] || fail "OK did not close a picker"
+  [ "$(pick Pick alt+o --caption Pick --root "$subs/locked" --veto locked --status)" = none ] ||
+    fail "OK was not refused for a folder OnSelChange vetoes: $(cat "$work/answer")"
+  [ -e "$work/refused" ] || fail "OK closed the picker on a vetoed folder"
   ;;
 no-display)
   status=0
