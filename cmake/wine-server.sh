@@ -32,13 +32,16 @@ stop)
   exit 0
   ;;
 run)
-  # The output goes through a file, so no Wine process ever holds CTest's pipe.
-  log=$(mktemp "${TMPDIR:-/tmp}/kestrane-wine.XXXXXX") || exit 1
-  timeout "$limit" "$wine" "$@" </dev/null >"$log" 2>&1
+  # The output goes through files, so no Wine process ever holds the pipes of CTest or of a
+  # test script's execute_process; standard output and error stay apart.
+  out=$(mktemp "${TMPDIR:-/tmp}/kestrane-wine.XXXXXX") || exit 1
+  err=$(mktemp "${TMPDIR:-/tmp}/kestrane-wine.XXXXXX") || exit 1
+  timeout "$limit" "$wine" "$@" >"$out" 2>"$err"
   status=$?
-  cat "$log"
-  rm -f "$log"
-  [ "$status" -eq 124 ] && echo "$1 was stopped after $limit s"
+  cat "$out"
+  cat "$err" >&2
+  rm -f "$out" "$err"
+  [ "$status" -eq 124 ] && echo "$1 was stopped after $limit s" >&2
   exit "$status"
   ;;
 *)
