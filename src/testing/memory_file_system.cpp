@@ -32,18 +32,26 @@ class MemoryReadable : public ReadableFile {
   std::size_t pos_ = 0;
 };
 
+// Follows its file by identity, as an open descriptor does: writes reach it after a move, and
+// vanish once it is removed.
 class MemoryWritable : public WritableFile {
  public:
-  MemoryWritable(MemoryFileSystem::Node* node) : node_(node) {}
+  MemoryWritable(MemoryFileSystem& fs, std::uint64_t inode) : fs_(fs), inode_(inode) {}
   Status Append(std::string_view data) override {
-    node_->bytes.append(data);
-    node_->info.size = node_->bytes.size();
+    if (closed_) return Status::Error(Status::Code::kIo, "append after close");
+    fs_.AppendTo(inode_, data);
     return Status::Ok();
   }
-  Status Close() override { return Status::Ok(); }
+  Status Close() override {
+    if (closed_) return Status::Error(Status::Code::kIo, "closed twice");
+    closed_ = true;
+    return Status::Ok();
+  }
 
  private:
-  MemoryFileSystem::Node* node_;  // std::map nodes stay put while the file system lives
+  MemoryFileSystem& fs_;
+  std::uint64_t inode_;
+  bool closed_ = false;
 };
 
 }  // namespace
@@ -98,6 +106,16 @@ void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string by
   node.info.mtime_ns = mtime_ns;
 }
 
+void MemoryFileSystem::AppendTo(std::uint64_t inode, std::string_view data) {
+  for (auto& [key, node] : nodes_) {
+    if (node.info.inode == inode) {
+      node.bytes.append(data);
+      node.info.size = node.bytes.size();
+      return;
+    }
+  }
+}
+
 std::optional<std::string> MemoryFileSystem::Contents(const std::filesystem::path& path) const {
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end() || it->second.info.kind != EntryKind::kFile) return std::nullopt;
@@ -132,7 +150,7 @@ Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, std::uint3
   Node* node = Find(key);
   node->info.permissions = permissions;
   node->info.mtime_ns = 2;
-  *file = std::make_unique<MemoryWritable>(node);
+  *file = std::make_unique<MemoryWritable>(*this, node->info.inode);
   return Status::Ok();
 }
 

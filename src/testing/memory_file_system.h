@@ -22,6 +22,8 @@ class MemoryFileSystem : public FileSystem {
   std::optional<std::string> Contents(const std::filesystem::path& path) const;
   // Every path, folders with a trailing '/', sorted: to assert that nothing else appeared.
   std::vector<std::string> Paths() const;
+  // Where the writes of an open new file go, wherever it has moved since.
+  void AppendTo(std::uint64_t inode, std::string_view data);
 
   Status OpenForRead(const std::filesystem::path& path,
                      std::unique_ptr<ReadableFile>* file) override;
