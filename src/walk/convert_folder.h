@@ -19,7 +19,8 @@ struct WalkObserver {
 // With an empty `name`, converts every .txt file (any letter case) of `folder` and of all its
 // subfolders, depth-first in the order the system lists them; a drive's root or / is refused.
 // With a `name`, converts folder/name alone (a folder of that name is walked as a whole).
-// Links are neither followed nor converted through.
+// Links are neither followed nor converted through. An input that an interrupted run left as
+// backup and work file only is finished (RecoverFile), in both modes.
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options = {},
                    const WalkObserver& observer = {});

@@ -1,0 +1,295 @@
+#include "cli/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <cstddef>
+#include <filesystem>
+#include <map>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "cli/progress.h"
+#include "convert/convert_file.h"
+#include "walk/convert_folder.h"
+#include "walk/restore_backups.h"
+#include "walk/walk_tree.h"
+
+namespace kestrane {
+namespace {
+
+constexpr char kName[] = "kestrane-cli";
+constexpr char kHint[] = " (see --help)\n";
+
+struct Settings {
+  std::vector<std::string> paths;
+  bool dry_run = false;
+  bool restore = false;
+  bool verbose = false;
+  bool quiet = false;
+};
+
+// A path from the command line that was found to exist.
+struct Target {
+  std::filesystem::path path;
+  bool folder = false;
+};
+
+enum class Outcome { kDone, kSkipped, kFailed };
+
+// Skip reasons of our own, ranked after the converter's and the restore's.
+constexpr int kNotAnInput = 1000;
+
+std::string Plural(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// The counts behind the summary line.
+class Tally {
+ public:
+  void Add(Outcome outcome, int rank, const char* reason) {
+    if (outcome == Outcome::kDone) ++done_;
+    if (outcome == Outcome::kFailed) ++failed_;
+    if (outcome == Outcome::kSkipped) ++skipped_[{rank, reason}];
+  }
+  void AddUnreadable() { ++unreadable_; }
+  bool AnyFailure() const { return failed_ != 0 || unreadable_ != 0; }
+
+  // converted 12, skipped 3 (backup exists 2, no subtitle 1), failed 0
+  std::string Summary(const Settings& settings) const {
+    const char* verb = settings.restore ? (settings.dry_run ? "would restore" : "restored")
+                                        : (settings.dry_run ? "would convert" : "converted");
+    std::size_t skipped = 0;
+    std::string reasons;
+    for (const auto& [key, count] : skipped_) {
+      skipped += count;
+      reasons += (reasons.empty() ? "" : ", ") + key.second + " " + std::to_string(count);
+    }
+    std::string line =
+        std::string(verb) + " " + std::to_string(done_) + ", skipped " + std::to_string(skipped);
+    if (skipped != 0) line += " (" + reasons + ")";
+    line += ", failed " + std::to_string(failed_);
+    if (unreadable_ != 0) line += ", " + Plural(unreadable_, "folder", "folders") + " unreadable";
+    return line + "\n";
+  }
+
+ private:
+  std::size_t done_ = 0;
+  std::size_t failed_ = 0;
+  std::size_t unreadable_ = 0;
+  // By rank first, so reasons appear in a fixed order whatever order the files came in.
+  std::map<std::pair<int, std::string>, std::size_t> skipped_;
+};
+
+class Run {
+ public:
+  Run(FileSystem& fs, Console& console, const Settings& settings)
+      : fs_(fs),
+        console_(console),
+        settings_(settings),
+        progress_(console, !settings.quiet && console.ErrIsTerminal()) {}
+
+  // Empty when the path can be worked on, else the one line that says why not.
+  std::string Check(const std::string& arg, Target* target) {
+    target->path = PathFromArg(arg);
+    if (arg.empty()) return "an empty PATH";
+    const std::string shown = PathText(target->path);
+    FileInfo info;
+    Status status = fs_.Stat(target->path, &info);
+    if (status.code() == Status::Code::kNotFound) return shown + ": no such file or folder";
+    if (!status.ok()) return status.message();
+    target->folder = info.kind == EntryKind::kDirectory;
+    if (info.kind == EntryKind::kLink) {
+      // A link named by the user is followed, to a folder as to a file; links met inside the
+      // tree never are.
+      std::vector<DirEntry> entries;
+      target->folder = fs_.ListDir(target->path, &entries).ok();
+    }
+    if (target->folder && IsRoot(target->path)) {
+      return shown + ": will not walk a whole drive or /; name the folders to convert";
+    }
+    return {};
+  }
+
+  void Convert(const Target& target) {
+    WalkObserver observer;
+    observer.on_file = [&](const std::filesystem::path& input, const FileResult& result) {
+      const Outcome outcome = result.kind == FileResult::Kind::kConverted ? Outcome::kDone
+                              : result.kind == FileResult::Kind::kSkipped ? Outcome::kSkipped
+                                                                          : Outcome::kFailed;
+      std::string detail;
+      if (outcome == Outcome::kDone) detail = Plural(result.cues, "cue", "cues");
+      if (result.recovered) detail += ", finishing an interrupted run";
+      Report(input, outcome, static_cast<int>(result.reason), Describe(result.reason), detail,
+             result.message);
+    };
+    observer.on_folder_error = [&](const std::filesystem::path& folder, const Status& status) {
+      FolderError(folder, status);
+    };
+    const ConvertOptions options{.dry_run = settings_.dry_run};
+    if (target.folder) {
+      ConvertFolder(fs_, target.path, {}, options, observer);
+    } else if (EndsWithIgnoringCase(target.path.filename(), ".txt")) {
+      ConvertFolder(fs_, target.path.parent_path(), target.path.filename(), options, observer);
+    } else {
+      Report(target.path, Outcome::kSkipped, kNotAnInput, "not a .txt file", {}, {});
+    }
+  }
+
+  void Restore(const Target& target) {
+    RestoreObserver observer;
+    observer.on_backup = [&](const std::filesystem::path& backup, const RestoreResult& result) {
+      const Outcome outcome = result.kind == RestoreResult::Kind::kRestored  ? Outcome::kDone
+                              : result.kind == RestoreResult::Kind::kSkipped ? Outcome::kSkipped
+                                                                             : Outcome::kFailed;
+      Report(backup, outcome, static_cast<int>(result.reason), Describe(result.reason), {},
+             result.message);
+    };
+    observer.on_folder_error = [&](const std::filesystem::path& folder, const Status& status) {
+      FolderError(folder, status);
+    };
+    const std::filesystem::path name = target.path.filename();
+    if (target.folder) {
+      RestoreBackups(fs_, target.path, {}, settings_.dry_run, observer);
+    } else if (EndsWithIgnoringCase(name, ".txt") || EndsWithIgnoringCase(name, ".txt_original")) {
+      RestoreBackups(fs_, target.path.parent_path(), name, settings_.dry_run, observer);
+    } else {
+      Report(target.path, Outcome::kSkipped, kNotAnInput, "not a .txt or .txt_original file", {},
+             {});
+    }
+  }
+
+  int Finish() {
+    progress_.Clear();
+    if (!settings_.quiet) console_.Err(tally_.Summary(settings_));
+    return tally_.AnyFailure() ? kExitFailed : kExitOk;
+  }
+
+ private:
+  bool IsRoot(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec) return IsDriveRoot(fs_, path);
+    if (IsDriveRoot(fs_, absolute)) return true;
+    // Through links too: /home/me/everything -> /.
+    return std::filesystem::equivalent(absolute, absolute.root_path(), ec) && !ec;
+  }
+
+  void Report(const std::filesystem::path& path, Outcome outcome, int rank, const char* reason,
+              const std::string& detail, const std::string& message) {
+    tally_.Add(outcome, rank, reason);
+    const std::string shown = PathText(path);
+    if (outcome == Outcome::kFailed) {
+      progress_.Clear();
+      std::string line = std::string(kName) + ": " + shown + ": failed, " + reason;
+      if (!message.empty()) line += ": " + message;
+      console_.Err(line + "\n");
+    } else if (settings_.verbose) {
+      progress_.Clear();
+      std::string line = shown + ": ";
+      if (outcome == Outcome::kDone) {
+        const bool restore = settings_.restore;
+        line += settings_.dry_run ? (restore ? "would restore" : "would convert")
+                                  : (restore ? "restored" : "converted");
+      } else {
+        line += std::string("skipped, ") + reason;
+      }
+      if (!detail.empty()) line += ", " + detail;
+      console_.Out(line + "\n");
+    }
+    progress_.Update(++files_, shown);
+  }
+
+  void FolderError(const std::filesystem::path& folder, const Status& status) {
+    tally_.AddUnreadable();
+    progress_.Clear();
+    console_.Err(std::string(kName) + ": " + PathText(folder) +
+                 ": folder passed over: " + status.message() + "\n");
+  }
+
+  FileSystem& fs_;
+  Console& console_;
+  const Settings& settings_;
+  Progress progress_;
+  Tally tally_;
+  std::size_t files_ = 0;
+};
+
+std::string FirstLine(std::string_view text) {
+  return std::string(text.substr(0, text.find('\n')));
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& console) {
+  Settings settings;
+  CLI::App app(
+      "Converts SubRip subtitles saved as .txt into frame-timecode lists, in place: each "
+      "name.txt receives the list and its original is kept as name.txt_original.",
+      kName);
+  // Else, on Windows, a path such as /Subs would be taken for an option.
+  app.allow_windows_style_options(false);
+  app.add_option("PATH", settings.paths,
+                 "A folder, converted with all its subfolders, or a single .txt file")
+      ->type_name("");
+  app.add_flag("-n,--dry-run", settings.dry_run,
+               "Read and convert everything but write nothing; report what would happen");
+  app.add_flag("--restore", settings.restore,
+               "Undo: put each name.txt_original under the paths back as name.txt, replacing "
+               "the converted file");
+  CLI::Option* verbose =
+      app.add_flag("-v,--verbose", settings.verbose, "One line per file with its outcome");
+  app.add_flag("-q,--quiet", settings.quiet, "Report failures only, without the summary")
+      ->excludes(verbose);
+  app.set_version_flag("--version", std::string(kName) + " " + KESTRANE_VERSION);
+  app.footer(
+      "A summary goes to standard error. Exit status: 0 when nothing failed, 1 when a file "
+      "failed or a folder could not be read, 2 for a usage error.\n\n"
+      "Examples:\n"
+      "  kestrane-cli -n ~/Subtitles         show what would be converted\n"
+      "  kestrane-cli ~/Subtitles            convert every .txt below ~/Subtitles\n"
+      "  kestrane-cli --restore ~/Subtitles  put the originals back");
+
+  std::vector<const char*> argv;
+  argv.push_back(args.empty() ? kName : args[0].c_str());
+  for (std::size_t i = 1; i < args.size(); ++i)
+    argv.push_back(args[i].c_str());
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::CallForHelp&) {
+    console.Out(app.help());
+    return kExitOk;
+  } catch (const CLI::CallForAllHelp&) {
+    console.Out(app.help());
+    return kExitOk;
+  } catch (const CLI::CallForVersion& version) {
+    console.Out(std::string(version.what()) + "\n");
+    return kExitOk;
+  } catch (const CLI::ParseError& error) {
+    console.Err(std::string(kName) + ": " + FirstLine(error.what()) + kHint);
+    return kExitUsage;
+  }
+  if (settings.paths.empty()) {
+    console.Err(std::string(kName) + ": no PATH given" + kHint);
+    return kExitUsage;
+  }
+
+  Run run(fs, console, settings);
+  std::vector<Target> targets(settings.paths.size());
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    std::string problem = run.Check(settings.paths[i], &targets[i]);
+    if (!problem.empty()) {
+      console.Err(std::string(kName) + ": " + problem + "\n");
+      return kExitUsage;
+    }
+  }
+  for (const Target& target : targets) {
+    if (settings.restore) {
+      run.Restore(target);
+    } else {
+      run.Convert(target);
+    }
+  }
+  return run.Finish();
+}
+
+}  // namespace kestrane

@@ -1,0 +1,133 @@
+# Runs the built kestrane-cli on real files: exit statuses, the summary, a dry run, restore, and
+# non-ASCII names on the command line. Under Wine for the Windows build.
+# cmake -DCLI=program -DEMULATOR=runner|args (or empty) -DVERSION=x -DWORK=folder -P this file
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+set(failures 0)
+macro(fail what)
+  message(SEND_ERROR "${what}")
+  math(EXPR failures "${failures} + 1")
+endmacro()
+
+# run(STATUS ERR regex [OUT regex] ARGS ...): runs the tool in WORK and checks what it did.
+function(run)
+  cmake_parse_arguments(RUN "" "STATUS;ERR;OUT" "ARGS" ${ARGN})
+  execute_process(COMMAND ${emulator} ${CLI} ${RUN_ARGS} WORKING_DIRECTORY "${WORK}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(REPLACE "\r" "" out "${out}")
+  string(REPLACE "\r" "" err "${err}")
+  if(NOT status STREQUAL RUN_STATUS)
+    fail("kestrane-cli ${RUN_ARGS}: status ${status}, expected ${RUN_STATUS}\n${out}${err}")
+  endif()
+  if(NOT err MATCHES "${RUN_ERR}")
+    fail("kestrane-cli ${RUN_ARGS}: standard error\n${err}does not match ${RUN_ERR}")
+  endif()
+  if(DEFINED RUN_OUT AND NOT out MATCHES "${RUN_OUT}")
+    fail("kestrane-cli ${RUN_ARGS}: standard output\n${out}does not match ${RUN_OUT}")
+  endif()
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
+# The names and hashes of every file below a folder.
+function(snapshot folder var)
+  file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${folder}" "${folder}/*")
+  list(SORT files)
+  set(result "")
+  foreach(name IN LISTS files)
+    file(SHA1 "${folder}/${name}" hash)
+    string(APPEND result "${name} ${hash}\n")
+  endforeach()
+  set(${var} "${result}" PARENT_SCOPE)
+endfunction()
+
+function(expect_bytes path expected)
+  if(NOT EXISTS "${WORK}/${path}")
+    fail("${path} is missing")
+    set(failures ${failures} PARENT_SCOPE)
+    return()
+  endif()
+  file(READ "${WORK}/${path}" actual HEX)
+  string(HEX "${expected}" expected)
+  if(NOT actual STREQUAL expected)
+    fail("${path} holds ${actual}, expected ${expected}")
+  endif()
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
+set(subrip "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n")
+set(unicode "Ünïcødé 字幕")
+file(WRITE "${WORK}/tree/a.txt" "${subrip}")
+file(WRITE "${WORK}/tree/sub/b.TXT" "${subrip}")
+file(WRITE "${WORK}/tree/kept.txt" "${subrip}")
+file(WRITE "${WORK}/tree/kept.txt_original" "an earlier original")
+file(WRITE "${WORK}/tree/empty.txt" "no cue here\r\n")
+file(WRITE "${WORK}/tree/notes.srt" "${subrip}")
+file(WRITE "${WORK}/tree/${unicode}/ß.txt" "${subrip}")
+string(REPEAT "n" 250 long)
+file(WRITE "${WORK}/fails/${long}.txt" "${subrip}")
+
+# Usage errors: one line, status 2, nothing touched.
+snapshot("${WORK}" before)
+run(STATUS 2 ERR "^kestrane-cli: no PATH given[^\n]*\n$")
+run(STATUS 2 ERR "^kestrane-cli: [^\n]*--bogus[^\n]*\n$" ARGS --bogus tree)
+run(STATUS 2 ERR "^kestrane-cli: [^\n]*nowhere: no such file or folder\n$" ARGS tree nowhere)
+run(STATUS 0 ERR "^$" OUT "^kestrane-cli ${VERSION}\n$" ARGS --version)
+run(STATUS 0 ERR "^$" OUT "--dry-run" ARGS --help)
+
+# A dry run reports everything and writes nothing.
+run(STATUS 0 ARGS -n tree
+    ERR "^would convert 3, skipped 2 \\(backup exists 1, no subtitle 1\\), failed 0\n$")
+snapshot("${WORK}" after)
+if(NOT after STREQUAL before)
+  fail("the dry run or a usage error changed files:\n${before}---\n${after}")
+endif()
+
+run(STATUS 0 ARGS tree ERR "^converted 3, skipped 2 \\(backup exists 1, no subtitle 1\\), failed 0\n$")
+expect_bytes("tree/a.txt_original" "${subrip}")
+expect_bytes("tree/sub/b.TXT_original" "${subrip}")
+expect_bytes("tree/${unicode}/ß.txt_original" "${subrip}")
+expect_bytes("tree/notes.srt" "${subrip}")
+file(READ "${WORK}/tree/a.txt" converted HEX)
+if(NOT converted MATCHES "^efbbbf")
+  fail("tree/a.txt was not converted: ${converted}")
+endif()
+
+# Again: everything has its backup now, and nothing changes.
+snapshot("${WORK}/tree" converted_tree)
+run(STATUS 0 ARGS -q tree ERR "^$")
+run(STATUS 0 ARGS tree ERR "^converted 0, skipped 5 \\(backup exists 4, no subtitle 1\\), failed 0\n$")
+snapshot("${WORK}/tree" again)
+if(NOT again STREQUAL converted_tree)
+  fail("a second run changed the converted tree")
+endif()
+
+# A name too long for its work file fails; the original stays as it was.
+run(STATUS 1 ARGS fails ERR "^kestrane-cli: [^\n]*: failed, [^\n]*\nconverted 0, skipped 0, failed 1\n$")
+expect_bytes("fails/${long}.txt" "${subrip}")
+
+# Restore gives back the original bytes, and leaves the file that was never converted alone.
+run(STATUS 0 ARGS --restore -v tree
+    OUT "kept.txt_original: skipped, not converted\n"
+    ERR "^restored 3, skipped 1 \\(not converted 1\\), failed 0\n$")
+expect_bytes("tree/a.txt" "${subrip}")
+expect_bytes("tree/sub/b.TXT" "${subrip}")
+expect_bytes("tree/${unicode}/ß.txt" "${subrip}")
+expect_bytes("tree/kept.txt" "${subrip}")
+expect_bytes("tree/kept.txt_original" "an earlier original")
+if(EXISTS "${WORK}/tree/a.txt_original")
+  fail("tree/a.txt_original is still there after the restore")
+endif()
+
+# One file named, with a name outside ASCII, converts that file alone.
+run(STATUS 0 ARGS -v "tree/${unicode}/ß.txt" OUT "ß.txt: converted, 1 cue\n"
+    ERR "^converted 1, skipped 0, failed 0\n$")
+expect_bytes("tree/${unicode}/ß.txt_original" "${subrip}")
+expect_bytes("tree/a.txt" "${subrip}")
+
+if(failures GREATER 0)
+  message(FATAL_ERROR "${failures} checks failed")
+endif()
+message(STATUS "kestrane-cli end to end: all checks passed")

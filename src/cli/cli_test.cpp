@@ -1,0 +1,192 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "testing/memory_file_system.h"
+
+namespace kestrane {
+namespace {
+
+using testing::FaultyFileSystem;
+using testing::MemoryFileSystem;
+
+constexpr char kSubRip[] = "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n";
+
+struct CapturedConsole : Console {
+  std::string out;
+  std::string err;
+  void Out(std::string_view text) override { out += text; }
+  void Err(std::string_view text) override { err += text; }
+  bool ErrIsTerminal() override { return false; }
+};
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Result RunTool(FileSystem& fs, std::vector<std::string> args) {
+  args.insert(args.begin(), "kestrane-cli");
+  CapturedConsole console;
+  const int status = RunCli(args, fs, console);
+  return {status, console.out, console.err};
+}
+
+// A path as the tool shows it on this platform.
+std::string Shown(const char* path) {
+  return PathText(PathFromArg(path));
+}
+
+// /r holding one file of each outcome.
+void AddTree(MemoryFileSystem& fs) {
+  fs.AddFile("/r/a.txt", kSubRip);
+  fs.AddFile("/r/b.txt", kSubRip);
+  fs.AddFile("/r/b.txt_original", "an earlier original");
+  fs.AddFile("/r/c.txt", "no cue in here\r\n");
+  fs.AddFile("/r/sub/d.TXT", kSubRip);
+  fs.AddFile("/r/x.srt", kSubRip);
+}
+
+TEST(CliTest, UsageErrorsSayWhatIsWrongInOneLineAndChangeNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  const Case cases[] = {
+      {{}, "no PATH given"},
+      {{"--bogus", "/r"}, "--bogus"},
+      {{"-v", "-q", "/r"}, "excludes"},
+      {{"/r", "/nowhere"}, Shown("/nowhere") + ": no such file or folder"},
+      {{"/"}, Shown("/") + ": will not walk a whole drive or /"},
+      {{"/r/.."}, "will not walk a whole drive or /"},
+      {{""}, "an empty PATH"},
+  };
+  for (const Case& c : cases) {
+    std::string name;
+    for (const std::string& arg : c.args)
+      name += "'" + arg + "' ";
+    MemoryFileSystem fs;
+    AddTree(fs);
+    const auto before = fs.Paths();
+    Result result = RunTool(fs, c.args);
+    EXPECT_EQ(result.status, kExitUsage) << name;
+    EXPECT_TRUE(result.err.starts_with("kestrane-cli: ")) << name << result.err;
+    EXPECT_NE(result.err.find(c.says), std::string::npos) << name << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << name << result.err;
+    EXPECT_EQ(result.out, "") << name;
+    EXPECT_EQ(fs.Paths(), before) << name;
+    EXPECT_EQ(fs.Contents("/r/a.txt"), kSubRip) << name;
+  }
+}
+
+TEST(CliTest, HelpAndVersionGoToStandardOutput) {
+  MemoryFileSystem fs;
+  Result help = RunTool(fs, {"--help"});
+  EXPECT_EQ(help.status, kExitOk);
+  for (const char* option :
+       {"PATH", "--dry-run", "--restore", "--verbose", "--quiet", "--version"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option << " in:\n" << help.out;
+  }
+  Result version = RunTool(fs, {"--version"});
+  EXPECT_EQ(version.status, kExitOk);
+  EXPECT_EQ(version.out, std::string("kestrane-cli ") + KESTRANE_VERSION + "\n");
+  EXPECT_EQ(help.err + version.err, "");
+}
+
+TEST(CliTest, SummarisesWhatHappenedToEveryInput) {
+  MemoryFileSystem fs;
+  AddTree(fs);
+  Result result = RunTool(fs, {"/r"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.err, "converted 2, skipped 2 (backup exists 1, no subtitle 1), failed 0\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(fs.Contents("/r/a.txt_original"), kSubRip);
+  EXPECT_EQ(fs.Contents("/r/sub/d.TXT_original"), kSubRip);
+}
+
+TEST(CliTest, VerboseGivesEachFileQuietOnlyFailures) {
+  MemoryFileSystem fs;
+  AddTree(fs);
+  Result verbose = RunTool(fs, {"--verbose", "/r/sub", "/r/a.txt", "/r/b.txt", "/r/x.srt"});
+  EXPECT_EQ(verbose.status, kExitOk);
+  EXPECT_EQ(verbose.out, Shown("/r/sub/d.TXT") + ": converted, 1 cue\n" +  //
+                             Shown("/r/a.txt") + ": converted, 1 cue\n" +  //
+                             Shown("/r/b.txt") + ": skipped, backup exists\n" + Shown("/r/x.srt") +
+                             ": skipped, not a .txt file\n");
+  EXPECT_EQ(verbose.err, "converted 2, skipped 2 (backup exists 1, not a .txt file 1), failed 0\n");
+
+  Result quiet = RunTool(fs, {"-q", "/r"});
+  EXPECT_EQ(quiet.status, kExitOk);
+  EXPECT_EQ(quiet.out + quiet.err, "");
+}
+
+TEST(CliTest, AFailedFileOrUnreadableFolderMakesTheStatusOne) {
+  struct Case {
+    const char* name;
+    FaultyFileSystem::Op op;
+    int nth;
+    std::string reports;
+    std::string summary;
+  };
+  const Case cases[] = {
+      {"work file", FaultyFileSystem::Op::kCreate, 1,
+       "kestrane-cli: " + Shown("/r/a.txt") + ": failed, creating the work file: injected fault\n",
+       "converted 1, skipped 0, failed 1\n"},
+      {"folder", FaultyFileSystem::Op::kList, 2,
+       "kestrane-cli: " + Shown("/r/sub") + ": folder passed over: injected fault\n",
+       "converted 1, skipped 0, failed 0, 1 folder unreadable\n"},
+  };
+  for (const Case& c : cases) {
+    for (bool quiet : {false, true}) {
+      MemoryFileSystem memory;
+      memory.AddFile("/r/a.txt", kSubRip);
+      memory.AddFile("/r/sub/b.txt", kSubRip);
+      FaultyFileSystem fs(memory);
+      fs.FailOn(c.op, c.nth);
+      Result result = quiet ? RunTool(fs, {"--quiet", "/r"}) : RunTool(fs, {"/r"});
+      EXPECT_EQ(result.status, kExitFailed) << c.name;
+      EXPECT_EQ(result.err, quiet ? c.reports : c.reports + c.summary) << c.name;
+    }
+  }
+}
+
+TEST(CliTest, ADryRunReportsButWritesNothing) {
+  MemoryFileSystem fs;
+  AddTree(fs);
+  const auto before = fs.Paths();
+  Result result = RunTool(fs, {"-n", "-v", "/r/a.txt"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.out, Shown("/r/a.txt") + ": would convert, 1 cue\n");
+  EXPECT_EQ(result.err, "would convert 1, skipped 0, failed 0\n");
+  EXPECT_EQ(fs.Paths(), before);
+  EXPECT_EQ(fs.Contents("/r/a.txt"), kSubRip);
+}
+
+TEST(CliTest, RestoreGivesBackTheOriginals) {
+  MemoryFileSystem fs;
+  AddTree(fs);
+  ASSERT_EQ(RunTool(fs, {"/r"}).status, kExitOk);
+
+  Result dry = RunTool(fs, {"--restore", "--dry-run", "/r"});
+  EXPECT_EQ(dry.err, "would restore 2, skipped 1 (not converted 1), failed 0\n");
+  EXPECT_NE(fs.Contents("/r/a.txt"), kSubRip);
+
+  Result result = RunTool(fs, {"--restore", "/r"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_EQ(result.err, "restored 2, skipped 1 (not converted 1), failed 0\n");
+  EXPECT_EQ(fs.Contents("/r/a.txt"), kSubRip);
+  EXPECT_EQ(fs.Contents("/r/sub/d.TXT"), kSubRip);
+  // b.txt was never converted, for its backup existed: its own text stays.
+  EXPECT_EQ(fs.Contents("/r/b.txt"), kSubRip);
+  EXPECT_EQ(fs.Paths(),
+            (std::vector<std::string>{"/r/", "/r/a.txt", "/r/b.txt", "/r/b.txt_original",
+                                      "/r/c.txt", "/r/sub/", "/r/sub/d.TXT", "/r/x.srt"}));
+}
+
+}  // namespace
+}  // namespace kestrane

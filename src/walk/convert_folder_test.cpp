@@ -1,0 +1,330 @@
+#include "walk/convert_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "testing/memory_file_system.h"
+#include "testing/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace kestrane {
+namespace {
+
+// Thousands of folders deep natively. Under Windows the standard library's path operations slow
+// down with the square of a path's length, and the in-memory file system normalises each path
+// it is given, so fewer there: a recursive walk shows at any depth.
+#ifdef _WIN32
+constexpr int kDepth = 400;
+#else
+constexpr int kDepth = 3000;
+#endif
+
+using testing::MemoryFileSystem;
+using testing::ReadBytes;
+using testing::TempDir;
+
+constexpr char kSubRip[] = "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n";
+
+std::string Show(const std::filesystem::path& path) {
+  const std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// What a walk reported, each file as its path below the walked folder and its outcome.
+struct Report {
+  explicit Report(std::filesystem::path folder) : base(std::move(folder)) {}
+
+  std::filesystem::path base;
+  std::vector<std::string> files;
+  std::vector<std::string> unreadable;
+
+  WalkObserver Observer() {
+    WalkObserver observer;
+    observer.on_file = [this](const std::filesystem::path& input, const FileResult& result) {
+      files.push_back(Show(input.lexically_relative(base)) + " " + Describe(result.reason));
+    };
+    observer.on_folder_error = [this](const std::filesystem::path& folder, const Status&) {
+      unreadable.push_back(Show(folder.lexically_relative(base)));
+    };
+    return observer;
+  }
+};
+
+// Every entry below `root`: files with their bytes, folders, links and other entries by kind.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root) {
+  std::map<std::string, std::string> tree;
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    const std::string name = Show(it->path().lexically_relative(root));
+    if (it->is_symlink()) {
+      tree[name] = "<link>";
+    } else if (it->is_directory()) {
+      tree[name] = "<folder>";
+    } else if (it->is_regular_file()) {
+      tree[name] = ReadBytes(it->path()).value_or("<unreadable>");
+    } else {
+      tree[name] = "<other>";
+    }
+  }
+  EXPECT_FALSE(ec) << ec.message();
+  return tree;
+}
+
+bool LooksConverted(const std::filesystem::path& input) {
+  const std::string bytes = ReadBytes(input).value_or("");
+  return bytes.starts_with("\xEF\xBB\xBF") && bytes.find("00;00;01;00") != std::string::npos &&
+         ReadBytes(BackupPathFor(input)) == kSubRip;
+}
+
+TEST(ConvertFolderTest, ConvertsTheFilesOfSubfoldersWhenTheWalkMeetsThem) {
+  TempDir dir;
+  dir.Write("a.txt", kSubRip);
+  dir.Write("sub/b.txt", kSubRip);
+  dir.Write("z.txt", kSubRip);
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), {}, {}, report.Observer());
+
+  // Folders are listed as the system likes, so only the subtree's place is certain.
+  std::vector<std::string> sorted = report.files;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(sorted, (std::vector<std::string>{"a.txt converted", "sub/b.txt converted",
+                                              "z.txt converted"}));
+  for (const char* name : {"a.txt", "sub/b.txt", "z.txt"}) {
+    EXPECT_TRUE(LooksConverted(dir.path() / name)) << name;
+  }
+  EXPECT_EQ(Snapshot(dir.path()).size(), 7u) << "three inputs, three backups, one folder";
+}
+
+TEST(ConvertFolderTest, FileModeConvertsTheNamedFileAlone) {
+  TempDir dir;
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "sub/b.txt"})
+    dir.Write(name, kSubRip);
+  auto before = Snapshot(dir.path());
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), "b.txt", {}, report.Observer());
+
+  EXPECT_EQ(report.files, (std::vector<std::string>{"b.txt converted"}));
+  EXPECT_TRUE(LooksConverted(dir.path() / "b.txt"));
+  auto after = Snapshot(dir.path());
+  after.erase("b.txt");
+  after.erase("b.txt_original");
+  before.erase("b.txt");
+  EXPECT_EQ(after, before) << "everything but b.txt is as it was";
+}
+
+TEST(ConvertFolderTest, FileModeWithAFolderNameWalksThatFolder) {
+  TempDir dir;
+  dir.Write("a.txt", kSubRip);
+  dir.Write("sub/b.txt", kSubRip);
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), "sub", {}, report.Observer());
+  EXPECT_EQ(report.files, (std::vector<std::string>{"sub/b.txt converted"}));
+  EXPECT_EQ(ReadBytes(dir.path() / "a.txt"), kSubRip);
+}
+
+TEST(ConvertFolderTest, FileModeTakesWildcardsLiterally) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows names cannot hold * or ?";
+#endif
+  TempDir dir;
+  dir.Write("a.txt", kSubRip);
+  dir.Write("*.txt", kSubRip);
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), "?.txt", {}, report.Observer());
+  ConvertFolder(DefaultFileSystem(), dir.path(), "*.txt", {}, report.Observer());
+  EXPECT_EQ(report.files, (std::vector<std::string>{"?.txt no such file", "*.txt converted"}));
+  EXPECT_EQ(ReadBytes(dir.path() / "a.txt"), kSubRip);
+}
+
+TEST(ConvertFolderTest, AnEmptyFolderChangesNothing) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "empty");
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path() / "empty", {}, {}, report.Observer());
+  EXPECT_TRUE(report.files.empty());
+  EXPECT_TRUE(report.unreadable.empty());
+  EXPECT_EQ(Snapshot(dir.path()), (std::map<std::string, std::string>{{"empty", "<folder>"}}));
+}
+
+TEST(ConvertFolderTest, ConvertsOnlyTxtFilesOfEveryKindOfEntry) {
+  TempDir dir;
+  for (const char* name : {"x.srt", "x", ".foo", "x.txt_temp", "x.txt_original", "x.txt",
+                           "Upper.TXT", ".hidden/h.txt", "folder.txt/inner.txt", "y.txt.bak"}) {
+    dir.Write(name, kSubRip);
+  }
+  auto before = Snapshot(dir.path());
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), {}, {}, report.Observer());
+
+  std::sort(report.files.begin(), report.files.end());
+  EXPECT_EQ(report.files,
+            (std::vector<std::string>{".hidden/h.txt converted", "Upper.TXT converted",
+                                      "folder.txt/inner.txt converted", "x.txt backup exists"}));
+  // The input's own name, in its own letter case, on every platform.
+  EXPECT_TRUE(LooksConverted(dir.path() / "Upper.TXT"));
+  auto after = Snapshot(dir.path());
+  EXPECT_EQ(after.count("Upper.TXT_original"), 1u);
+  for (const char* name : {"Upper.TXT", ".hidden/h.txt", "folder.txt/inner.txt"}) {
+    after.erase(name);
+    after.erase(std::string(name) + "_original");
+    before.erase(name);
+  }
+  EXPECT_EQ(after, before) << "nothing but the three inputs changed";
+}
+
+TEST(ConvertFolderTest, ASecondWalkOverAConvertedTreeChangesNothing) {
+  TempDir dir;
+  dir.Write("a.txt", kSubRip);
+  dir.Write("sub/b.TXT", kSubRip);
+  ConvertFolder(DefaultFileSystem(), dir.path(), {});
+  auto converted = Snapshot(dir.path());
+  ASSERT_TRUE(LooksConverted(dir.path() / "sub/b.TXT"));
+
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), {}, {}, report.Observer());
+  std::sort(report.files.begin(), report.files.end());
+  EXPECT_EQ(report.files,
+            (std::vector<std::string>{"a.txt backup exists", "sub/b.TXT backup exists"}));
+  EXPECT_EQ(Snapshot(dir.path()), converted);
+}
+
+TEST(ConvertFolderTest, ADryRunWritesNothing) {
+  TempDir dir;
+  dir.Write("a.txt", kSubRip);
+  dir.Write("sub/empty.txt", "no cues here\r\n");
+  auto before = Snapshot(dir.path());
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), {}, {.dry_run = true}, report.Observer());
+  std::sort(report.files.begin(), report.files.end());
+  EXPECT_EQ(report.files,
+            (std::vector<std::string>{"a.txt converted", "sub/empty.txt no subtitle"}));
+  EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+TEST(ConvertFolderTest, NeitherFollowsNorConvertsThroughLinks) {
+  TempDir outside;
+  outside.Write("target.txt", kSubRip);
+  outside.Write("far/c.txt", kSubRip);
+  TempDir dir;
+  dir.Write("sub/a.txt", kSubRip);
+  std::error_code ec;
+  std::filesystem::create_directory_symlink(dir.path(), dir.path() / "sub/loop", ec);
+  if (!ec)
+    std::filesystem::create_directory_symlink(outside.path() / "far", dir.path() / "far", ec);
+  if (!ec) std::filesystem::create_symlink(outside.path() / "target.txt", dir.path() / "l.txt", ec);
+  if (ec) GTEST_SKIP() << "cannot create symbolic links here: " << ec.message();
+
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), {}, {}, report.Observer());
+  std::sort(report.files.begin(), report.files.end());
+  EXPECT_EQ(report.files,
+            (std::vector<std::string>{"l.txt not a regular file", "sub/a.txt converted"}));
+  EXPECT_EQ(Snapshot(outside.path()),
+            (std::map<std::string, std::string>{
+                {"far", "<folder>"}, {"far/c.txt", kSubRip}, {"target.txt", kSubRip}}));
+}
+
+TEST(ConvertFolderTest, PassesOverAnUnreadableSubfolder) {
+  TempDir dir;
+  dir.Write("a/x.txt", kSubRip);
+  dir.Write("locked/y.txt", kSubRip);
+  dir.Write("z/w.txt", kSubRip);
+  std::filesystem::permissions(dir.path() / "locked", std::filesystem::perms::none);
+  std::error_code ec;
+  std::filesystem::directory_iterator probe(dir.path() / "locked", ec);
+  if (!ec) GTEST_SKIP() << "a folder without permissions is still readable here (root, or Windows)";
+
+  Report report(dir.path());
+  ConvertFolder(DefaultFileSystem(), dir.path(), {}, {}, report.Observer());
+  std::sort(report.files.begin(), report.files.end());
+  EXPECT_EQ(report.files, (std::vector<std::string>{"a/x.txt converted", "z/w.txt converted"}));
+  EXPECT_EQ(report.unreadable, (std::vector<std::string>{"locked"}));
+}
+
+TEST(ConvertFolderTest, LeavesAFifoNamedLikeAnInputAlone) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no FIFOs in the file system";
+#else
+  TempDir dir;
+  ASSERT_EQ(mkfifo((dir.path() / "x.txt").c_str(), 0644), 0);
+  dir.Write("y.txt", kSubRip);
+  Report report(dir.path());
+  // Opening the FIFO for reading would block here forever.
+  ConvertFolder(DefaultFileSystem(), dir.path(), {}, {}, report.Observer());
+  std::sort(report.files.begin(), report.files.end());
+  EXPECT_EQ(report.files,
+            (std::vector<std::string>{"x.txt not a regular file", "y.txt converted"}));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.path() / "x.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "x.txt_original"));
+#endif
+}
+
+TEST(ConvertFolderTest, RefusesTheRootButConvertsANamedFileThere) {
+  MemoryFileSystem fs;
+  fs.AddFile("/a.txt", kSubRip);
+  fs.AddFile("/sub/b.txt", kSubRip);
+  ConvertFolder(fs, "/", {});
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/a.txt", "/sub/", "/sub/b.txt"}));
+  ConvertFolder(fs, "/", "a.txt");
+  EXPECT_EQ(fs.Contents("/a.txt_original"), kSubRip);
+}
+
+TEST(ConvertFolderTest, FinishesWhatAnInterruptedRunLeftBehind) {
+  MemoryFileSystem fs;
+  fs.AddFile("/r/cut.txt_original", kSubRip);  // killed between its two moves
+  fs.AddFile("/r/cut.txt_temp",
+             "\xEF\xBB\xBF"
+             "1 00;00");
+  fs.AddFile("/r/stale.txt", kSubRip);  // killed while writing
+  fs.AddFile("/r/stale.txt_temp",
+             "\xEF\xBB\xBF"
+             "1 00;00");
+  fs.AddFile("/r/stray.txt_temp", "not ours to touch");
+  fs.AddFile("/r/file/mode.txt_original", kSubRip);
+  fs.AddFile("/r/file/mode.txt_temp", "");
+  Report report("/r");
+  ConvertFolder(fs, "/r/file", "mode.txt", {}, report.Observer());
+  ConvertFolder(fs, "/r", {}, {}, report.Observer());
+
+  EXPECT_EQ(report.files,
+            (std::vector<std::string>{"file/mode.txt converted", "cut.txt converted",
+                                      "file/mode.txt backup exists", "stale.txt converted"}));
+  for (const char* input : {"/r/cut.txt", "/r/stale.txt", "/r/file/mode.txt"}) {
+    EXPECT_EQ(fs.Contents(BackupPathFor(input)), kSubRip) << input;
+    EXPECT_TRUE(fs.Contents(input).value_or("").ends_with("Hello \r\n")) << input;
+  }
+  EXPECT_EQ(fs.Contents("/r/stray.txt_temp"), "not ours to touch");
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/r/", "/r/cut.txt", "/r/cut.txt_original",
+                                                  "/r/file/", "/r/file/mode.txt",
+                                                  "/r/file/mode.txt_original", "/r/stale.txt",
+                                                  "/r/stale.txt_original", "/r/stray.txt_temp"}));
+}
+
+TEST(ConvertFolderTest, ConvertsAtTheBottomOfThousandsOfNestedFolders) {
+  MemoryFileSystem fs;
+  std::string deepest = "/r";
+  for (int i = 0; i < kDepth; ++i)
+    deepest += "/d";
+  fs.AddFile(deepest + "/a.txt", kSubRip);
+  int converted = 0;
+  WalkObserver observer;
+  observer.on_file = [&](const std::filesystem::path&, const FileResult& result) {
+    converted += result.converted();
+  };
+  ConvertFolder(fs, "/r", {}, {}, observer);
+  EXPECT_EQ(converted, 1);
+  EXPECT_EQ(fs.Contents(deepest + "/a.txt_original"), kSubRip);
+}
+
+}  // namespace
+}  // namespace kestrane

@@ -1,0 +1,85 @@
+#include "walk/walk_tree.h"
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+namespace kestrane {
+namespace {
+
+// A folder being walked: its whole listing, and how far the walk has got in it.
+struct Level {
+  std::filesystem::path folder;
+  std::vector<DirEntry> entries;
+  std::size_t next = 0;
+};
+
+template <typename Char>
+Char AsciiLower(Char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool EndsWithIgnoringCase(const std::filesystem::path& name, std::string_view suffix) {
+  // The native string, not string(): on Windows that would go through the ANSI code page.
+  const auto& text = name.native();
+  if (text.size() < suffix.size()) return false;
+  const std::size_t start = text.size() - suffix.size();
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    if (AsciiLower(text[start + i]) != AsciiLower(static_cast<unsigned char>(suffix[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsDriveRoot(FileSystem& fs, const std::filesystem::path& folder) {
+  const std::filesystem::path normal = folder.lexically_normal();
+  if (normal.has_root_name() || normal.has_root_directory()) {
+    if (normal.relative_path().empty()) return true;
+  }
+  // A spelling that resolves to the root through a link (/tmp/rootlink/) has the root's
+  // identity. Zero means the platform could not tell.
+  if (!folder.has_root_directory()) return false;
+  FileInfo here;
+  FileInfo root;
+  if (!fs.Stat(folder, &here).ok() || !fs.Stat(folder.root_path(), &root).ok()) return false;
+  return here.kind == EntryKind::kDirectory && here.inode != 0 && here.inode == root.inode &&
+         here.device == root.device;
+}
+
+bool WalkTree(FileSystem& fs, const std::filesystem::path& folder, const TreeVisitor& visitor) {
+  if (IsDriveRoot(fs, folder)) return false;
+
+  std::vector<Level> stack;
+  auto enter = [&](std::filesystem::path dir) {
+    Level level{std::move(dir), {}, 0};
+    Status status = fs.ListDir(level.folder, &level.entries);
+    if (!status.ok()) {
+      if (visitor.on_folder_error) visitor.on_folder_error(level.folder, status);
+      return;
+    }
+    stack.push_back(std::move(level));
+  };
+
+  enter(folder);
+  while (!stack.empty()) {
+    Level& top = stack.back();
+    if (top.next == top.entries.size()) {
+      stack.pop_back();
+      continue;
+    }
+    // A copy: entering a subfolder grows the stack and moves `top` and its entries.
+    const DirEntry entry = top.entries[top.next++];
+    std::filesystem::path path = top.folder / entry.name;
+    if (entry.kind == EntryKind::kDirectory) {
+      enter(std::move(path));
+    } else if (visitor.wants && visitor.wants(entry) && visitor.visit) {
+      visitor.visit(path, entry);
+    }
+  }
+  return true;
+}
+
+}  // namespace kestrane
