@@ -8,12 +8,14 @@
 
 namespace kestrane::testing {
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& parent) {
   static std::atomic<int> counter{0};
   auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   std::ostringstream name;
   name << "kestrane-test-" << stamp << "-" << counter++;
-  path_ = std::filesystem::temp_directory_path() / name.str();
+  path_ = parent / name.str();
   std::filesystem::create_directories(path_);
 }
 

@@ -10,7 +10,9 @@ namespace kestrane::testing {
 
 class TempDir {
  public:
+  // Below the system's temporary folder, or below `parent`.
   TempDir();
+  explicit TempDir(const std::filesystem::path& parent);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
