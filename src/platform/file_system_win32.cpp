@@ -123,8 +123,21 @@ Status NotRegular(std::string_view operation, const fs::path& path) {
   return Failure(Status::Code::kNotRegular, operation, PathText(path), "not a regular file");
 }
 
-EntryKind KindOf(DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::kLink;
+// Only symbolic links and junctions stand for another name. Other reparse points (OneDrive's
+// placeholders, deduplicated or compressed files) are ordinary files and folders to the user.
+bool IsLink(DWORD attributes, DWORD reparse_tag) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparse_tag);
+}
+
+// The reparse tag of an open handle; 0 when it is no reparse point.
+DWORD ReparseTagOf(HANDLE handle) {
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) return 0;
+  return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? tag.ReparseTag : 0;
+}
+
+EntryKind KindOf(DWORD attributes, DWORD reparse_tag) {
+  if (IsLink(attributes, reparse_tag)) return EntryKind::kLink;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kDirectory;
   if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::kOther;
   return EntryKind::kFile;
@@ -143,7 +156,7 @@ std::int64_t UnixNs(const FILETIME& time) {
 
 FileInfo InfoOf(const BY_HANDLE_FILE_INFORMATION& data) {
   FileInfo info;
-  info.kind = KindOf(data.dwFileAttributes);
+  info.kind = KindOf(data.dwFileAttributes, 0);  // an open file is never a link
   info.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
   info.mtime_ns = UnixNs(data.ftLastWriteTime);
   info.device = data.dwVolumeSerialNumber;
@@ -243,6 +256,13 @@ class Win32FileSystem final : public FileSystem {
     HANDLE handle =
         ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE && ReparseTagOf(handle) != 0 &&
+        !IsReparseTagNameSurrogate(ReparseTagOf(handle))) {
+      // Not a link: open the file itself, so that a placeholder is fetched as it is read.
+      ::CloseHandle(handle);
+      handle = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    }
     if (handle == INVALID_HANDLE_VALUE) {
       DWORD error = ::GetLastError();
       // A folder cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: "access denied".
@@ -259,7 +279,8 @@ class Win32FileSystem final : public FileSystem {
       ::CloseHandle(handle);
       return SystemStatus("open", path, error);
     }
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        IsLink(data.dwFileAttributes, ReparseTagOf(handle))) {
       ::CloseHandle(handle);
       return NotRegular("open", path);
     }
@@ -314,7 +335,8 @@ class Win32FileSystem final : public FileSystem {
       return SystemStatus("stat", path, ::GetLastError());
     }
     FileInfo result;
-    result.kind = KindOf(data.dwFileAttributes);
+    // Until the handle tells otherwise, a reparse point is taken for a link: never followed.
+    result.kind = KindOf(data.dwFileAttributes, IO_REPARSE_TAG_SYMLINK);
     result.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
     result.mtime_ns = UnixNs(data.ftLastWriteTime);
     result.permissions = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
@@ -329,6 +351,7 @@ class Win32FileSystem final : public FileSystem {
         result.device = by_handle.dwVolumeSerialNumber;
         result.inode = Join(by_handle.nFileIndexHigh, by_handle.nFileIndexLow);
       }
+      result.kind = KindOf(data.dwFileAttributes, ReparseTagOf(handle));
       ::CloseHandle(handle);
     }
     *info = result;
@@ -350,7 +373,8 @@ class Win32FileSystem final : public FileSystem {
     do {
       std::wstring_view name = data.cFileName;
       if (name == L"." || name == L"..") continue;
-      entries->push_back(DirEntry{fs::path(name), KindOf(data.dwFileAttributes)});
+      // For a reparse point, dwReserved0 holds its tag.
+      entries->push_back(DirEntry{fs::path(name), KindOf(data.dwFileAttributes, data.dwReserved0)});
     } while (::FindNextFileW(find, &data));
     DWORD error = ::GetLastError();
     ::FindClose(find);
