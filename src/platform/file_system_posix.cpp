@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -83,12 +84,83 @@ FileInfo InfoOf(const struct stat& st) {
   return info;
 }
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+// A path as a folder descriptor and a name in it. Paths shorter than PATH_MAX go to the system
+// as they are; longer ones, which the system refuses whole, are opened a piece at a time, so
+// that folders nested as deep as the file system allows can still be converted.
+class At {
+ public:
+  explicit At(const fs::path& path) {
+    const std::string& text = path.native();
+    if (text.size() < PATH_MAX) {
+      name_ = text;
+      return;
+    }
+    name_ = path.filename().native();
+    std::string piece = path.has_root_directory() ? "/" : "";
+    for (const fs::path& part : path.parent_path().relative_path()) {
+      if (piece.size() + part.native().size() + 1 >= PATH_MAX) {
+        if (!Descend(piece)) return;
+        piece.clear();
+      }
+      piece += part.native();
+      piece += '/';
+    }
+    if (!piece.empty()) Descend(piece);
+  }
+  ~At() {
+    if (dir_ >= 0) ::close(dir_);
+  }
+  At(const At&) = delete;
+  At& operator=(const At&) = delete;
+
+  int dir() const { return dir_; }
+  const char* name() const { return name_.c_str(); }
+  int error() const { return error_; }  // errno of a piece that could not be opened
+
+ private:
+  bool Descend(const std::string& piece) {
+    int fd = ::openat(dir_, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+      error_ = errno;
+      return false;
+    }
+    if (dir_ >= 0) ::close(dir_);
+    dir_ = fd;
+    return true;
+  }
+
+  int dir_ = AT_FDCWD;
+  std::string name_;
+  int error_ = 0;
+};
+
+int OpenRetrying(const At& at, int flags, mode_t mode = 0) {
+  if (at.error() != 0) {
+    errno = at.error();
+    return -1;
+  }
   int fd;
   do {
-    fd = ::open(path, flags, mode);
+    fd = ::openat(at.dir(), at.name(), flags, mode);
   } while (fd < 0 && errno == EINTR);
   return fd;
+}
+
+// lstat() for any length of path.
+int StatAt(const At& at, struct stat* st) {
+  if (at.error() != 0) {
+    errno = at.error();
+    return -1;
+  }
+  return ::fstatat(at.dir(), at.name(), st, AT_SYMLINK_NOFOLLOW);
+}
+
+int UnlinkAt(const At& at) {
+  if (at.error() != 0) {
+    errno = at.error();
+    return -1;
+  }
+  return ::unlinkat(at.dir(), at.name(), 0);
 }
 
 ssize_t ReadRetrying(int fd, char* buf, std::size_t n) {
@@ -182,11 +254,12 @@ class PosixFileSystem final : public FileSystem {
     file->reset();
     struct stat st;
     // Looked at before opening, since opening a device can act on it (a tape rewinds).
-    if (::lstat(path.c_str(), &st) != 0) return ErrnoStatus("open", path, errno);
+    At at(path);
+    if (StatAt(at, &st) != 0) return ErrnoStatus("open", path, errno);
     if (!S_ISREG(st.st_mode)) return NotRegular("open", path);
     // O_NONBLOCK in case the name became a FIFO since the lstat: opening one would wait for a
     // writer.
-    int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    int fd = OpenRetrying(at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) {
       int error = errno;
       // ELOOP: the name is a link (O_NOFOLLOW); ENXIO, ENODEV: a socket or device.
@@ -216,7 +289,7 @@ class PosixFileSystem final : public FileSystem {
   Status CreateNew(const fs::path& path, std::uint32_t permissions,
                    std::unique_ptr<WritableFile>* file) override {
     file->reset();
-    int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+    int fd = OpenRetrying(At(path), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                           static_cast<mode_t>(permissions & 07777));
     if (fd < 0) return ErrnoStatus("create", path, errno);
     *file = std::make_unique<PosixWritableFile>(fd, path);
@@ -225,7 +298,11 @@ class PosixFileSystem final : public FileSystem {
 
   Status MoveNoReplace(const fs::path& from, const fs::path& to) override {
 #ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    At from_at(from), to_at(to);
+    if (from_at.error() != 0) return MoveStatus(from, to, from_at.error());
+    if (to_at.error() != 0) return MoveStatus(from, to, to_at.error());
+    if (::renameat2(from_at.dir(), from_at.name(), to_at.dir(), to_at.name(), RENAME_NOREPLACE) ==
+        0) {
       return Status::Ok();
     }
     int error = errno;
@@ -238,12 +315,12 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status Remove(const fs::path& path) override {
-    if (::unlink(path.c_str()) == 0) return Status::Ok();
+    At at(path);
+    if (UnlinkAt(at) == 0) return Status::Ok();
     int error = errno;
     struct stat st;
     // Linux says EISDIR for a folder, other systems EPERM.
-    if (error == EISDIR ||
-        (error == EPERM && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+    if (error == EISDIR || (error == EPERM && StatAt(at, &st) == 0 && S_ISDIR(st.st_mode))) {
       return NotRegular("remove", path);
     }
     return ErrnoStatus("remove", path, error);
@@ -251,14 +328,14 @@ class PosixFileSystem final : public FileSystem {
 
   Status Stat(const fs::path& path, FileInfo* info) override {
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return ErrnoStatus("stat", path, errno);
+    if (StatAt(At(path), &st) != 0) return ErrnoStatus("stat", path, errno);
     *info = InfoOf(st);
     return Status::Ok();
   }
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
     entries->clear();
-    int fd = OpenRetrying(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return ErrnoStatus("list", dir, errno);
     DIR* stream = ::fdopendir(fd);
     if (stream == nullptr) {
@@ -318,23 +395,27 @@ class PosixFileSystem final : public FileSystem {
 namespace posix {
 
 Status MoveByLink(const fs::path& from, const fs::path& to) {
-  if (::link(from.c_str(), to.c_str()) != 0) {
+  At from_at(from), to_at(to);
+  if (from_at.error() != 0) return MoveStatus(from, to, from_at.error());
+  if (to_at.error() != 0) return MoveStatus(from, to, to_at.error());
+  if (::linkat(from_at.dir(), from_at.name(), to_at.dir(), to_at.name(), 0) != 0) {
     int error = errno;
     // FAT, some FUSE drivers and protected_hardlinks refuse hard links; a folder gives EPERM
     // too, which the copy then reports as not a regular file.
     if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) return MoveByCopy(from, to);
     return MoveStatus(from, to, error);
   }
-  if (::unlink(from.c_str()) != 0) {
+  if (UnlinkAt(from_at) != 0) {
     int error = errno;
-    ::unlink(to.c_str());  // the second name of the same file: nothing is lost
+    UnlinkAt(to_at);  // the second name of the same file: nothing is lost
     return MoveStatus(from, to, error);
   }
   return Status::Ok();
 }
 
 Status MoveByCopy(const fs::path& from, const fs::path& to) {
-  int in = OpenRetrying(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  At from_at(from), to_at(to);
+  int in = OpenRetrying(from_at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (in < 0) {
     int error = errno;
     if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("move", from);
@@ -350,8 +431,8 @@ Status MoveByCopy(const fs::path& from, const fs::path& to) {
     ::close(in);
     return NotRegular("move", from);
   }
-  int out = OpenRetrying(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                         st.st_mode & 07777);
+  int out =
+      OpenRetrying(to_at, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, st.st_mode & 07777);
   if (out < 0) {
     int error = errno;
     ::close(in);
@@ -359,7 +440,7 @@ Status MoveByCopy(const fs::path& from, const fs::path& to) {
   }
   auto fail = [&](int error) {
     ::close(out);
-    ::unlink(to.c_str());
+    UnlinkAt(to_at);
     ::close(in);
     return MoveStatus(from, to, error);
   };
@@ -382,14 +463,14 @@ Status MoveByCopy(const fs::path& from, const fs::path& to) {
   int close_error = errno;
   out = -1;
   if (closed != 0 && close_error != EINTR) {
-    ::unlink(to.c_str());
+    UnlinkAt(to_at);
     ::close(in);
     return MoveStatus(from, to, close_error);
   }
   ::close(in);
-  if (::unlink(from.c_str()) != 0) {
+  if (UnlinkAt(from_at) != 0) {
     int error = errno;
-    ::unlink(to.c_str());
+    UnlinkAt(to_at);
     return MoveStatus(from, to, error);
   }
   return Status::Ok();
