@@ -112,6 +112,14 @@ class Output {
     return created_ ? fs_.Remove(path_) : Status::Ok();
   }
 
+  // Ends a conversion that did not succeed: the work file goes, and the result says why.
+  FileResult Fail(Kind kind, Reason reason, const Status& status) {
+    Status removed = Discard();
+    std::string message = status.message();
+    if (!removed.ok()) message += "; " + removed.message();
+    return Result(kind, reason, std::move(message));
+  }
+
   Reason failed_step() const { return failed_step_; }
 
  private:
@@ -212,22 +220,16 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
   if (s.code() == Status::Code::kNotRegular) return Result(Kind::kSkipped, Reason::kNotRegular);
   if (!s.ok()) return Result(Kind::kFailed, Reason::kOpen, s.message());
 
-  // From here on, every way out goes through `fail`, which removes the work file.
+  // From here on, every way out goes through output.Fail, which removes the work file.
   Output output(fs, work, file->info().permissions, options.dry_run);
-  auto fail = [&](Kind kind, Reason reason, const Status& status) {
-    Status removed = output.Discard();
-    std::string message = status.message();
-    if (!removed.ok()) message += "; " + removed.message();
-    return Result(kind, reason, std::move(message));
-  };
 
   std::size_t cues = 0;
   Reason step = Reason::kNone;
   s = Gather(*file, output, &cues, &step);
-  if (!s.ok()) return fail(Kind::kFailed, step, s);
-  if (cues == 0) return fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
+  if (!s.ok()) return output.Fail(Kind::kFailed, step, s);
+  if (cues == 0) return output.Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
   s = output.Close();
-  if (!s.ok()) return fail(Kind::kFailed, output.failed_step(), s);
+  if (!s.ok()) return output.Fail(Kind::kFailed, output.failed_step(), s);
 
   FileResult done = Result(Kind::kConverted, Reason::kNone);
   done.cues = cues;
@@ -236,19 +238,20 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
   // Where the system cannot keep writers out while the input is read, notice them instead.
   FileInfo now;
   if (!fs.Stat(input, &now).ok() || !SameFile(now, file->info())) {
-    return fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
+    return output.Fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
   }
   file.reset();
 
   s = fs.MoveNoReplace(input, backup);
-  if (s.code() == Status::Code::kExists) return fail(Kind::kSkipped, Reason::kBackupExists, s);
-  if (!s.ok()) return fail(Kind::kFailed, Reason::kBackupMove, s);
+  if (s.code() == Status::Code::kExists)
+    return output.Fail(Kind::kSkipped, Reason::kBackupExists, s);
+  if (!s.ok()) return output.Fail(Kind::kFailed, Reason::kBackupMove, s);
   s = fs.MoveNoReplace(work, input);
   if (!s.ok()) {
     // Put the original back where the user left it; should that fail too, it stays safe
     // under the backup name.
     (void)fs.MoveNoReplace(backup, input);
-    return fail(Kind::kFailed, Reason::kInstallMove, s);
+    return output.Fail(Kind::kFailed, Reason::kInstallMove, s);
   }
   return done;
 }
@@ -268,17 +271,11 @@ std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::pat
   Status s = fs.OpenForRead(backup, &file);
   if (!s.ok()) return Result(Kind::kFailed, Reason::kOpen, s.message());
   Output output(fs, work, file->info().permissions, options.dry_run);
-  auto fail = [&](Kind kind, Reason reason, const Status& status) {
-    Status removed = output.Discard();
-    std::string message = status.message();
-    if (!removed.ok()) message += "; " + removed.message();
-    return Result(kind, reason, std::move(message));
-  };
 
   std::size_t cues = 0;
   Reason step = Reason::kNone;
   s = Gather(*file, output, &cues, &step);
-  if (!s.ok()) return fail(Kind::kFailed, step, s);
+  if (!s.ok()) return output.Fail(Kind::kFailed, step, s);
   FileResult done = Result(Kind::kConverted, Reason::kNone);
   done.cues = cues;
   done.recovered = true;
@@ -292,11 +289,11 @@ std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::pat
     return Result(Kind::kSkipped, Reason::kNoSubtitle);
   }
   s = output.Close();
-  if (!s.ok()) return fail(Kind::kFailed, output.failed_step(), s);
+  if (!s.ok()) return output.Fail(Kind::kFailed, output.failed_step(), s);
   if (options.dry_run) return done;
   file.reset();
   s = fs.MoveNoReplace(work, input);
-  if (!s.ok()) return fail(Kind::kFailed, Reason::kInstallMove, s);
+  if (!s.ok()) return output.Fail(Kind::kFailed, Reason::kInstallMove, s);
   return done;
 }
 
