@@ -70,12 +70,15 @@ class Output {
   }
 
   // Appends a cue line, each line feed as CR LF.
-  Status Add(std::string_view line) {
-    for (std::size_t lf; (lf = line.find('\n')) != std::string_view::npos;) {
-      text_.append(line.substr(0, lf)).append("\r\n");
-      line.remove_prefix(lf + 1);
+  // Appends the cue line of a block, its line feed as CR LF; *added says whether there was one.
+  Status AddCue(std::string_view block, bool* added) {
+    std::size_t start = text_.size();
+    *added = AppendCueLine(block, &text_);
+    if (!*added) return Status::Ok();
+    // Blocks hold one line feed, at their end; anything else that shows one is handled too.
+    for (std::size_t lf = start; (lf = text_.find('\n', lf)) != std::string::npos; lf += 2) {
+      text_.insert(lf, 1, '\r');
     }
-    text_.append(line);
     return text_.size() >= kFlushSize ? Flush() : Status::Ok();
   }
 
@@ -167,21 +170,27 @@ Status Gather(ReadableFile& file, Output& output, std::size_t* cues, Reason* ste
   if (!s.ok()) return s;
 
   LineReader reader(file, utf16 ? LineReader::Mode::kUtf16Le : LineReader::Mode::kEightBit);
-  std::string line, block;
+  std::string block;
   auto complete_cue = [&]() -> Status {
     block.back() = '\n';  // the space after the cue's last line
-    auto cue = ConvertCue(block);
+    bool added = false;
+    Status s = output.AddCue(block, &added);
     block.clear();
-    if (!cue) return Status::Ok();
-    ++*cues;
-    Status added = output.Add(*cue);
-    if (!added.ok()) *step = output.failed_step();
-    return added;
+    if (added) ++*cues;
+    if (!s.ok()) *step = output.failed_step();
+    return s;
   };
+  std::string_view line;
   while (reader.ReadLine(&line)) {
-    line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
-    if (!line.empty()) {
-      block.append(line).push_back(' ');
+    // Every CR goes; a line that had nothing else is blank.
+    const std::size_t before = block.size();
+    for (std::size_t cr; (cr = line.find('\r')) != std::string_view::npos;) {
+      block.append(line.substr(0, cr));
+      line.remove_prefix(cr + 1);
+    }
+    block.append(line);
+    if (block.size() != before) {
+      block.push_back(' ');
     } else if (!block.empty()) {
       s = complete_cue();
       if (!s.ok()) return s;

@@ -1,5 +1,6 @@
 #include "convert/cue.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <string_view>
@@ -57,16 +58,22 @@ struct Time {
 // One time token, such as 00:01:02,517. Real files also write 00:01:02.517 (read as if the last
 // '.' were the ',') and 00:01:02 (no milliseconds: frame 0).
 std::optional<Time> ParseTime(std::string_view token) {
-  std::string copy(token);
-  if (copy.find(',') == std::string::npos) {
-    std::size_t dot = copy.rfind('.');
-    if (dot != std::string::npos) copy[dot] = ',';
+  // Fields are cut from the text that is scanned but taken from the token, so the input's
+  // characters stay. Only a token without ',' needs a copy, with its last '.' made the ','.
+  std::string copy;
+  std::string_view scanned = token;
+  if (token.find(',') == std::string_view::npos) {
+    std::size_t dot = token.rfind('.');
+    if (dot != std::string_view::npos) {
+      copy.assign(token);
+      copy[dot] = ',';
+      scanned = copy;
+    }
   }
-  // Fields are cut from the copy but taken from the token, so the input's characters stay.
   auto original = [&](std::string_view field) {
-    return token.substr(field.data() - copy.data(), field.size());
+    return token.substr(field.data() - scanned.data(), field.size());
   };
-  Scanner scan(copy);
+  Scanner scan(scanned);
   auto hours = scan.Next(':');
   auto minutes = scan.Next(':');
   auto seconds = scan.Next(',');
@@ -103,37 +110,40 @@ int MsToFrame(int ms) {
     return bounds;
   }();
   if (ms < 0) return 0;
-  for (int i = 0; i < 30; ++i) {
-    if (ms <= kBounds[i + 1]) {
-      int mid = kBounds[i] + (kBounds[i + 1] - kBounds[i]) / 2;
-      return ms <= mid ? i : i + 1;
-    }
-  }
-  return 30;
+  if (ms > 1000) return 30;
+  // The first interval [b[i], b[i+1]] that holds ms: a value on a boundary belongs to the lower
+  // one. Computed rather than searched, as this runs twice for every cue.
+  int i = ms == 0 ? 0 : std::min(29, (ms - 1) / 33);
+  int mid = kBounds[i] + (kBounds[i + 1] - kBounds[i]) / 2;
+  return ms <= mid ? i : i + 1;
 }
 
-std::optional<std::string> ConvertCue(const std::string& block) {
+bool AppendCueLine(std::string_view block, std::string* out) {
   Scanner scan(block);
   auto index = scan.Next(' ');
   auto start_token = scan.Next(' ');
   auto arrow = scan.Next(' ');
   auto end_token = scan.Next(' ');
-  if (!index || !start_token || !arrow || !end_token) return std::nullopt;
+  if (!index || !start_token || !arrow || !end_token) return false;
   auto start = ParseTime(*start_token);
   auto end = ParseTime(*end_token);
-  if (!start || !end) return std::nullopt;
+  if (!start || !end) return false;
 
-  std::string line;
-  line.reserve(block.size() + 16);
-  line.append(*index).push_back(' ');
-  AppendTime(*start, &line);
-  line.push_back(' ');
-  AppendTime(*end, &line);
-  line.push_back(' ');
+  out->append(*index).push_back(' ');
+  AppendTime(*start, out);
+  out->push_back(' ');
+  AppendTime(*end, out);
+  out->push_back(' ');
   // Everything after the end time, the text lines and anything that shared the time line.
   while (auto text = scan.Next('\n'))
-    line.append(*text).push_back(' ');
-  line.push_back('\n');
+    out->append(*text).push_back(' ');
+  out->push_back('\n');
+  return true;
+}
+
+std::optional<std::string> ConvertCue(const std::string& block) {
+  std::string line;
+  if (!AppendCueLine(block, &line)) return std::nullopt;
   return line;
 }
 

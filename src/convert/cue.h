@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kestrane {
 
@@ -15,5 +16,8 @@ int MsToFrame(int ms);
 // Index, hours, minutes and seconds keep the characters of the input. Nothing when the block
 // lacks the index, a time with hours, minutes and seconds, or the arrow between the times.
 std::optional<std::string> ConvertCue(const std::string& block);
+
+// The same, appending the cue line to *out, which stays as it was when the block holds no cue.
+bool AppendCueLine(std::string_view block, std::string* out);
 
 }  // namespace kestrane

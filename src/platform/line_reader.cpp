@@ -48,6 +48,7 @@ bool LineReader::ReadRawLine() {
         raw_.append(buffer_.data() + pos_, end_ - pos_);
         consumed = consumed || end_ > pos_;
         pos_ = end_;
+        raw_view_ = raw_;
         return consumed;
       }
       continue;
@@ -70,9 +71,15 @@ bool LineReader::ReadRawLine() {
       }
     }
     if (found != nullptr) {
-      raw_.append(begin, found - begin);
+      if (raw_.empty()) {
+        // The whole line is in the buffer: hand it out from there, without a copy.
+        raw_view_ = std::string_view(begin, found - begin);
+      } else {
+        raw_.append(begin, found - begin);
+        raw_view_ = raw_;
+      }
       pos_ += (found - begin) + unit;
-      if (mode_ == Mode::kEightBit && !raw_.empty() && raw_.back() == '\r') raw_.pop_back();
+      if (mode_ == Mode::kEightBit && raw_view_.ends_with('\r')) raw_view_.remove_suffix(1);
       return true;
     }
     raw_.append(begin, avail);
@@ -81,18 +88,30 @@ bool LineReader::ReadRawLine() {
   }
 }
 
-bool LineReader::ReadLine(std::string* line) {
+bool LineReader::ReadLine(std::string_view* line) {
   if (!ReadRawLine()) return false;
-  if (mode_ == Mode::kUtf16Le) {
-    *line = Utf16LeToUtf8(raw_);
-  } else if (first_line_ && raw_.starts_with(kUtf8Mark)) {
-    // The mark stays U+FEFF even when the rest of the line is in the legacy code page.
-    line->assign(kUtf8Mark);
-    line->append(EightBitToUtf8(std::string_view(raw_).substr(kUtf8Mark.size())));
-  } else {
-    *line = EightBitToUtf8(raw_);
-  }
+  const bool first = first_line_;
   first_line_ = false;
+  if (mode_ == Mode::kUtf16Le) {
+    decoded_ = Utf16LeToUtf8(raw_view_);
+  } else if (first && raw_view_.starts_with(kUtf8Mark)) {
+    // The mark stays U+FEFF even when the rest of the line is in the legacy code page.
+    decoded_.assign(kUtf8Mark);
+    decoded_.append(EightBitToUtf8(raw_view_.substr(kUtf8Mark.size())));
+  } else if (IsValidUtf8(raw_view_)) {
+    *line = raw_view_;
+    return true;
+  } else {
+    decoded_ = LegacyToUtf8(raw_view_);
+  }
+  *line = decoded_;
+  return true;
+}
+
+bool LineReader::ReadLine(std::string* line) {
+  std::string_view view;
+  if (!ReadLine(&view)) return false;
+  line->assign(view);
   return true;
 }
 

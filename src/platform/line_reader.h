@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -25,6 +26,8 @@ class LineReader {
 
   // False at the end of the input, and on a read error, which status() then holds.
   bool ReadLine(std::string* line);
+  // The same without a copy where it can: the line stays valid until the next call.
+  bool ReadLine(std::string_view* line);
   const Status& status() const { return status_; }
 
  private:
@@ -38,7 +41,9 @@ class LineReader {
   std::size_t end_ = 0;
   bool eof_ = false;
   bool first_line_ = true;
-  std::string raw_;  // the undecoded bytes of the current line
+  std::string raw_;            // the undecoded bytes of a line that spans reads
+  std::string_view raw_view_;  // the undecoded bytes of the current line, wherever they are
+  std::string decoded_;        // the current line, where it had to be decoded
   Status status_;
 };
 
