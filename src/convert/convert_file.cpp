@@ -72,13 +72,12 @@ class Output {
   // Appends a cue line, each line feed as CR LF.
   // Appends the cue line of a block, its line feed as CR LF; *added says whether there was one.
   Status AddCue(std::string_view block, bool* added) {
-    std::size_t start = text_.size();
     *added = AppendCueLine(block, &text_);
     if (!*added) return Status::Ok();
-    // Blocks hold one line feed, at their end; anything else that shows one is handled too.
-    for (std::size_t lf = start; (lf = text_.find('\n', lf)) != std::string::npos; lf += 2) {
-      text_.insert(lf, 1, '\r');
-    }
+    // A block's only line feed is its last character (lines never hold one), and so is the cue
+    // line's.
+    text_.back() = '\r';
+    text_.push_back('\n');
     return text_.size() >= kFlushSize ? Flush() : Status::Ok();
   }
 
