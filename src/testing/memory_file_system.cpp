@@ -61,7 +61,9 @@ MemoryFileSystem::MemoryFileSystem() {
 }
 
 std::string MemoryFileSystem::Key(const std::filesystem::path& path) {
-  std::string key = path.lexically_normal().generic_string();
+  // UTF-8 on every system: Windows' narrow form would depend on the code page.
+  std::u8string utf8 = path.lexically_normal().generic_u8string();
+  std::string key(utf8.begin(), utf8.end());
   std::replace(key.begin(), key.end(), '\\', '/');
   while (key.size() > 1 && key.back() == '/')
     key.pop_back();
