@@ -1,11 +1,10 @@
 // Micro-benchmarks of the hot paths: one cue to one line, and lines out of a buffer.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-
 #include "convert/cue.h"
 #include "platform/line_reader.h"
 #include "platform/text.h"
+#include "testing/memory_file_system.h"
 
 namespace kestrane {
 namespace {
@@ -29,28 +28,6 @@ void BM_MsToFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_MsToFrame);
 
-// A file in memory, read line by line as the converter reads it.
-class BufferFile : public ReadableFile {
- public:
-  explicit BufferFile(const std::string& bytes) : bytes_(bytes) {}
-  Status Read(char* buf, std::size_t n, std::size_t* got) override {
-    *got = std::min(n, bytes_.size() - pos_);
-    std::memcpy(buf, bytes_.data() + pos_, *got);
-    pos_ += *got;
-    return Status::Ok();
-  }
-  Status Rewind() override {
-    pos_ = 0;
-    return Status::Ok();
-  }
-  const FileInfo& info() const override { return info_; }
-
- private:
-  const std::string& bytes_;
-  std::size_t pos_ = 0;
-  FileInfo info_;
-};
-
 std::string SampleText(bool legacy) {
   std::string text;
   for (int i = 1; i <= 2000; ++i) {
@@ -65,8 +42,9 @@ void BM_ReadLines(benchmark::State& state) {
   const bool legacy = state.range(0) != 0;
   std::string text = SampleText(legacy);
   std::string line;
+  testing::StringFile file(text);
   for (auto _ : state) {
-    BufferFile file(text);
+    (void)file.Rewind();
     LineReader reader(file, LineReader::Mode::kEightBit);
     while (reader.ReadLine(&line))
       benchmark::DoNotOptimize(line.data());
@@ -83,8 +61,9 @@ void BM_ReadUtf16Lines(benchmark::State& state) {
     text.push_back('\0');
   }
   std::string line;
+  testing::StringFile file(text);
   for (auto _ : state) {
-    BufferFile file(text);
+    (void)file.Rewind();
     LineReader reader(file, LineReader::Mode::kUtf16Le);
     while (reader.ReadLine(&line))
       benchmark::DoNotOptimize(line.data());

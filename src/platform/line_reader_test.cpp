@@ -12,26 +12,7 @@ using Mode = LineReader::Mode;
 // Reads every line of `bytes`, handing the reader `chunk` bytes per read at most, so that lines
 // and 16-bit units are split across reads.
 std::vector<std::string> Lines(const std::string& bytes, Mode mode, std::size_t chunk = 1 << 20) {
-  class Chunked : public ReadableFile {
-   public:
-    Chunked(std::string bytes, std::size_t chunk) : bytes_(std::move(bytes)), chunk_(chunk) {}
-    Status Read(char* buf, std::size_t n, std::size_t* got) override {
-      *got = std::min({n, chunk_, bytes_.size() - pos_});
-      bytes_.copy(buf, *got, pos_);
-      pos_ += *got;
-      return Status::Ok();
-    }
-    Status Rewind() override {
-      pos_ = 0;
-      return Status::Ok();
-    }
-    const FileInfo& info() const override { return info_; }
-
-   private:
-    std::string bytes_;
-    std::size_t chunk_, pos_ = 0;
-    FileInfo info_;
-  } file(bytes, chunk);
+  testing::StringFile file(bytes, {}, chunk);
   LineReader reader(file, mode);
   std::vector<std::string> lines;
   for (std::string line; reader.ReadLine(&line);)

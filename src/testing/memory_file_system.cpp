@@ -11,27 +11,6 @@ Status Err(Status::Code code, std::string_view what, const std::string& key) {
   return Status::Error(code, std::string(what) + " " + key);
 }
 
-class MemoryReadable : public ReadableFile {
- public:
-  MemoryReadable(std::string bytes, FileInfo info) : bytes_(std::move(bytes)), info_(info) {}
-  Status Read(char* buf, std::size_t n, std::size_t* got) override {
-    *got = std::min(n, bytes_.size() - pos_);
-    std::memcpy(buf, bytes_.data() + pos_, *got);
-    pos_ += *got;
-    return Status::Ok();
-  }
-  Status Rewind() override {
-    pos_ = 0;
-    return Status::Ok();
-  }
-  const FileInfo& info() const override { return info_; }
-
- private:
-  std::string bytes_;  // a snapshot: later changes to the file are not seen, as with a real read
-  FileInfo info_;
-  std::size_t pos_ = 0;
-};
-
 // Follows its file by identity, as an open descriptor does: writes reach it after a move, and
 // vanish once it is removed.
 class MemoryWritable : public WritableFile {
@@ -55,6 +34,18 @@ class MemoryWritable : public WritableFile {
 };
 
 }  // namespace
+
+Status StringFile::Read(char* buf, std::size_t n, std::size_t* got) {
+  *got = std::min({n, chunk_, bytes_.size() - pos_});
+  std::memcpy(buf, bytes_.data() + pos_, *got);
+  pos_ += *got;
+  return Status::Ok();
+}
+
+Status StringFile::Rewind() {
+  pos_ = 0;
+  return Status::Ok();
+}
 
 MemoryFileSystem::MemoryFileSystem() {
   AddDir("/");
@@ -139,7 +130,7 @@ Status MemoryFileSystem::OpenForRead(const std::filesystem::path& path,
   Node* node = Find(key);
   if (node == nullptr) return Err(Status::Code::kNotFound, "open", key);
   if (node->info.kind != EntryKind::kFile) return Err(Status::Code::kNotRegular, "open", key);
-  *file = std::make_unique<MemoryReadable>(node->bytes, node->info);
+  *file = std::make_unique<StringFile>(node->bytes, node->info);
   return Status::Ok();
 }
 

@@ -2,6 +2,7 @@
 // operation fail so that every failure path of the converter can be driven.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -9,6 +10,24 @@
 #include "platform/file_system.h"
 
 namespace kestrane::testing {
+
+// An open file over bytes in memory: a snapshot, as later changes to a file are not seen by a
+// read already under way. At most `chunk` bytes come back from one read, so that tests can
+// split lines and 16-bit units across reads.
+class StringFile : public ReadableFile {
+ public:
+  explicit StringFile(std::string bytes, FileInfo info = {}, std::size_t chunk = SIZE_MAX)
+      : bytes_(std::move(bytes)), info_(info), chunk_(chunk) {}
+  Status Read(char* buf, std::size_t n, std::size_t* got) override;
+  Status Rewind() override;
+  const FileInfo& info() const override { return info_; }
+
+ private:
+  std::string bytes_;
+  FileInfo info_;
+  std::size_t chunk_;
+  std::size_t pos_ = 0;
+};
 
 // Folders and files in memory, case-sensitive, '/' or '\' as separators. Behaves as the
 // contract in file_system.h says, which the shared contract tests check.
