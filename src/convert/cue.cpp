@@ -57,7 +57,21 @@ struct Time {
 
 // One time token, such as 00:01:02,517. Real files also write 00:01:02.517 (read as if the last
 // '.' were the ',') and 00:01:02 (no milliseconds: frame 0).
+int FrameOf(int ms) {
+  int frame = MsToFrame(ms);
+  return frame == 30 ? 29 : frame;
+}
+
 std::optional<Time> ParseTime(std::string_view token) {
+  // The form nearly every file uses, HH:MM:SS,mmm, read without scanning: the scan below gives
+  // the same fields for it.
+  auto digit = [&](std::size_t i) { return token[i] >= '0' && token[i] <= '9'; };
+  if (token.size() == 12 && token[2] == ':' && token[5] == ':' && token[8] == ',' && digit(0) &&
+      digit(1) && digit(3) && digit(4) && digit(6) && digit(7) && digit(9) && digit(10) &&
+      digit(11)) {
+    int ms = (token[9] - '0') * 100 + (token[10] - '0') * 10 + (token[11] - '0');
+    return Time{token.substr(0, 2), token.substr(3, 2), token.substr(6, 2), FrameOf(ms)};
+  }
   // Fields are cut from the text that is scanned but taken from the token, so the input's
   // characters stay. Only a token without ',' needs a copy, with its last '.' made the ','.
   std::string copy;
@@ -80,8 +94,7 @@ std::optional<Time> ParseTime(std::string_view token) {
   if (!hours || !minutes || !seconds) return std::nullopt;
   Time time{original(*hours), original(*minutes), original(*seconds)};
   if (auto ms = scan.Next(' ')) {
-    int frame = MsToFrame(ParseInt(*ms));
-    time.frame = frame == 30 ? 29 : frame;
+    time.frame = FrameOf(ParseInt(*ms));
   } else if (time.seconds.ends_with('\n')) {
     // Without milliseconds, the block's closing line feed would end the seconds.
     time.seconds.remove_suffix(1);
