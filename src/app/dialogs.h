@@ -29,6 +29,25 @@ class OpenFileDialog {
   virtual std::filesystem::path GetFileName() const = 0;
 };
 
+// What every toolkit's open-file dialog shares: the answer, kept as folder and name.
+class ChosenFileDialog : public OpenFileDialog {
+ public:
+  std::filesystem::path GetFolderPath() const override { return m_folder; }
+  std::filesystem::path GetFileName() const override { return m_name; }
+
+ protected:
+  // Keeps the chosen file's folder and name; the user chose.
+  DialogResult Chose(const std::filesystem::path& file) {
+    m_folder = file.parent_path();
+    m_name = file.filename();
+    return DialogResult::kOk;
+  }
+
+ private:
+  std::filesystem::path m_folder;
+  std::filesystem::path m_name;
+};
+
 // The one file type an open-file dialog offers: what the user reads, and the names it matches.
 struct FileFilter {
   std::string name;     // "SRT file (*.txt)"
@@ -40,8 +59,18 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // A new open-file dialog, not yet shown.
   virtual std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) = 0;
-  // Shows the folder picker; the platform's version is picker.Browse().
+  // Shows the folder picker.
   virtual bool Browse(CDirDialog& picker) = 0;
+};
+
+// A toolkit's dialogs: its open-file dialog and the folder picker itself.
+template <typename ToolkitOpenFileDialog>
+class ToolkitDialogs : public Dialogs {
+ public:
+  std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) override {
+    return std::make_unique<ToolkitOpenFileDialog>(filter);
+  }
+  bool Browse(CDirDialog& picker) override { return picker.Browse(); }
 };
 
 // The toolkit's dialogs.

@@ -44,7 +44,7 @@ std::string CaselessPattern(const std::string& pattern) {
   return out;
 }
 
-class GtkOpenFileDialog : public OpenFileDialog {
+class GtkOpenFileDialog : public ChosenFileDialog {
  public:
   explicit GtkOpenFileDialog(FileFilter filter) : m_filter(std::move(filter)) {}
 
@@ -70,26 +70,11 @@ class GtkOpenFileDialog : public OpenFileDialog {
     // Escape and the window's close button answer GTK_RESPONSE_DELETE_EVENT: a cancel as well.
     if (response != GTK_RESPONSE_ACCEPT) return DialogResult::kCancel;
     if (file.empty()) return DialogResult::kError;
-    m_folder = file.parent_path();
-    m_name = file.filename();
-    return DialogResult::kOk;
+    return Chose(file);
   }
-
-  std::filesystem::path GetFolderPath() const override { return m_folder; }
-  std::filesystem::path GetFileName() const override { return m_name; }
 
  private:
   FileFilter m_filter;
-  std::filesystem::path m_folder;
-  std::filesystem::path m_name;
-};
-
-class GtkDialogs : public Dialogs {
- public:
-  std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) override {
-    return std::make_unique<GtkOpenFileDialog>(filter);
-  }
-  bool Browse(CDirDialog& picker) override { return picker.Browse(); }
 };
 
 // What the selection-change handler needs besides the picker.
@@ -110,7 +95,7 @@ void OnSelectionChanged(GtkFileChooser* chooser, gpointer data) {
 }  // namespace
 
 Dialogs& PlatformDialogs() {
-  static GtkDialogs dialogs;
+  static ToolkitDialogs<GtkOpenFileDialog> dialogs;
   return dialogs;
 }
 

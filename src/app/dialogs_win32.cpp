@@ -29,7 +29,7 @@ struct Releaser {
 template <typename T>
 using ComPtr = std::unique_ptr<T, Releaser>;
 
-class Win32OpenFileDialog : public OpenFileDialog {
+class Win32OpenFileDialog : public ChosenFileDialog {
  public:
   explicit Win32OpenFileDialog(FileFilter filter) : m_filter(std::move(filter)) {}
 
@@ -62,26 +62,11 @@ class Win32OpenFileDialog : public OpenFileDialog {
     if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) return DialogResult::kError;
     const std::filesystem::path file(path);
     CoTaskMemFree(path);
-    m_folder = file.parent_path();
-    m_name = file.filename();
-    return DialogResult::kOk;
+    return Chose(file);
   }
-
-  std::filesystem::path GetFolderPath() const override { return m_folder; }
-  std::filesystem::path GetFileName() const override { return m_name; }
 
  private:
   FileFilter m_filter;
-  std::filesystem::path m_folder;
-  std::filesystem::path m_name;
-};
-
-class Win32Dialogs : public Dialogs {
- public:
-  std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) override {
-    return std::make_unique<Win32OpenFileDialog>(filter);
-  }
-  bool Browse(CDirDialog& picker) override { return picker.Browse(); }
 };
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data) {
@@ -124,7 +109,7 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
 }  // namespace
 
 Dialogs& PlatformDialogs() {
-  static Win32Dialogs dialogs;
+  static ToolkitDialogs<Win32OpenFileDialog> dialogs;
   return dialogs;
 }
 
