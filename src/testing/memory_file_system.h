@@ -100,4 +100,14 @@ class FaultyFileSystem : public FileSystem {
 
 const char* OpName(FaultyFileSystem::Op op);
 
+// How deep the deep-tree tests nest folders in memory: thousands natively. Under Windows the
+// standard library's path operations slow down with the square of a path's length, and the
+// in-memory file system normalises each path it is given, so fewer there; a recursive walk
+// shows at any depth.
+#ifdef _WIN32
+inline constexpr int kDeepTreeDepth = 400;
+#else
+inline constexpr int kDeepTreeDepth = 3000;
+#endif
+
 }  // namespace kestrane::testing

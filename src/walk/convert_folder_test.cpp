@@ -19,14 +19,7 @@
 namespace kestrane {
 namespace {
 
-// Thousands of folders deep natively. Under Windows the standard library's path operations slow
-// down with the square of a path's length, and the in-memory file system normalises each path
-// it is given, so fewer there: a recursive walk shows at any depth.
-#ifdef _WIN32
-constexpr int kDepth = 400;
-#else
-constexpr int kDepth = 3000;
-#endif
+constexpr int kDepth = testing::kDeepTreeDepth;
 
 using testing::MemoryFileSystem;
 using testing::ReadBytes;
