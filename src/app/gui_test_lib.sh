@@ -52,10 +52,11 @@ start_app() {
 }
 
 # Prints the id of a visible window titled exactly $1, other than the window $2, waiting up to
-# 30 s. Fails early when the program ends meanwhile. Use as: win=$(find_window ...) || exit 1
+# 60 s (a loaded machine has been seen to take over 30 s for a dialog's first showing). Fails
+# early when the program ends meanwhile. Use as: win=$(find_window ...) || exit 1
 find_window() {
   i=0
-  while [ $i -lt 150 ]; do
+  while [ $i -lt 300 ]; do
     for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
       if [ "$id" != "${2:-}" ]; then
         echo "$id"
@@ -67,7 +68,11 @@ find_window() {
     sleep 0.2
   done
   shown=$(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' ',' || true)
-  fail "no window '$1' within 30 s; windows shown: ${shown:-none}"
+  # Where the program waits, to tell a hang from a slow start.
+  state=$(awk '/^State:/ { print $2 $3 }' "/proc/$app_pid/status" 2>/dev/null || true)
+  wchan=$(cat "/proc/$app_pid/wchan" 2>/dev/null || true)
+  fail "no window '$1' within 60 s; windows shown: ${shown:-none}; program state ${state:-?}," \
+    "waiting in ${wchan:-?}; its output: $(cat "$work/app.out")"
 }
 
 # Gives a window the keyboard: there is no window manager to do it, and keys sent before are lost.
