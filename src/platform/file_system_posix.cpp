@@ -43,16 +43,6 @@ Status::Code CodeFor(int error) {
   }
 }
 
-Status Failure(Status::Code code, std::string_view operation, std::string_view subject,
-               std::string_view reason) {
-  std::string message(operation);
-  message += ' ';
-  message += subject;
-  message += ": ";
-  message += reason;
-  return Status::Error(code, std::move(message));
-}
-
 Status ErrnoStatus(std::string_view operation, const fs::path& path, int error) {
   return Failure(CodeFor(error), operation, path.native(), std::generic_category().message(error));
 }

@@ -105,16 +105,6 @@ Status::Code CodeFor(DWORD error) {
   }
 }
 
-Status Failure(Status::Code code, std::string_view operation, std::string_view subject,
-               std::string_view reason) {
-  std::string message(operation);
-  message += ' ';
-  message += subject;
-  message += ": ";
-  message += reason;
-  return Status::Error(code, std::move(message));
-}
-
 Status SystemStatus(std::string_view operation, const fs::path& path, DWORD error) {
   return Failure(CodeFor(error), operation, PathText(path), SystemText(error));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace kestrane {
@@ -33,5 +34,16 @@ class Status {
   Code code_ = Code::kOk;
   std::string message_;
 };
+
+// A failure in the one shape both systems report: "<operation> <subject>: <reason>".
+inline Status Failure(Status::Code code, std::string_view operation, std::string_view subject,
+                      std::string_view reason) {
+  std::string message(operation);
+  message += ' ';
+  message += subject;
+  message += ": ";
+  message += reason;
+  return Status::Error(code, std::move(message));
+}
 
 }  // namespace kestrane
