@@ -44,6 +44,11 @@ class ReadableFile {
   // Reads up to n bytes into buf; *got is 0 only at the end of the file.
   virtual Status Read(char* buf, std::size_t n, std::size_t* got) = 0;
   virtual Status Rewind() = 0;
+  // Claims the file for whoever holds this open file, until it is closed: another claim on the
+  // same file, from this process or another, fails with kBusy meanwhile. Readers are not kept
+  // out. Runs over one tree use it to tell a file another run is converting from one a dead run
+  // left behind.
+  virtual Status TryLock() = 0;
   // The file as it was when opened: compared with a later Stat to notice that it changed.
   virtual const FileInfo& info() const = 0;
 };
@@ -54,6 +59,8 @@ class WritableFile {
  public:
   virtual ~WritableFile() = default;
   virtual Status Append(std::string_view data) = 0;
+  // Makes the bytes appended so far durable: once it returns they survive a power cut.
+  virtual Status Sync() = 0;
   virtual Status Close() = 0;
 };
 
@@ -83,6 +90,10 @@ class FileSystem {
 
   // Describes the entry without following a final link; kNotFound when there is none.
   virtual Status Stat(const std::filesystem::path& path, FileInfo* info) = 0;
+
+  // Makes the entries of `dir` durable: files created, moved or removed in it before the call
+  // survive a power cut once it returns.
+  virtual Status SyncDir(const std::filesystem::path& dir) = 0;
 
   // Lists a folder in the order the system reports it, without "." and "..".
   virtual Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) = 0;

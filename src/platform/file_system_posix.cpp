@@ -198,6 +198,9 @@ class PosixReadableFile final : public ReadableFile {
     return Status::Ok();
   }
 
+  // Stub: not yet real.
+  Status TryLock() override { return Status::Ok(); }
+
   const FileInfo& info() const override { return info_; }
 
  private:
@@ -218,6 +221,9 @@ class PosixWritableFile final : public WritableFile {
     if (int error = WriteFully(fd_, data)) return ErrnoStatus("write", path_, error);
     return Status::Ok();
   }
+
+  // Stub: not yet real.
+  Status Sync() override { return Status::Ok(); }
 
   Status Close() override {
     if (fd_ < 0) return Failure(Status::Code::kIo, "close", path_.native(), "the file is closed");
@@ -322,6 +328,9 @@ class PosixFileSystem final : public FileSystem {
     *info = InfoOf(st);
     return Status::Ok();
   }
+
+  // Stub: not yet real.
+  Status SyncDir(const fs::path&) override { return Status::Ok(); }
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
     entries->clear();

@@ -186,6 +186,9 @@ class Win32ReadableFile final : public ReadableFile {
     return Status::Ok();
   }
 
+  // Stub: not yet real.
+  Status TryLock() override { return Status::Ok(); }
+
   const FileInfo& info() const override { return info_; }
 
  private:
@@ -215,6 +218,9 @@ class Win32WritableFile final : public WritableFile {
     }
     return Status::Ok();
   }
+
+  // Stub: not yet real.
+  Status Sync() override { return Status::Ok(); }
 
   Status Close() override {
     if (handle_ == INVALID_HANDLE_VALUE) {
@@ -347,6 +353,9 @@ class Win32FileSystem final : public FileSystem {
     *info = result;
     return Status::Ok();
   }
+
+  // Stub: not yet real.
+  Status SyncDir(const fs::path&) override { return Status::Ok(); }
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
     entries->clear();

@@ -17,6 +17,7 @@ class Status {
     kAccessDenied,  // permissions, a read-only medium, or a sharing lock held by another program
     kNoSpace,       // the disk or a quota is full
     kNotRegular,    // a folder, device, FIFO or link where a regular file was wanted
+    kBusy,          // held by another program or run for now: a sharing or lock violation
     kIo,            // anything else the system reports
   };
 

@@ -21,6 +21,7 @@ class MemoryWritable : public WritableFile {
     fs_.AppendTo(inode_, data);
     return Status::Ok();
   }
+  Status Sync() override { return Status::Ok(); }  // Stub: not yet real.
   Status Close() override {
     if (closed_) return Status::Error(Status::Code::kIo, "closed twice");
     closed_ = true;
@@ -216,6 +217,7 @@ class FaultyReadable : public ReadableFile {
     if (fs_.Count(FaultyFileSystem::Op::kRewind, &fault)) return fault;
     return inner_->Rewind();
   }
+  Status TryLock() override { return inner_->TryLock(); }
   const FileInfo& info() const override { return inner_->info(); }
 
  private:
@@ -236,6 +238,7 @@ class FaultyWritable : public WritableFile {
     }
     return inner_->Append(data);
   }
+  Status Sync() override { return inner_->Sync(); }
   Status Close() override {
     Status fault;
     Status closed = inner_->Close();

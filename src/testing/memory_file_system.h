@@ -20,6 +20,7 @@ class StringFile : public ReadableFile {
       : bytes_(std::move(bytes)), info_(info), chunk_(chunk) {}
   Status Read(char* buf, std::size_t n, std::size_t* got) override;
   Status Rewind() override;
+  Status TryLock() override { return Status::Ok(); }  // Stub: not yet real.
   const FileInfo& info() const override { return info_; }
 
  private:
@@ -51,6 +52,7 @@ class MemoryFileSystem : public FileSystem {
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
+  Status SyncDir(const std::filesystem::path&) override { return Status::Ok(); }  // Stub.
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
 
   struct Node {
@@ -89,6 +91,7 @@ class FaultyFileSystem : public FileSystem {
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
+  Status SyncDir(const std::filesystem::path& dir) override { return inner_.SyncDir(dir); }
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
 
  private:
