@@ -217,7 +217,11 @@ class FaultyReadable : public ReadableFile {
     if (fs_.Count(FaultyFileSystem::Op::kRewind, &fault)) return fault;
     return inner_->Rewind();
   }
-  Status TryLock() override { return inner_->TryLock(); }
+  Status TryLock() override {
+    Status fault;
+    if (fs_.Count(FaultyFileSystem::Op::kLock, &fault)) return fault;
+    return inner_->TryLock();
+  }
   const FileInfo& info() const override { return inner_->info(); }
 
  private:
@@ -238,7 +242,11 @@ class FaultyWritable : public WritableFile {
     }
     return inner_->Append(data);
   }
-  Status Sync() override { return inner_->Sync(); }
+  Status Sync() override {
+    Status fault;
+    if (fs_.Count(FaultyFileSystem::Op::kSync, &fault)) return fault;
+    return inner_->Sync();
+  }
   Status Close() override {
     Status fault;
     Status closed = inner_->Close();
@@ -309,6 +317,12 @@ Status FaultyFileSystem::Stat(const std::filesystem::path& path, FileInfo* info)
   return inner_.Stat(path, info);
 }
 
+Status FaultyFileSystem::SyncDir(const std::filesystem::path& dir) {
+  Status fault;
+  if (Count(Op::kSyncDir, &fault)) return fault;
+  return inner_.SyncDir(dir);
+}
+
 Status FaultyFileSystem::ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) {
   Status fault;
   if (Count(Op::kList, &fault)) return fault;
@@ -323,6 +337,12 @@ const char* OpName(FaultyFileSystem::Op op) {
       return "read";
     case FaultyFileSystem::Op::kRewind:
       return "rewind";
+    case FaultyFileSystem::Op::kLock:
+      return "lock";
+    case FaultyFileSystem::Op::kSync:
+      return "sync";
+    case FaultyFileSystem::Op::kSyncDir:
+      return "sync folder";
     case FaultyFileSystem::Op::kCreate:
       return "create";
     case FaultyFileSystem::Op::kAppend:

@@ -73,7 +73,21 @@ class MemoryFileSystem : public FileSystem {
 // an operation fails with the given status, and the calls after it succeed again.
 class FaultyFileSystem : public FileSystem {
  public:
-  enum class Op { kOpen, kRead, kRewind, kCreate, kAppend, kClose, kMove, kRemove, kStat, kList };
+  enum class Op {
+    kOpen,
+    kRead,
+    kRewind,
+    kLock,
+    kCreate,
+    kAppend,
+    kSync,
+    kClose,
+    kMove,
+    kRemove,
+    kStat,
+    kSyncDir,
+    kList
+  };
 
   explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
 
@@ -91,7 +105,7 @@ class FaultyFileSystem : public FileSystem {
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
-  Status SyncDir(const std::filesystem::path& dir) override { return inner_.SyncDir(dir); }
+  Status SyncDir(const std::filesystem::path& dir) override;
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
 
  private:
