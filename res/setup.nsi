@@ -66,7 +66,6 @@ VIAddVersionKey "LegalCopyright" "MIT License"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_FINISHPAGE_TEXT "Kestrane is in the Start menu:$\r$\n$\r$\n\
   ${FOLDER_ENTRY}$\r$\n${FILES_ENTRY}"
 

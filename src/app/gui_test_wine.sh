@@ -130,7 +130,7 @@ setup)
   start_x
   # One server for the whole session, which end_session stops: otherwise each of the many short
   # Wine commands below would start Wine's services anew.
-  "$wineserver" -p </dev/null >/dev/null 2>&1
+  "$wineserver" -p </dev/null >/dev/null 2>&1 || fail "wineserver -p did not start a server"
   wine_quiet() { timeout 60 "$wine" "$@" </dev/null >"$work/wine.out" 2>&1; }
   # True while the record exists, whose values are then in $work/record.
   record() {
