@@ -10,7 +10,7 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
-for tool in wrestool icotool strings; do
+for tool in wrestool icotool strings xmllint; do
   command -v $tool >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrane-res.XXXXXX")
@@ -45,7 +45,11 @@ done
 
 # Manifest, resource type 24 id 1.
 wrestool -x -R -t24 -n1 "$exe" >"$work/manifest" || fail "no manifest"
-for want in 'level="asInvoker"' 'uiAccess="false"' '<dpiAware[^>]*>true</dpiAware>'; do
+# Windows refuses to start a program whose manifest is not well-formed XML.
+xmllint --noout "$work/manifest" || fail "the manifest is not well-formed XML"
+for want in 'level="asInvoker"' 'uiAccess="false"' '<dpiAware [^>]*>true/pm</dpiAware>' \
+  '<dpiAwareness [^>]*>PerMonitorV2[,<]' \
+  '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'; do
   grep -q "$want" "$work/manifest" || fail "manifest lacks $want"
 done
 

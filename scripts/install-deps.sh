@@ -10,7 +10,8 @@ packages=(
   libgtk-3-dev
   g++-mingw-w64-x86-64-posix wine64
   xvfb xdotool
-  icoutils imagemagick
+  icoutils imagemagick libxml2-utils
+  nsis help2man lintian desktop-file-utils appstream man-db
   libclang-rt-14-dev
   "$@"
 )

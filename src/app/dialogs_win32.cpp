@@ -92,7 +92,7 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
       wchar_t path[MAX_PATH] = {};
       if (!SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(param), path)) path[0] = L'\0';
       std::string status;
-      const bool ok = picker.OnSelChange(path, status);
+      const bool ok = OkEnabledFor(path, picker.OnSelChange(path, status));
       if (picker.m_bStatusText) {
         SendMessageW(window, BFFM_SETSTATUSTEXTW, 0,
                      reinterpret_cast<LPARAM>(Widen(status).c_str()));

@@ -15,6 +15,10 @@ std::filesystem::path TrimStartSelection(const std::filesystem::path& start) {
   return s;
 }
 
+bool OkEnabledFor(const std::filesystem::path& folder, bool on_sel_change_allows) {
+  return !folder.empty() && on_sel_change_allows;
+}
+
 std::string PromptOf(const CDirDialog& picker) {
   return picker.m_strPrompt.empty() ? "Open" : picker.m_strPrompt;
 }

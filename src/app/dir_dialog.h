@@ -38,6 +38,11 @@ class CDirDialog {
 // slash or backslash, so that "C:\Subs\ " selects C:\Subs.
 std::filesystem::path TrimStartSelection(const std::filesystem::path& start);
 
+// Whether the picker's OK is enabled for a selection: only for one with a file-system path
+// (`folder` empty means none, such as This PC or a library), and then as OnSelChange answered.
+// The browser would otherwise let OK end the picker with nothing to convert.
+bool OkEnabledFor(const std::filesystem::path& folder, bool on_sel_change_allows);
+
 // The instruction text shown above the tree.
 std::string PromptOf(const CDirDialog& picker);
 

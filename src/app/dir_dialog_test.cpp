@@ -46,5 +46,21 @@ TEST(DirDialogTest, NewPickerAllowsEverySelectionAndPromptsOpen) {
   EXPECT_EQ(status, "");
 }
 
+TEST(DirDialogTest, OkOnlyForAFileSystemPathThatOnSelChangeAllows) {
+  struct Case {
+    const char* folder;
+    bool allows;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"C:\\Subs", true, true},   {"/home/me/subs", true, true},
+      {"C:\\Subs", false, false}, {"", true, false},  // This PC, a library, a network neighbourhood
+      {"", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(OkEnabledFor(c.folder, c.allows), c.ok) << "[" << c.folder << "] " << c.allows;
+  }
+}
+
 }  // namespace
 }  // namespace kestrane

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Drives Kestrane.exe under Wine through its real dialogs on a private X server.
-# Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose or file.
+# Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose or file;
+#        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE setup SETUP_EXE SHORTCUT_PROBE_EXE
+#                         SETUP_FILES_DIR VERSION PUBLISHER
 #
 # WINEPREFIX must be a prefix of the GUI tests' own. Wine's programs draw on the display of the
 # prefix's desktop process, which the first program of a session starts: in a prefix shared with
@@ -18,13 +20,14 @@ end_session() {
   timeout 20 "$wineserver" -k </dev/null >/dev/null 2>&1 || true
   timeout 20 "$wineserver" -w </dev/null >/dev/null 2>&1 || true
 }
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+make_prefix() {
   echo "creating the Wine prefix $WINEPREFIX for the GUI tests (once, about 15 s)"
   mkdir -p "$HOME"
   env -u DISPLAY timeout 240 "$wine" wineboot -i </dev/null >/dev/null 2>&1 || true
   end_session
   [ -f "$WINEPREFIX/system.reg" ] || fail "the Wine prefix was not created"
-fi
+}
+[ -f "$WINEPREFIX/system.reg" ] || make_prefix
 # A session left over from an interrupted run would keep its old display.
 end_session
 trap 'end_session; cleanup' EXIT
@@ -100,6 +103,105 @@ file)
   wait_exit 0
   expect_converted "$subs/a.txt" "$subs/more/b.txt"
   expect_untouched "$subs/c.txt"
+  ;;
+setup)
+  setup_exe=$5 probe=$6 files=$7 version=$8 publisher=$9
+  # Wine would mirror each shortcut into the (test's) Linux menus; nothing here needs that.
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
+  user=
+  for d in "$WINEPREFIX"/drive_c/users/*; do
+    case $d in */Public) ;; *) user=${d##*/} ;; esac
+  done
+  [ -n "$user" ] || fail "the prefix has no user folder"
+  home="$WINEPREFIX/drive_c/users/$user"
+  dir="$home/AppData/Local/Programs/Kestrane"
+  win_dir="C:\\users\\$user\\AppData\\Local\\Programs\\Kestrane"
+  menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+  folder_link="$menu/Kestrane - convert a folder.lnk"
+  files_link="$menu/Kestrane - convert files one by one.lnk"
+  key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrane'
+  # The setup meets a prefix that never had Kestrane: one an interrupted run left traces in is
+  # made anew.
+  if [ -e "$dir" ] || [ -e "$folder_link" ] || [ -e "$files_link" ] ||
+    grep -q 'Uninstall\\\\Kestrane\]' "$WINEPREFIX/user.reg"; then
+    rm -rf "$WINEPREFIX"
+    make_prefix
+  fi
+  start_x
+  # One server for the whole session, which end_session stops: otherwise each of the many short
+  # Wine commands below would start Wine's services anew.
+  "$wineserver" -p </dev/null >/dev/null 2>&1 || fail "wineserver -p did not start a server"
+  wine_quiet() { timeout 60 "$wine" "$@" </dev/null >"$work/wine.out" 2>&1; }
+  # True while the record exists, whose values are then in $work/record.
+  record() {
+    timeout 60 "$wine" reg query "$key" </dev/null >"$work/record.raw" 2>&1 || return 1
+    tr -d '\r' <"$work/record.raw" >"$work/record"
+  }
+  ! record || fail "the prefix has an Uninstall record for Kestrane before the setup ran"
+
+  started=$(date +%s)
+  wine_quiet "$setup_exe" /S || fail "setup /S failed: $(cat "$work/wine.out")"
+  echo "setup /S took $(($(date +%s) - started)) s"
+
+  # The files: those staged for the setup, byte for byte, and the uninstaller; nothing else.
+  (cd "$files" && ls -A && echo Uninstall.exe) | LC_ALL=C sort >"$work/want"
+  (cd "$dir" 2>/dev/null && ls -A) | LC_ALL=C sort >"$work/have"
+  diff "$work/want" "$work/have" >&2 || fail "the installed files differ from the expected (above)"
+  for f in "$files"/*; do
+    cmp -s "$f" "$dir/${f##*/}" || fail "installed ${f##*/} differs from the one staged"
+  done
+
+  # Each shortcut: target, arguments and icon as the shell reads them.
+  check_link() {
+    [ -f "$1" ] || fail "no shortcut $1"
+    timeout 60 "$wine" "$probe" "$(winpath "$1")" </dev/null >"$work/link.raw" 2>"$work/link.err" ||
+      fail "cannot read $1: $(cat "$work/link.err")"
+    tr -d '\r' <"$work/link.raw" >"$work/link"
+    printf '%s\n' "$win_dir\\Kestrane.exe" "$2" "$win_dir\\Kestrane.exe" 0 >"$work/want"
+    diff "$work/want" "$work/link" >&2 || fail "$1 holds other than expected (above)"
+  }
+  check_link "$folder_link" ""
+  check_link "$files_link" "/file"
+
+  # The Uninstall record, as Windows' list of programs reads it.
+  record || fail "no Uninstall record: $(cat "$work/record.raw")"
+  for pair in "DisplayName=Kestrane" "DisplayVersion=$version" "Publisher=$publisher" \
+    "DisplayIcon=$win_dir\\Kestrane.exe,0" "InstallLocation=$win_dir" \
+    "UninstallString=\"$win_dir\\Uninstall.exe\"" \
+    "QuietUninstallString=\"$win_dir\\Uninstall.exe\" /S"; do
+    name=${pair%%=*}
+    value=${pair#*=}
+    have=$(sed -n "s/^ *$name  *REG_SZ  *//p" "$work/record")
+    [ "$have" = "$value" ] || fail "record $name is '$have', not '$value': $(cat "$work/record")"
+  done
+  size=$(sed -n 's/^ *EstimatedSize  *REG_DWORD  *//p' "$work/record")
+  [ -n "$size" ] && [ $((size)) -gt 0 ] || fail "record EstimatedSize is '$size'"
+
+  # Each shortcut starts its mode: opened as the user's click would, through the shell.
+  start_app "$wine" start /wait /unix "$folder_link"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  focus "$win"
+  press Escape
+  wait_exit 0
+  start_app "$wine" start /wait /unix "$files_link"
+  win=$(find_window Open) || exit 1
+  focus "$win"
+  press Escape
+  wait_exit 0
+
+  # The uninstaller runs from a copy of itself and returns at once: wait for its work to show.
+  echo "notes of the user's" >"$dir/notes.txt"
+  wine_quiet "$dir/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
+  i=0
+  while [ -e "$dir/Uninstall.exe" ] || [ -e "$folder_link" ] || [ -e "$files_link" ] ||
+    record; do
+    i=$((i + 1))
+    [ $i -lt 60 ] || fail "after 60 s the uninstaller has left: $(ls -A "$dir" "$menu" 2>&1)" \
+      "$(cat "$work/record")"
+    sleep 1
+  done
+  [ "$(ls -A "$dir")" = notes.txt ] || fail "the uninstaller left or removed: $(ls -A "$dir")"
+  rm -rf "$dir"
   ;;
 *)
   fail "unknown case $case_name"
