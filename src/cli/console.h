@@ -27,6 +27,11 @@ Console& SystemConsole();
 // WTF-8, which PathFromArg turns back into the same name.
 std::vector<std::string> CommandLineArgs(int argc, char** argv);
 
+// Windows PowerShell 5.1 completes a folder as 'D:\My Subs\' and passes it as "D:\My Subs\",
+// which the runtime's rules read as D:\My Subs" (\" being a quote). No Windows name holds a ",
+// so a trailing one is given back as the backslash it was. CommandLineArgs applies it on Windows.
+std::string WithoutPowerShellQuote(std::string arg);
+
 std::filesystem::path PathFromArg(std::string_view arg);
 // A path for messages, in UTF-8 and with the platform's own separators.
 std::string PathText(const std::filesystem::path& path);

@@ -122,7 +122,7 @@ std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
   std::vector<std::string> args;
   for (int i = 0; i < count; ++i)
-    args.push_back(WideToWtf8(wide[i]));
+    args.push_back(i == 0 ? WideToWtf8(wide[i]) : WithoutPowerShellQuote(WideToWtf8(wide[i])));
   LocalFree(wide);
   return args;
 }
