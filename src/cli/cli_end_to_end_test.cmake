@@ -229,9 +229,18 @@ if(NOT from_json STREQUAL on_disk)
   fail("--json names\n${from_json}\nbut the names on disk are\n${on_disk}\n${out}")
 endif()
 
-# PowerShell passes 'names\' as "names\", which reaches the program as names".
+# Windows PowerShell passes 'names\' -n -v as "names\" -n -v. A batch file hands its command line
+# to the program as it is written.
 if(emulator)
-  run(STATUS 0 ARGS -n "names\"" ERR "^would convert ${count}, skipped 0, failed 0\n$")
+  string(REPLACE "/" "\\" exe "Z:${CLI}")
+  file(WRITE "${WORK}/powershell.bat" "@${exe} \"names\\\" -n -v\r\n")
+  execute_process(COMMAND ${emulator} cmd /c powershell.bat WORKING_DIRECTORY "${WORK}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(REGEX MATCHALL "would convert, 1 cue" lines "${out}")
+  list(LENGTH lines lines)
+  if(NOT status EQUAL 0 OR NOT lines EQUAL count)
+    fail("a folder quoted as PowerShell quotes it: status ${status}\n${out}${err}")
+  endif()
 endif()
 
 if(failures GREATER 0)

@@ -315,15 +315,17 @@ TEST(CliTest, JsonGivesOneObjectPerFileThenTheCounts) {
                 "\"folder unreadable\": 0}, \"reasons\": {}}\n");
 }
 
-TEST(CliTest, APowerShellTrailingQuoteIsTheBackslashItWas) {
+TEST(CliTest, APowerShellQuotedFolderEndsWhereItWasMeantTo) {
+  // The command line as PowerShell writes it, and as the runtime must read it.
   const std::pair<const char*, const char*> cases[] = {
-      {"D:\\My Subs\"", "D:\\My Subs\\"},
-      {"D:\"", "D:\\"},
-      {"D:\\My Subs", "D:\\My Subs"},
-      {"say \"hi\" there", "say \"hi\" there"},
+      {R"(k.exe "D:\My Subs\")", R"(k.exe "D:\My Subs\\")"},
+      {R"(k.exe "D:\My Subs\" -n "E:\Old Subs\")", R"(k.exe "D:\My Subs\\" -n "E:\Old Subs\\")"},
+      {"k.exe \"D:\\\"\t-n", "k.exe \"D:\\\\\"\t-n"},
+      // Already right, or a quote within an argument: left alone.
+      {R"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)", R"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)"},
   };
-  for (const auto& [arg, expected] : cases)
-    EXPECT_EQ(WithoutPowerShellQuote(arg), expected) << arg;
+  for (const auto& [line, expected] : cases)
+    EXPECT_EQ(WithPowerShellQuotesMended(line), expected) << line;
 }
 
 }  // namespace
