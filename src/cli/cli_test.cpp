@@ -81,6 +81,7 @@ TEST(CliTest, UsageErrorsSayWhatIsWrongInOneLineAndChangeNothing) {
       {{"--json", "-v", "/r"}, "excludes"},
       {{"--\x1b]0;title\x07"}, "--\\e]0;title\\x07"},
       {{"/r", "/nowhere"}, Shown("/nowhere") + ": no such file or folder"},
+      {{"/r/\x1b[2J\n"}, Shown("/r/") + "\\e[2J\\n: no such file or folder"},
       {{"/"}, Shown("/") + ": will not walk a whole drive or /"},
       {{"/r/.."}, "will not walk a whole drive or /"},
       {{""}, "an empty PATH"},
