@@ -8,7 +8,9 @@
 #include <system_error>
 #include <utility>
 
+#include "cli/json_object.h"
 #include "cli/progress.h"
+#include "cli/shown_name.h"
 #include "convert/convert_file.h"
 #include "walk/convert_folder.h"
 #include "walk/restore_backups.h"
@@ -26,7 +28,14 @@ struct Settings {
   bool restore = false;
   bool verbose = false;
   bool quiet = false;
+  bool json = false;
 };
+
+// What the report calls a file that was converted or restored.
+const char* DoneWord(const Settings& settings) {
+  return settings.restore ? (settings.dry_run ? "would restore" : "restored")
+                          : (settings.dry_run ? "would convert" : "converted");
+}
 
 // A path from the command line that was found to exist.
 struct Target {
@@ -56,8 +65,7 @@ class Tally {
 
   // converted 12, skipped 3 (backup exists 2, no subtitle 1), failed 0
   std::string Summary(const Settings& settings) const {
-    const char* verb = settings.restore ? (settings.dry_run ? "would restore" : "restored")
-                                        : (settings.dry_run ? "would convert" : "converted");
+    const char* verb = DoneWord(settings);
     std::size_t skipped = 0;
     std::string reasons;
     for (const auto& [key, count] : skipped_) {
@@ -70,6 +78,23 @@ class Tally {
     line += ", failed " + std::to_string(failed_);
     if (unreadable_ != 0) line += ", " + Plural(unreadable_, "folder", "folders") + " unreadable";
     return line + "\n";
+  }
+
+  // {"summary": {"converted": 12, "skipped": 3, "failed": 0, "folder unreadable": 0},
+  //  "reasons": {"backup exists": 2, "no subtitle": 1}}: a count for each outcome of the lines.
+  JsonObject Json(const Settings& settings) const {
+    JsonObject reasons;
+    std::size_t skipped = 0;
+    for (const auto& [key, count] : skipped_) {
+      skipped += count;
+      reasons.Number(key.second, count);
+    }
+    JsonObject counts;
+    counts.Number(DoneWord(settings), done_)
+        .Number("skipped", skipped)
+        .Number("failed", failed_)
+        .Number("folder unreadable", unreadable_);
+    return JsonObject().Object("summary", counts).Object("reasons", reasons);
   }
 
  private:
@@ -92,11 +117,11 @@ class Run {
   std::string Check(const std::string& arg, Target* target) {
     target->path = PathFromArg(arg);
     if (arg.empty()) return "an empty PATH";
-    const std::string shown = PathText(target->path);
+    const std::string shown = ShownPath(target->path);
     FileInfo info;
     Status status = fs_.Stat(target->path, &info);
     if (status.code() == Status::Code::kNotFound) return shown + ": no such file or folder";
-    if (!status.ok()) return status.message();
+    if (!status.ok()) return ShownText(status.message());
     target->folder = info.kind == EntryKind::kDirectory;
     if (info.kind == EntryKind::kLink) {
       // A link named by the user is followed, to a folder as to a file; links met inside the
@@ -116,11 +141,8 @@ class Run {
       const Outcome outcome = result.kind == FileResult::Kind::kConverted ? Outcome::kDone
                               : result.kind == FileResult::Kind::kSkipped ? Outcome::kSkipped
                                                                           : Outcome::kFailed;
-      std::string detail;
-      if (outcome == Outcome::kDone) detail = Plural(result.cues, "cue", "cues");
-      if (result.recovered) detail += ", finishing an interrupted run";
-      Report(input, outcome, static_cast<int>(result.reason), Describe(result.reason), detail,
-             result.message);
+      Report(input, outcome, static_cast<int>(result.reason), Describe(result.reason), result.cues,
+             result.recovered, result.message);
     };
     observer.on_folder_error = [&](const std::filesystem::path& folder, const Status& status) {
       FolderError(folder, status);
@@ -131,7 +153,7 @@ class Run {
     } else if (EndsWithIgnoringCase(target.path.filename(), ".txt")) {
       ConvertFolder(fs_, target.path.parent_path(), target.path.filename(), options, observer);
     } else {
-      Report(target.path, Outcome::kSkipped, kNotAnInput, "not a .txt file", {}, {});
+      Report(target.path, Outcome::kSkipped, kNotAnInput, "not a .txt file", 0, false, {});
     }
   }
 
@@ -141,7 +163,7 @@ class Run {
       const Outcome outcome = result.kind == RestoreResult::Kind::kRestored  ? Outcome::kDone
                               : result.kind == RestoreResult::Kind::kSkipped ? Outcome::kSkipped
                                                                              : Outcome::kFailed;
-      Report(backup, outcome, static_cast<int>(result.reason), Describe(result.reason), {},
+      Report(backup, outcome, static_cast<int>(result.reason), Describe(result.reason), 0, false,
              result.message);
     };
     observer.on_folder_error = [&](const std::filesystem::path& folder, const Status& status) {
@@ -153,13 +175,14 @@ class Run {
     } else if (EndsWithIgnoringCase(name, ".txt") || EndsWithIgnoringCase(name, ".txt_original")) {
       RestoreBackups(fs_, target.path.parent_path(), name, settings_.dry_run, observer);
     } else {
-      Report(target.path, Outcome::kSkipped, kNotAnInput, "not a .txt or .txt_original file", {},
-             {});
+      Report(target.path, Outcome::kSkipped, kNotAnInput, "not a .txt or .txt_original file", 0,
+             false, {});
     }
   }
 
   int Finish() {
     progress_.Clear();
+    if (settings_.json) console_.Out(tally_.Json(settings_).ToString() + "\n");
     if (!settings_.quiet) console_.Err(tally_.Summary(settings_));
     return tally_.AnyFailure() ? kExitFailed : kExitOk;
   }
@@ -174,26 +197,36 @@ class Run {
     return std::filesystem::equivalent(absolute, absolute.root_path(), ec) && !ec;
   }
 
+  // `cues` and `recovered` count for a converted file only.
   void Report(const std::filesystem::path& path, Outcome outcome, int rank, const char* reason,
-              const std::string& detail, const std::string& message) {
+              std::size_t cues, bool recovered, const std::string& message) {
     tally_.Add(outcome, rank, reason);
-    const std::string shown = PathText(path);
+    const bool converted = outcome == Outcome::kDone && !settings_.restore;
+    if (settings_.json) {
+      JsonObject record;
+      record.Name("path", PathText(path))
+          .Text("outcome", outcome == Outcome::kDone      ? DoneWord(settings_)
+                           : outcome == Outcome::kSkipped ? "skipped"
+                                                          : "failed");
+      if (outcome != Outcome::kDone) record.Text("reason", reason);
+      if (converted) record.Number("cues", cues);
+      if (converted && recovered) record.Bool("recovered", true);
+      if (!message.empty()) record.Text("message", message);
+      console_.Out(record.ToString() + "\n");
+    }
+    const std::string shown = ShownPath(path);
     if (outcome == Outcome::kFailed) {
       progress_.Clear();
       std::string line = std::string(kName) + ": " + shown + ": failed, " + reason;
-      if (!message.empty()) line += ": " + message;
+      if (!message.empty()) line += ": " + ShownText(message);
       console_.Err(line + "\n");
     } else if (settings_.verbose) {
       progress_.Clear();
       std::string line = shown + ": ";
-      if (outcome == Outcome::kDone) {
-        const bool restore = settings_.restore;
-        line += settings_.dry_run ? (restore ? "would restore" : "would convert")
-                                  : (restore ? "restored" : "converted");
-      } else {
-        line += std::string("skipped, ") + reason;
-      }
-      if (!detail.empty()) line += ", " + detail;
+      line += outcome == Outcome::kDone ? DoneWord(settings_) : "skipped, ";
+      if (outcome != Outcome::kDone) line += reason;
+      if (converted) line += ", " + Plural(cues, "cue", "cues");
+      if (converted && recovered) line += ", finishing an interrupted run";
       console_.Out(line + "\n");
     }
     progress_.Update(++files_, shown);
@@ -201,9 +234,17 @@ class Run {
 
   void FolderError(const std::filesystem::path& folder, const Status& status) {
     tally_.AddUnreadable();
+    if (settings_.json) {
+      console_.Out(JsonObject()
+                       .Name("path", PathText(folder))
+                       .Text("outcome", "folder unreadable")
+                       .Text("message", status.message())
+                       .ToString() +
+                   "\n");
+    }
     progress_.Clear();
-    console_.Err(std::string(kName) + ": " + PathText(folder) +
-                 ": folder passed over: " + status.message() + "\n");
+    console_.Err(std::string(kName) + ": " + ShownPath(folder) +
+                 ": folder passed over: " + ShownText(status.message()) + "\n");
   }
 
   FileSystem& fs_;
@@ -240,6 +281,10 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
       app.add_flag("-v,--verbose", settings.verbose, "One line per file with its outcome");
   app.add_flag("-q,--quiet", settings.quiet, "Report failures only, without the summary")
       ->excludes(verbose);
+  app.add_flag("--json", settings.json,
+               "On standard output, one JSON object per file and folder error, then the counts "
+               "(JSON Lines); standard error stays as it is")
+      ->excludes(verbose);
   app.set_version_flag("--version", std::string(kName) + " " + KESTRANE_VERSION);
   app.footer(
       "A summary goes to standard error. Exit status: 0 when nothing failed, 1 when a file "
@@ -265,7 +310,7 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
     console.Out(std::string(version.what()) + "\n");
     return kExitOk;
   } catch (const CLI::ParseError& error) {
-    console.Err(std::string(kName) + ": " + FirstLine(error.what()) + kHint);
+    console.Err(std::string(kName) + ": " + ShownText(FirstLine(error.what())) + kHint);
     return kExitUsage;
   }
   if (settings.paths.empty()) {

@@ -127,6 +127,122 @@ run(STATUS 0 ARGS -v "tree/${unicode}/ß.txt" OUT "ß.txt: converted, 1 cue\n"
 expect_bytes("tree/${unicode}/ß.txt_original" "${subrip}")
 expect_bytes("tree/a.txt" "${subrip}")
 
+# Names a terminal would obey, or that would break a report in two or read backwards: escaped in
+# every report, and given back exactly by --json. A Windows name cannot hold a C0 control or a
+# backslash, and Wine shows a name that is not UTF-8 mended, so those are tried natively only.
+string(ASCII 27 esc)
+string(ASCII 127 del)
+string(ASCII 194 155 csi)           # U+009B, a C1 control
+string(ASCII 226 128 174 rlo)       # U+202E, right-to-left override
+string(ASCII 255 not_utf8)
+set(names "del${del}.txt" "c1 ${csi}2J.txt" "rlo${rlo}txt.exe.txt" "${unicode}.txt")
+set(shown "del\\x7f.txt" "c1 \\u009b2J.txt" "rlo\\u202etxt.exe.txt" "${unicode}.txt")
+if(emulator)
+  set(sep "\\")
+else()
+  set(sep "/")
+  list(APPEND names "esc${esc}7${esc}8.txt" "line\nfeed\r.txt" "tab\t.txt" "bad${not_utf8}.txt"
+       "back\\slash.txt")
+  list(APPEND shown "esc\\e7\\e8.txt" "line\\nfeed\\r.txt" "tab\\t.txt" "bad\\xff.txt"
+       "back\\\\slash.txt")
+endif()
+# A name of 251 bytes: its work file's name is too long, so it fails, and the system's message
+# names it too.
+set(pads "")
+foreach(name IN LISTS names)
+  file(WRITE "${WORK}/names/${name}" "${subrip}")
+  string(LENGTH "${name}" length)
+  math(EXPR length "251 - ${length}")
+  string(REPEAT "n" ${length} pad)
+  list(APPEND pads "${pad}")
+  file(WRITE "${WORK}/failing/${pad}${name}" "${subrip}")
+endforeach()
+
+# No byte below 0x20 but the line ends, no DEL, no C1 and no bidirectional control.
+function(expect_safe what text)
+  string(HEX "${text}" hex)
+  if(hex MATCHES "^(..)*(0[0-9b-f]|1[0-9a-f]|7f|c2[89][0-9a-f]|e2808[ef]|e280a[89a-e]|e281a[6-9])")
+    fail("${what} reached the terminal unescaped: ${text}")
+  endif()
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
+list(LENGTH names count)
+math(EXPR last "${count} - 1")
+execute_process(COMMAND ${emulator} ${CLI} -n -v names WORKING_DIRECTORY "${WORK}"
+                OUTPUT_VARIABLE out ERROR_VARIABLE err)
+execute_process(COMMAND ${emulator} ${CLI} failing WORKING_DIRECTORY "${WORK}"
+                OUTPUT_VARIABLE failed_out ERROR_VARIABLE failed)
+expect_safe("kestrane-cli -v" "${out}${err}")
+expect_safe("a failure" "${failed_out}${failed}")
+string(REGEX MATCHALL "\n" lines "${out}")
+list(LENGTH lines lines)
+if(NOT lines EQUAL count)
+  fail("kestrane-cli -v gave ${lines} lines for ${count} names:\n${out}")
+endif()
+foreach(i RANGE ${last})
+  list(GET shown ${i} expected)
+  string(FIND "${out}" "names${sep}${expected}: would convert, 1 cue\n" at)
+  if(at EQUAL -1)
+    fail("kestrane-cli -v does not show ${expected} in:\n${out}")
+  endif()
+  list(GET pads ${i} pad)
+  string(FIND "${failed}" "kestrane-cli: failing${sep}${pad}${expected}: failed, " at)
+  if(at EQUAL -1)
+    fail("the failure of ${expected} is not shown so:\n${failed}")
+  endif()
+endforeach()
+if(NOT failed MATCHES "failed ${count}\n$")
+  fail("the failures are not reported:\n${failed}")
+endif()
+
+# Every line of --json parses, and its paths are the names on disk, byte for byte.
+execute_process(COMMAND ${emulator} ${CLI} -n --json names WORKING_DIRECTORY "${WORK}"
+                OUTPUT_VARIABLE out ERROR_VARIABLE err)
+string(REPLACE "\r" "" out "${out}")
+string(REGEX REPLACE "\n$" "" out "${out}")
+string(REPLACE "\n" ";" records "${out}")
+set(from_json "")
+foreach(record IN LISTS records)
+  string(JSON path ERROR_VARIABLE error GET "${record}" path)
+  if(error)
+    string(JSON counts ERROR_VARIABLE error GET "${record}" summary would\ convert)
+    if(error OR NOT counts EQUAL count)
+      fail("--json gave a line that is neither a file nor the counts: ${record}")
+    endif()
+    continue()
+  endif()
+  string(JSON bytes ERROR_VARIABLE no_bytes GET "${record}" path_bytes)
+  if(no_bytes)
+    string(HEX "${path}" bytes)
+  endif()
+  list(APPEND from_json "${bytes}")
+endforeach()
+set(on_disk "")
+foreach(name IN LISTS names)
+  string(HEX "names${sep}${name}" bytes)
+  list(APPEND on_disk "${bytes}")
+endforeach()
+list(SORT from_json)
+list(SORT on_disk)
+if(NOT from_json STREQUAL on_disk)
+  fail("--json names\n${from_json}\nbut the names on disk are\n${on_disk}\n${out}")
+endif()
+
+# Windows PowerShell passes 'names\' -n -v as "names\" -n -v. A batch file hands its command line
+# to the program as it is written.
+if(emulator)
+  string(REPLACE "/" "\\" exe "Z:${CLI}")
+  file(WRITE "${WORK}/powershell.bat" "@${exe} \"names\\\" -n -v\r\n")
+  execute_process(COMMAND ${emulator} cmd /c powershell.bat WORKING_DIRECTORY "${WORK}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(REGEX MATCHALL "would convert, 1 cue" lines "${out}")
+  list(LENGTH lines lines)
+  if(NOT status EQUAL 0 OR NOT lines EQUAL count)
+    fail("a folder quoted as PowerShell quotes it: status ${status}\n${out}${err}")
+  endif()
+endif()
+
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} checks failed")
 endif()

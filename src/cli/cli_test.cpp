@@ -61,7 +61,10 @@ TEST(CliTest, UsageErrorsSayWhatIsWrongInOneLineAndChangeNothing) {
       {{}, "no PATH given"},
       {{"--bogus", "/r"}, "--bogus"},
       {{"-v", "-q", "/r"}, "excludes"},
+      {{"--json", "-v", "/r"}, "excludes"},
+      {{"--\x1b]0;title\x07"}, "--\\e]0;title\\x07"},
       {{"/r", "/nowhere"}, Shown("/nowhere") + ": no such file or folder"},
+      {{"/r/\x1b[2J\n"}, Shown("/r/") + "\\e[2J\\n: no such file or folder"},
       {{"/"}, Shown("/") + ": will not walk a whole drive or /"},
       {{"/r/.."}, "will not walk a whole drive or /"},
       {{""}, "an empty PATH"},
@@ -186,6 +189,116 @@ TEST(CliTest, RestoreGivesBackTheOriginals) {
   EXPECT_EQ(fs.Paths(),
             (std::vector<std::string>{"/r/", "/r/a.txt", "/r/b.txt", "/r/b.txt_original",
                                       "/r/c.txt", "/r/sub/", "/r/sub/d.TXT", "/r/x.srt"}));
+}
+
+TEST(CliTest, NamesAreShownEscapedInEveryReport) {
+  struct Case {
+    std::string name;
+    std::string shown;
+  };
+  std::vector<Case> cases = {
+      {"\x1b[31mred\x1b[0m.txt", "\\e[31mred\\e[0m.txt"},
+      {"line\nfeed\r.txt", "line\\nfeed\\r.txt"},
+      {"tab\t bell\x07.txt", "tab\\t bell\\x07.txt"},
+      {"del\x7f c1\xc2\x9b.txt", "del\\x7f c1\\u009b.txt"},
+      {"rlo\xe2\x80\xae"
+       "txt.exe.txt",
+       "rlo\\u202etxt.exe.txt"},
+      {"Ünïcødé 字幕.txt", "Ünïcødé 字幕.txt"},
+  };
+#ifndef _WIN32
+  // Only a POSIX name can hold this.
+  cases.push_back({"bad\xff.txt", "bad\\xff.txt"});
+#endif
+  const std::string folder = Shown("/r/");
+  for (const Case& c : cases) {
+    MemoryFileSystem fs;
+    fs.AddFile(PathFromArg("/r/" + c.name), kSubRip);
+    Result verbose = RunTool(fs, {"-n", "-v", "/r"});
+    EXPECT_EQ(verbose.out, folder + c.shown + ": would convert, 1 cue\n") << c.shown;
+
+    // The system's own message names the file too.
+    FaultyFileSystem faulty(fs);
+    faulty.FailOn(FaultyFileSystem::Op::kCreate, 1,
+                  Status::Error(Status::Code::kIo,
+                                "create " + PathText(PathFromArg("/r/" + c.name + "_temp")) +
+                                    ": injected fault"));
+    Result failed = RunTool(faulty, {"/r/" + c.name});
+    EXPECT_EQ(failed.err, "kestrane-cli: " + folder + c.shown +
+                              ": failed, creating the work file: create " + folder + c.shown +
+                              "_temp: injected fault\nconverted 0, skipped 0, failed 1\n")
+        << c.shown;
+  }
+}
+
+// A path in a JSON line: PathText with its backslashes escaped.
+std::string Json(const char* path) {
+  std::string json;
+  for (char c : Shown(path))
+    json += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return "\"" + json + "\"";
+}
+
+TEST(CliTest, JsonGivesOneObjectPerFileThenTheCounts) {
+  MemoryFileSystem memory;
+  AddTree(memory);
+  memory.AddFile("/r/e.txt", kSubRip);
+  memory.AddFile("/r/sub2/f.txt", kSubRip);
+  FaultyFileSystem fs(memory);
+  fs.FailOn(FaultyFileSystem::Op::kCreate, 1);  // a.txt's work file
+  fs.FailOn(FaultyFileSystem::Op::kList, 3);    // sub2
+  Result result = RunTool(fs, {"--json", "/r", "/r/x.srt"});
+  EXPECT_EQ(result.status, kExitFailed);
+  const std::string skipped = ", \"outcome\": \"skipped\", \"reason\": ";
+  const std::string converted = ", \"outcome\": \"converted\", \"cues\": 1}\n";
+  EXPECT_EQ(result.out,
+            "{\"path\": " + Json("/r/a.txt") +
+                ", \"outcome\": \"failed\", \"reason\": \"creating the work file\", "
+                "\"message\": \"injected fault\"}\n"
+                "{\"path\": " +
+                Json("/r/b.txt") + skipped + "\"backup exists\"}\n" +                //
+                "{\"path\": " + Json("/r/c.txt") + skipped + "\"no subtitle\"}\n" +  //
+                "{\"path\": " + Json("/r/e.txt") + converted +                       //
+                "{\"path\": " + Json("/r/sub/d.TXT") + converted +                   //
+                "{\"path\": " + Json("/r/sub2") +
+                ", \"outcome\": \"folder unreadable\", \"message\": \"injected fault\"}\n"
+                "{\"path\": " +
+                Json("/r/x.srt") + skipped + "\"not a .txt file\"}\n" +
+                "{\"summary\": {\"converted\": 2, \"skipped\": 3, \"failed\": 1, "
+                "\"folder unreadable\": 1}, \"reasons\": {\"backup exists\": 1, "
+                "\"no subtitle\": 1, \"not a .txt file\": 1}}\n");
+  // Standard error stays as it is without --json.
+  EXPECT_NE(result.err.find("kestrane-cli: " + Shown("/r/sub2") + ": folder passed over"),
+            std::string::npos)
+      << result.err;
+
+  // Dry runs and restores name their outcome as their summary does.
+  MemoryFileSystem tree;
+  tree.AddFile("/r/a.txt", kSubRip);
+  EXPECT_EQ(RunTool(tree, {"--json", "-n", "/r"}).out,
+            "{\"path\": " + Json("/r/a.txt") +
+                ", \"outcome\": \"would convert\", \"cues\": 1}\n"
+                "{\"summary\": {\"would convert\": 1, \"skipped\": 0, \"failed\": 0, "
+                "\"folder unreadable\": 0}, \"reasons\": {}}\n");
+  ASSERT_EQ(RunTool(tree, {"-q", "/r"}).status, kExitOk);
+  EXPECT_EQ(RunTool(tree, {"--json", "--restore", "/r"}).out,
+            "{\"path\": " + Json("/r/a.txt_original") +
+                ", \"outcome\": \"restored\"}\n"
+                "{\"summary\": {\"restored\": 1, \"skipped\": 0, \"failed\": 0, "
+                "\"folder unreadable\": 0}, \"reasons\": {}}\n");
+}
+
+TEST(CliTest, APowerShellQuotedFolderEndsWhereItWasMeantTo) {
+  // The command line as PowerShell writes it, and as the runtime must read it.
+  const std::pair<const char*, const char*> cases[] = {
+      {R"(k.exe "D:\My Subs\")", R"(k.exe "D:\My Subs\\")"},
+      {R"(k.exe "D:\My Subs\" -n "E:\Old Subs\")", R"(k.exe "D:\My Subs\\" -n "E:\Old Subs\\")"},
+      {"k.exe \"D:\\\"\t-n", "k.exe \"D:\\\\\"\t-n"},
+      // Already right, or a quote within an argument: left alone.
+      {R"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)", R"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)"},
+  };
+  for (const auto& [line, expected] : cases)
+    EXPECT_EQ(WithPowerShellQuotesMended(line), expected) << line;
 }
 
 }  // namespace

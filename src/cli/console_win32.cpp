@@ -118,7 +118,8 @@ Console& SystemConsole() {
 std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   // The narrow argv went through the ANSI code page and lost what it cannot hold.
   int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  const std::wstring line = Wtf8ToWide(WithPowerShellQuotesMended(WideToWtf8(GetCommandLineW())));
+  LPWSTR* wide = CommandLineToArgvW(line.c_str(), &count);
   if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
   std::vector<std::string> args;
   for (int i = 0; i < count; ++i)

@@ -7,6 +7,11 @@ namespace kestrane::testing {
 
 namespace {
 
+// A key (UTF-8) as a path again; from a narrow string, Windows would read it in its code page.
+std::filesystem::path KeyPath(std::string_view key) {
+  return std::filesystem::path(std::u8string(key.begin(), key.end()));
+}
+
 Status Err(Status::Code code, std::string_view what, const std::string& key) {
   return Status::Error(code, std::string(what) + " " + key);
 }
@@ -78,9 +83,9 @@ void MemoryFileSystem::AddDir(const std::filesystem::path& path) {
   std::string key = Key(path);
   for (std::size_t slash = key.find('/', 1); slash != std::string::npos;
        slash = key.find('/', slash + 1)) {
-    AddEntry(key.substr(0, slash), EntryKind::kDirectory);
+    AddEntry(KeyPath(key.substr(0, slash)), EntryKind::kDirectory);
   }
-  AddEntry(key, EntryKind::kDirectory);
+  AddEntry(KeyPath(key), EntryKind::kDirectory);
 }
 
 void MemoryFileSystem::AddEntry(const std::filesystem::path& path, EntryKind kind) {
@@ -91,7 +96,7 @@ void MemoryFileSystem::AddEntry(const std::filesystem::path& path, EntryKind kin
 
 void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string bytes,
                                std::int64_t mtime_ns) {
-  std::filesystem::path parent = std::filesystem::path(Key(path)).parent_path();
+  std::filesystem::path parent = KeyPath(Key(path)).parent_path();
   if (!parent.empty()) AddDir(parent);
   AddEntry(path, EntryKind::kFile);
   Node& node = nodes_[Key(path)];
@@ -140,7 +145,7 @@ Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, std::uint3
   std::string key = Key(path);
   if (Find(key) != nullptr) return Err(Status::Code::kExists, "create", key);
   if (!ParentIsDir(key)) return Err(Status::Code::kNotFound, "create", key);
-  AddEntry(key, EntryKind::kFile);
+  AddEntry(KeyPath(key), EntryKind::kFile);
   Node* node = Find(key);
   node->info.permissions = permissions;
   node->info.mtime_ns = 2;
@@ -194,7 +199,7 @@ Status MemoryFileSystem::ListDir(const std::filesystem::path& dir, std::vector<D
        ++it) {
     std::string_view rest = std::string_view(it->first).substr(prefix.size());
     if (rest.empty() || rest.find('/') != std::string_view::npos) continue;
-    entries->push_back({std::filesystem::path(std::string(rest)), it->second.info.kind});
+    entries->push_back({KeyPath(rest), it->second.info.kind});
   }
   return Status::Ok();
 }
