@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -496,6 +497,105 @@ TEST_F(FileSystemOnDisk, PathsLongerThanMaxPath) {
 #ifdef _WIN32
   EXPECT_TRUE(::RemoveDirectoryW(name.c_str())) << ::GetLastError();
 #endif
+}
+
+// Makes or removes a folder whatever its name or length: on Windows through the \\?\ form, as
+// the file system under test reaches it.
+bool MakeFolder(const fs::path& path, bool remove = false) {
+#ifdef _WIN32
+  const std::wstring name = LR"(\\?\)" + path.lexically_normal().native();
+  return remove ? ::RemoveDirectoryW(name.c_str()) : ::CreateDirectoryW(name.c_str(), nullptr);
+#else
+  return remove ? fs::remove(path) : fs::create_directory(path);
+#endif
+}
+
+// Creates, lists, reads, moves and removes `file`, named as a user would name it: relative to
+// the current folder, or with a last dot or space that the plain Windows form would drop.
+void RoundTrip(FileSystem& files, const fs::path& file) {
+  const std::string name = PathText(file);
+  std::unique_ptr<WritableFile> out;
+  Status status = files.CreateNew(file, 0644, &out);
+  ASSERT_TRUE(status.ok()) << status.message();
+  ASSERT_TRUE(out->Append(name).ok()) << name;
+  ASSERT_TRUE(out->Close().ok()) << name;
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(files.ListDir(file.parent_path(), &entries).ok()) << name;
+  EXPECT_EQ(Names(entries), std::vector<std::string>{PathText(file.filename())}) << name;
+  std::unique_ptr<ReadableFile> in;
+  ASSERT_TRUE(files.OpenForRead(file, &in).ok()) << name;
+  EXPECT_EQ(ReadAll(*in, 64), name);
+  in.reset();
+  fs::path moved = file;
+  moved += "_original";
+  status = files.MoveNoReplace(file, moved);
+  ASSERT_TRUE(status.ok()) << status.message();
+  FileInfo info;
+  EXPECT_EQ(files.Stat(file, &info).code(), Code::kNotFound) << name;
+  ASSERT_TRUE(files.Stat(moved, &info).ok()) << name;
+  EXPECT_EQ(info.size, name.size()) << name;
+  status = files.Remove(moved);
+  EXPECT_TRUE(status.ok()) << status.message();
+  ASSERT_TRUE(files.ListDir(file.parent_path(), &entries).ok()) << name;
+  EXPECT_TRUE(entries.empty()) << name;
+}
+
+// NAS devices and other systems make such names; Windows reaches them only in the \\?\ form.
+TEST_F(FileSystemOnDisk, NamesEndingInADotOrASpace) {
+  const fs::path folder = At("Season 1. ");
+  ASSERT_TRUE(MakeFolder(folder));
+  for (const char* name : {"a.txt.", "b.txt ", "c...", "d. . "}) {
+    SCOPED_TRACE(name);
+    RoundTrip(files(), folder / name);
+  }
+  EXPECT_TRUE(MakeFolder(folder, true));
+}
+
+// Short relative to the current folder, longer than MAX_PATH once absolute.
+TEST_F(FileSystemOnDisk, RelativePathsLongOnceAbsolute) {
+  const fs::path relative = fs::path(std::string(110, 'd')) / std::string(110, 'e');
+  ASSERT_TRUE(MakeFolder(At(relative.parent_path())));
+  ASSERT_TRUE(MakeFolder(At(relative)));
+  ASSERT_GT(At(relative / "f.txt_original").native().size(), 260u);
+  const fs::path before = fs::current_path();
+  fs::current_path(dir_.path());
+  RoundTrip(files(), relative / "f.txt");
+  fs::current_path(before);
+  EXPECT_TRUE(MakeFolder(At(relative), true));
+  EXPECT_TRUE(MakeFolder(At(relative.parent_path()), true));
+}
+
+// What a converted file keeps of its input on Windows, and what a read-only one allows.
+TEST_F(FileSystemOnDisk, NewFilesTakeTheAttributesGiven) {
+  FileInfo like;
+  like.attributes = kAttributeReadOnly | kAttributeHidden | kAttributeNotContentIndexed;
+  std::unique_ptr<WritableFile> out;
+  ASSERT_TRUE(files().CreateNew(At("a.txt"), like, &out).ok());
+  // Read-only from the start would refuse these writes.
+  ASSERT_TRUE(out->Append("first ").ok());
+  ASSERT_TRUE(out->Append("second").ok());
+  Status status = out->Close();
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ(testing::ReadBytes(At("a.txt")), "first second");
+  FileInfo info;
+  ASSERT_TRUE(files().Stat(At("a.txt"), &info).ok());
+#ifdef _WIN32
+  EXPECT_EQ(info.attributes & kAttributeReadOnly, kAttributeReadOnly);
+  if ((info.attributes & kAttributeHidden) == 0) {
+    std::cout << "[ NOTE     ] this file system keeps no hidden attribute (Wine without "
+                 "extended attributes)\n";
+  }
+#else
+  EXPECT_EQ(info.attributes, 0u) << "no attributes on POSIX systems";
+#endif
+  std::unique_ptr<ReadableFile> in;
+  ASSERT_TRUE(files().OpenForRead(At("a.txt"), &in).ok());
+  EXPECT_EQ(in->info().attributes, info.attributes);
+  in.reset();
+  // Restoring an original removes the converted file first, read-only or not.
+  status = files().Remove(At("a.txt"));
+  EXPECT_TRUE(status.ok()) << status.message();
+  EXPECT_FALSE(fs::exists(At("a.txt")));
 }
 
 #ifndef _WIN32
