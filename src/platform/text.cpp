@@ -5,12 +5,6 @@
 
 namespace kestrane {
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-}  // namespace
-
 bool IsValidUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();
@@ -72,6 +66,8 @@ void AppendUtf8(char32_t cp, std::string* out) {
 }
 
 namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
 
 bool IsSurrogate(char32_t unit) {
   return unit >= 0xD800 && unit <= 0xDFFF;
