@@ -447,6 +447,19 @@ TEST_F(FileSystemOnDisk, FailuresSayWhatWhereAndTheSystemsWords) {
   }
 }
 
+// Windows names need not be valid UTF-16; messages carry them in WTF-8, and never throw.
+TEST_F(FileSystemOnDisk, NamesThatAreNotUtf16AreReportedInWtf8) {
+#ifndef _WIN32
+  GTEST_SKIP() << "POSIX names are bytes, passed on as they are";
+#else
+  const fs::path missing = At(std::wstring{L'x', wchar_t{0xD800}, L'.', L't', L'x', L't'});
+  std::unique_ptr<ReadableFile> in;
+  Status status = files().OpenForRead(missing, &in);
+  EXPECT_EQ(status.code(), Code::kNotFound) << status.message();
+  EXPECT_NE(status.message().find("x\xED\xA0\x80.txt: "), std::string::npos) << status.message();
+#endif
+}
+
 TEST_F(FileSystemOnDisk, EveryFileHasItsOwnIdentity) {
   { std::ofstream(At("a.txt")) << "a"; }
   { std::ofstream(At("b.txt")) << "b"; }
