@@ -9,18 +9,10 @@
 #include <string>
 
 #include "app/dialogs.h"
+#include "platform/text.h"
 
 namespace kestrane {
 namespace {
-
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
 
 // Releases a COM object at the end of its scope.
 struct Releaser {
@@ -41,8 +33,8 @@ class Win32OpenFileDialog : public ChosenFileDialog {
     }
     ComPtr<IFileOpenDialog> dialog(raw);
 
-    const std::wstring name = Widen(m_filter.name);
-    const std::wstring pattern = Widen(m_filter.pattern);
+    const std::wstring name = Wtf8ToWide(m_filter.name);
+    const std::wstring pattern = Wtf8ToWide(m_filter.pattern);
     const COMDLG_FILTERSPEC type{name.c_str(), pattern.c_str()};
     dialog->SetFileTypes(1, &type);
     // No must-exist checks, as with the classic dialog's flags 0; file-system items only.
@@ -77,7 +69,8 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
         SendMessageW(window, BFFM_SETSELECTIONW, TRUE,
                      reinterpret_cast<LPARAM>(picker.m_strStartSel.c_str()));
       }
-      if (!picker.m_strCaption.empty()) SetWindowTextW(window, Widen(picker.m_strCaption).c_str());
+      if (!picker.m_strCaption.empty())
+        SetWindowTextW(window, Wtf8ToWide(picker.m_strCaption).c_str());
       // Centred on the client size the browser chose, then enlarged: its default is cramped.
       RECT client{};
       GetClientRect(window, &client);
@@ -95,7 +88,7 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
       const bool ok = OkEnabledFor(path, picker.OnSelChange(path, status));
       if (picker.m_bStatusText) {
         SendMessageW(window, BFFM_SETSTATUSTEXTW, 0,
-                     reinterpret_cast<LPARAM>(Widen(status).c_str()));
+                     reinterpret_cast<LPARAM>(Wtf8ToWide(status).c_str()));
       }
       SendMessageW(window, BFFM_ENABLEOK, 0, ok);
       break;
@@ -143,7 +136,7 @@ bool CDirDialog::Browse() {
   }
 
   wchar_t display_name[MAX_PATH] = {};
-  const std::wstring prompt = Widen(PromptOf(*this));
+  const std::wstring prompt = Wtf8ToWide(PromptOf(*this));
   info.pszDisplayName = display_name;
   info.lpszTitle = prompt.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;

@@ -7,18 +7,7 @@
 #include <vector>
 
 #include "app/app_base.h"
-
-namespace {
-
-std::string Narrow(const wchar_t* wide) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string utf8(n - 1, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), n, nullptr, nullptr);
-  return utf8;
-}
-
-}  // namespace
+#include "platform/text.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The shell's dialogs need a single-threaded apartment. Should COM be unusable, they fail to
@@ -27,7 +16,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   std::vector<std::string> args;
   for (int i = 0; i < __argc; ++i)
-    args.push_back(Narrow(__wargv[i]));
+    args.push_back(kestrane::Utf16ToWtf8(__wargv[i]));
   const int code = kestrane::RunApplication(std::move(args));
 
   if (SUCCEEDED(com)) CoUninitialize();

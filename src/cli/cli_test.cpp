@@ -301,5 +301,17 @@ TEST(CliTest, APowerShellQuotedFolderEndsWhereItWasMeantTo) {
     EXPECT_EQ(WithPowerShellQuotesMended(line), expected) << line;
 }
 
+// A relative path is taken whole: on Windows made absolute once, here, keeping a last dot or
+// space that std::filesystem::absolute would drop; elsewhere passed on as typed.
+TEST(CliTest, RelativePathsKeepEveryCharacter) {
+  const std::filesystem::path typed = PathFromArg("sub/Vol. 1. /x.txt ");
+#ifdef _WIN32
+  const std::filesystem::path expected = std::filesystem::current_path() / L"sub\\Vol. 1. \\x.txt ";
+#else
+  const std::filesystem::path expected = "sub/Vol. 1. /x.txt ";
+#endif
+  EXPECT_EQ(typed.native(), expected.native());
+}
+
 }  // namespace
 }  // namespace kestrane

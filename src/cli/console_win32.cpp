@@ -7,81 +7,12 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include <cstddef>
-
 #include "cli/console.h"
+#include "platform/text.h"
+#include "platform/windows_path.h"
 
 namespace kestrane {
 namespace {
-
-// WTF-8: UTF-8 that also carries unpaired surrogates, which Windows allows in names, so every
-// name survives the trip through the UTF-8 argument parser and back.
-std::string WideToWtf8(std::wstring_view wide) {
-  std::string out;
-  out.reserve(wide.size());
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    char32_t c = static_cast<char16_t>(wide[i]);
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size()) {
-      const char32_t low = static_cast<char16_t>(wide[i + 1]);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
-
-// The inverse of WideToWtf8; a byte that starts no sequence becomes U+FFFD.
-std::wstring Wtf8ToWide(std::string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = lead < 0x80    ? 1
-                         : lead >= 0xF0 ? 4
-                         : lead >= 0xE0 ? 3
-                         : lead >= 0xC0 ? 2
-                                        : 0;
-    bool valid = length != 0 && i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k)
-      valid = (byte(k) & 0xC0) == 0x80;
-    if (!valid) {
-      out.push_back(L'\xFFFD');
-      ++i;
-      continue;
-    }
-    char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
-    for (std::size_t k = 1; k < length; ++k)
-      c = (c << 6) | (byte(k) & 0x3F);
-    if (c > 0x10FFFF) {
-      out.push_back(L'\xFFFD');
-    } else if (c >= 0x10000) {
-      out.push_back(static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<wchar_t>(c));
-    }
-    i += length;
-  }
-  return out;
-}
 
 class Win32Console : public Console {
  public:
@@ -123,19 +54,28 @@ std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
   std::vector<std::string> args;
   for (int i = 0; i < count; ++i)
-    args.push_back(WideToWtf8(wide[i]));
+    args.push_back(Utf16ToWtf8(wide[i]));
   LocalFree(wide);
   return args;
 }
 
 std::filesystem::path PathFromArg(std::string_view arg) {
-  return std::filesystem::path(Wtf8ToWide(arg));
+  std::filesystem::path path(Wtf8ToWide(arg));
+  if (path.empty() || path.has_root_name() || path.has_root_directory()) return path;
+  // Made absolute once, here, without std::filesystem::absolute, which would drop a name's
+  // trailing dots and spaces. The file system then reaches every file below it whatever the
+  // length of its absolute name. A path rooted on the current drive (\x) needs only the drive,
+  // which the file system adds.
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  if (error) return path;
+  return std::filesystem::path(AbsoluteWindowsPath(path.native(), current.native()));
 }
 
 std::string PathText(const std::filesystem::path& path) {
   std::filesystem::path shown = path;
   shown.make_preferred();
-  return WideToWtf8(shown.native());
+  return Utf16ToWtf8(shown.native());
 }
 
 }  // namespace kestrane

@@ -64,8 +64,8 @@ Status HasUtf16Mark(ReadableFile& file, bool* utf16) {
 // single cue leaves no trace.
 class Output {
  public:
-  Output(FileSystem& fs, const std::filesystem::path& path, std::uint32_t permissions, bool dry_run)
-      : fs_(fs), path_(path), permissions_(permissions), dry_run_(dry_run) {
+  Output(FileSystem& fs, const std::filesystem::path& path, FileMode mode, bool dry_run)
+      : fs_(fs), path_(path), mode_(mode), dry_run_(dry_run) {
     text_ = "\xEF\xBB\xBF";
   }
 
@@ -126,13 +126,13 @@ class Output {
 
  private:
   Status Create() {
-    Status s = fs_.CreateNew(path_, permissions_, &file_);
+    Status s = fs_.CreateNew(path_, mode_, &file_);
     if (s.code() == Status::Code::kExists) {
       // Left over from a run that was interrupted: never a copy of anything the user owns.
       FileInfo info;
       if (fs_.Stat(path_, &info).ok() && info.kind != EntryKind::kDirectory &&
           fs_.Remove(path_).ok()) {
-        s = fs_.CreateNew(path_, permissions_, &file_);
+        s = fs_.CreateNew(path_, mode_, &file_);
       }
     }
     if (!s.ok()) {
@@ -145,7 +145,7 @@ class Output {
 
   FileSystem& fs_;
   std::filesystem::path path_;
-  std::uint32_t permissions_;
+  FileMode mode_;
   bool dry_run_;
   std::string text_;
   std::unique_ptr<WritableFile> file_;
@@ -229,7 +229,7 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
   if (!s.ok()) return Result(Kind::kFailed, Reason::kOpen, s.message());
 
   // From here on, every way out goes through output.Fail, which removes the work file.
-  Output output(fs, work, file->info().permissions, options.dry_run);
+  Output output(fs, work, file->info(), options.dry_run);
 
   std::size_t cues = 0;
   Reason step = Reason::kNone;
@@ -278,7 +278,7 @@ std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::pat
   std::unique_ptr<ReadableFile> file;
   Status s = fs.OpenForRead(backup, &file);
   if (!s.ok()) return Result(Kind::kFailed, Reason::kOpen, s.message());
-  Output output(fs, work, file->info().permissions, options.dry_run);
+  Output output(fs, work, file->info(), options.dry_run);
 
   std::size_t cues = 0;
   Reason step = Reason::kNone;

@@ -106,9 +106,8 @@ class GrowingFileSystem : public FileSystem {
     writer_got_in_ = out && (out << "\r\n2\r\n00:00:05,000 --> 00:00:06,000\r\nMore\r\n").flush();
     return s;
   }
-  Status CreateNew(const fs::path& p, std::uint32_t perm,
-                   std::unique_ptr<WritableFile>* f) override {
-    return real_.CreateNew(p, perm, f);
+  Status CreateNew(const fs::path& p, FileMode mode, std::unique_ptr<WritableFile>* f) override {
+    return real_.CreateNew(p, mode, f);
   }
   Status MoveNoReplace(const fs::path& from, const fs::path& to) override {
     return real_.MoveNoReplace(from, to);

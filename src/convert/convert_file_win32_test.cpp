@@ -34,5 +34,22 @@ TEST(ConvertFileWin32Test, AnInputAnotherProgramHoldsOpenIsPassedOver) {
   EXPECT_TRUE(ConvertFile(DefaultFileSystem(), input).converted());
 }
 
+// A file the user made read-only stays so once converted, and its backup is the original.
+TEST(ConvertFileWin32Test, TheConvertedFileKeepsTheInputsAttributes) {
+  testing::TempDir dir;
+  std::filesystem::path input = dir.Write("a.txt", kSubRip);
+  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  ASSERT_TRUE(::SetFileAttributesW(input.c_str(), kept)) << ::GetLastError();
+  ASSERT_TRUE(ConvertFile(DefaultFileSystem(), input).converted());
+  EXPECT_EQ(::GetFileAttributesW(input.c_str()) & FILE_ATTRIBUTE_READONLY,
+            DWORD{FILE_ATTRIBUTE_READONLY});
+  EXPECT_NE(testing::ReadBytes(input), kSubRip);
+  EXPECT_EQ(testing::ReadBytes(dir.path() / "a.txt_original"), kSubRip);
+  for (const char* name : {"a.txt", "a.txt_original"}) {
+    const std::wstring path = (dir.path() / name).native();
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // so that the folder can go
+  }
+}
+
 }  // namespace
 }  // namespace kestrane

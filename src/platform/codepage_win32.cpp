@@ -41,13 +41,7 @@ void AppendChunk(UINT code_page, std::string_view bytes, std::string* out) {
   std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
   ::MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
                         wide_size);
-  int size =
-      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_size, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return;
-  std::size_t start = out->size();
-  out->resize(start + static_cast<std::size_t>(size));
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_size, out->data() + start, size, nullptr,
-                        nullptr);
+  out->append(Utf16ToUtf8(wide));
 }
 
 }  // namespace

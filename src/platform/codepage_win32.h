@@ -9,8 +9,8 @@
 
 namespace kestrane::win32 {
 
-// MultiByteToWideChar and WideCharToMultiByte count in int; larger inputs go in pieces of at
-// most max_chunk bytes (at least 4), never cut inside a character.
+// MultiByteToWideChar counts in int; larger inputs go in pieces of at most max_chunk bytes (at
+// least 4), never cut inside a character.
 std::string CodePageToUtf8(std::uint32_t code_page, std::string_view bytes,
                            std::size_t max_chunk = std::size_t{1} << 28);
 

@@ -21,6 +21,15 @@ enum class EntryKind {
   kOther,      // FIFO, device, socket: never opened
 };
 
+// The Windows attributes a converted file keeps from its input, with the values of Windows' own
+// FILE_ATTRIBUTE_ bits.
+inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kAttributeHidden = 0x2;
+inline constexpr std::uint32_t kAttributeSystem = 0x4;
+inline constexpr std::uint32_t kAttributeNotContentIndexed = 0x2000;
+inline constexpr std::uint32_t kKeptAttributes =
+    kAttributeReadOnly | kAttributeHidden | kAttributeSystem | kAttributeNotContentIndexed;
+
 struct FileInfo {
   EntryKind kind = EntryKind::kFile;
   std::uint64_t size = 0;
@@ -30,6 +39,16 @@ struct FileInfo {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   std::uint32_t permissions = 0644;  // POSIX permission bits; ignored on Windows
+  std::uint32_t attributes = 0;      // the kKeptAttributes bits it has; zero on POSIX systems
+};
+
+// What a new file takes from the file it stands for: plain permission bits, or all of that
+// file's permissions and attributes (both conversions implicit, so either serves as a mode).
+struct FileMode {
+  FileMode(std::uint32_t permissions) : permissions(permissions) {}
+  FileMode(const FileInfo& like) : permissions(like.permissions), attributes(like.attributes) {}
+  std::uint32_t permissions;
+  std::uint32_t attributes = 0;
 };
 
 struct DirEntry {
@@ -75,8 +94,9 @@ class FileSystem {
                              std::unique_ptr<ReadableFile>* file) = 0;
 
   // Creates a new file, failing with kExists when the name is taken by anything, a dangling
-  // link included. Permissions are POSIX bits (less the umask); Windows ignores them.
-  virtual Status CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+  // link included. Permissions are POSIX bits (less the umask); Windows ignores them and gives
+  // the file the attributes instead, at Close, so that a read-only one does not stop the writing.
+  virtual Status CreateNew(const std::filesystem::path& path, FileMode mode,
                            std::unique_ptr<WritableFile>* file) = 0;
 
   // Renames a file within its folder without ever replacing anything: kExists when `to` is
@@ -85,7 +105,7 @@ class FileSystem {
   virtual Status MoveNoReplace(const std::filesystem::path& from,
                                const std::filesystem::path& to) = 0;
 
-  // Removes a file, or a link itself; never a folder.
+  // Removes a file, or a link itself; never a folder. A read-only file goes too.
   virtual Status Remove(const std::filesystem::path& path) = 0;
 
   // Describes the entry without following a final link; kNotFound when there is none.

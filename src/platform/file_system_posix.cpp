@@ -282,11 +282,11 @@ class PosixFileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  Status CreateNew(const fs::path& path, std::uint32_t permissions,
+  Status CreateNew(const fs::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override {
     file->reset();
     int fd = OpenRetrying(At(path), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                          static_cast<mode_t>(permissions & 07777));
+                          static_cast<mode_t>(mode.permissions & 07777));
     if (fd < 0) return ErrnoStatus("create", path, errno);
     *file = std::make_unique<PosixWritableFile>(fd, path);
     return Status::Ok();

@@ -447,6 +447,19 @@ TEST_F(FileSystemOnDisk, FailuresSayWhatWhereAndTheSystemsWords) {
   }
 }
 
+// Windows names need not be valid UTF-16; messages carry them in WTF-8, and never throw.
+TEST_F(FileSystemOnDisk, NamesThatAreNotUtf16AreReportedInWtf8) {
+#ifndef _WIN32
+  GTEST_SKIP() << "POSIX names are bytes, passed on as they are";
+#else
+  const fs::path missing = At(std::wstring{L'x', wchar_t{0xD800}, L'.', L't', L'x', L't'});
+  std::unique_ptr<ReadableFile> in;
+  Status status = files().OpenForRead(missing, &in);
+  EXPECT_EQ(status.code(), Code::kNotFound) << status.message();
+  EXPECT_NE(status.message().find("x\xED\xA0\x80.txt: "), std::string::npos) << status.message();
+#endif
+}
+
 TEST_F(FileSystemOnDisk, EveryFileHasItsOwnIdentity) {
   { std::ofstream(At("a.txt")) << "a"; }
   { std::ofstream(At("b.txt")) << "b"; }
@@ -496,6 +509,77 @@ TEST_F(FileSystemOnDisk, PathsLongerThanMaxPath) {
 #ifdef _WIN32
   EXPECT_TRUE(::RemoveDirectoryW(name.c_str())) << ::GetLastError();
 #endif
+}
+
+// Makes or removes a folder whatever its name or length: on Windows through the \\?\ form, as
+// the file system under test reaches it.
+bool MakeFolder(const fs::path& path, bool remove = false) {
+#ifdef _WIN32
+  const std::wstring name = LR"(\\?\)" + path.lexically_normal().native();
+  return remove ? ::RemoveDirectoryW(name.c_str()) : ::CreateDirectoryW(name.c_str(), nullptr);
+#else
+  return remove ? fs::remove(path) : fs::create_directory(path);
+#endif
+}
+
+// Names as users give them: with a last dot or space, which NAS devices make and the plain
+// Windows form drops, and relative to the current folder, short, though longer than MAX_PATH
+// once absolute.
+TEST_F(FileSystemOnDisk, NamesReachTheSystemAsTheyAre) {
+  const fs::path relative = fs::path(std::string(200, 'd')) / "Season 1. ";
+  ASSERT_TRUE(MakeFolder(At(relative.parent_path())));
+  ASSERT_TRUE(MakeFolder(At(relative)));
+  ASSERT_GT(At(relative / "a.txt._original").native().size(), 260u);
+  const fs::path before = fs::current_path();
+  fs::current_path(dir_.path());
+  for (const char* name : {"a.txt.", "b.txt ", "c...", "d. . "}) {
+    for (const fs::path& file : {relative / name, At(relative / name)}) {
+      const std::string text = PathText(file);
+      std::unique_ptr<WritableFile> out;
+      ASSERT_TRUE(files().CreateNew(file, 0644, &out).ok()) << text;
+      ASSERT_TRUE(out->Close().ok()) << text;
+      std::vector<DirEntry> entries;
+      ASSERT_TRUE(files().ListDir(file.parent_path(), &entries).ok()) << text;
+      EXPECT_EQ(Names(entries), std::vector<std::string>{name}) << text;
+      std::unique_ptr<ReadableFile> in;
+      EXPECT_TRUE(files().OpenForRead(file, &in).ok()) << text;
+      in.reset();
+      fs::path moved = file;
+      moved += "_original";
+      EXPECT_TRUE(files().MoveNoReplace(file, moved).ok()) << text;
+      EXPECT_TRUE(files().Remove(moved).ok()) << text;
+    }
+  }
+  fs::current_path(before);
+  EXPECT_TRUE(MakeFolder(At(relative), true));
+  EXPECT_TRUE(MakeFolder(At(relative.parent_path()), true));
+}
+
+// What a converted file keeps of its input on Windows, and what a read-only one allows.
+TEST_F(FileSystemOnDisk, NewFilesTakeTheAttributesGiven) {
+  FileInfo like;
+  like.attributes = kAttributeReadOnly | kAttributeHidden | kAttributeNotContentIndexed;
+  std::unique_ptr<WritableFile> out;
+  ASSERT_TRUE(files().CreateNew(At("a.txt"), like, &out).ok());
+  // Read-only from the start would refuse these writes.
+  ASSERT_TRUE(out->Append("first ").ok());
+  ASSERT_TRUE(out->Append("second").ok());
+  Status status = out->Close();
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ(testing::ReadBytes(At("a.txt")), "first second");
+  FileInfo info;
+  ASSERT_TRUE(files().Stat(At("a.txt"), &info).ok());
+#ifdef _WIN32
+  // Wine keeps these two and drops the not-indexed bit.
+  const std::uint32_t shown = kAttributeReadOnly | kAttributeHidden;
+  EXPECT_EQ(info.attributes & shown, shown);
+#else
+  EXPECT_EQ(info.attributes, 0u) << "no attributes on POSIX systems";
+#endif
+  // Restoring an original removes the converted file first, read-only or not.
+  status = files().Remove(At("a.txt"));
+  EXPECT_TRUE(status.ok()) << status.message();
+  EXPECT_FALSE(fs::exists(At("a.txt")));
 }
 
 #ifndef _WIN32

@@ -12,47 +12,25 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/retrying_file_system.h"
+#include "platform/text.h"
+#include "platform/windows_path.h"
 
 namespace kestrane {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Past about this length the plain Win32 calls fail (MAX_PATH is 260, and a folder must leave
-// room for an 8.3 name); the \\?\ form lifts the limit.
-constexpr std::size_t kLongPath = 240;
-
+// Every path reaches the system in the \\?\ form, which it takes literally: no MAX_PATH limit,
+// and names that end in a dot or a space stay as they are.
 std::wstring Win32Path(const fs::path& path) {
-  const std::wstring& native = path.native();
-  if (native.size() < kLongPath || native.starts_with(LR"(\\?\)") ||
-      native.starts_with(LR"(\\.\)")) {
-    return native;
-  }
-  // The \\?\ form is taken literally: it must be absolute, with backslashes only and without
-  // "." or ".." components.
   std::error_code error;
-  fs::path full = path.is_absolute() ? path : fs::absolute(path, error);
-  if (error) return native;
-  std::wstring text = full.lexically_normal().native();
-  std::replace(text.begin(), text.end(), L'/', L'\\');
-  if (text.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + text.substr(2);
-  if (text.size() >= 3 && text[1] == L':' && text[2] == L'\\') return LR"(\\?\)" + text;
-  return native;
-}
-
-std::string Utf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                   0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), size,
-                        nullptr, nullptr);
-  return out;
+  const fs::path current = path.is_absolute() ? fs::path() : fs::current_path(error);
+  return ExtendedWindowsPath(path.native(), current.native());
 }
 
 std::string PathText(const fs::path& path) {
-  std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  return Utf16ToWtf8(path.native());
 }
 
 std::string SystemText(DWORD error) {
@@ -66,7 +44,7 @@ std::string SystemText(DWORD error) {
     text.pop_back();
   }
   if (text.empty()) return "system error " + std::to_string(error);
-  return Utf8(text);
+  return Utf16ToUtf8(text);
 }
 
 // Windows' winerror.h has it; mingw-w64's does not.
@@ -152,6 +130,7 @@ FileInfo InfoOf(const BY_HANDLE_FILE_INFORMATION& data) {
   info.device = data.dwVolumeSerialNumber;
   info.inode = Join(data.nFileIndexHigh, data.nFileIndexLow);
   info.permissions = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
+  info.attributes = data.dwFileAttributes & kKeptAttributes;
   return info;
 }
 
@@ -199,7 +178,8 @@ class Win32ReadableFile final : public ReadableFile {
 
 class Win32WritableFile final : public WritableFile {
  public:
-  Win32WritableFile(HANDLE handle, fs::path path) : handle_(handle), path_(std::move(path)) {}
+  Win32WritableFile(HANDLE handle, fs::path path, DWORD attributes)
+      : handle_(handle), path_(std::move(path)), attributes_(attributes) {}
   ~Win32WritableFile() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
   }
@@ -233,6 +213,13 @@ class Win32WritableFile final : public WritableFile {
       ::CloseHandle(handle);
       return SystemStatus("write", path_, error);
     }
+    if (attributes_ != 0) {
+      // Through the handle, which may write to a file however read-only. A file system that
+      // keeps no such attributes (some shares) leaves the file plain: no reason to fail it.
+      FILE_BASIC_INFO basic{};  // times of zero stay as they are
+      basic.FileAttributes = attributes_;
+      (void)::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
+    }
     if (!::CloseHandle(handle)) return SystemStatus("close", path_, ::GetLastError());
     return Status::Ok();
   }
@@ -240,6 +227,7 @@ class Win32WritableFile final : public WritableFile {
  private:
   HANDLE handle_;
   fs::path path_;
+  DWORD attributes_;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -284,7 +272,7 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  Status CreateNew(const fs::path& path, std::uint32_t /*permissions*/,
+  Status CreateNew(const fs::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override {
     file->reset();
     std::wstring name = Win32Path(path);
@@ -296,7 +284,7 @@ class Win32FileSystem final : public FileSystem {
       if (error == ERROR_ACCESS_DENIED && IsFolder(name)) error = ERROR_ALREADY_EXISTS;
       return SystemStatus("create", path, error);
     }
-    *file = std::make_unique<Win32WritableFile>(handle, path);
+    *file = std::make_unique<Win32WritableFile>(handle, path, mode.attributes & kKeptAttributes);
     return Status::Ok();
   }
 
@@ -321,6 +309,18 @@ class Win32FileSystem final : public FileSystem {
       if (::RemoveDirectoryW(name.c_str())) return Status::Ok();
       error = ::GetLastError();
     }
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) ==
+            FILE_ATTRIBUTE_READONLY) {
+      // Windows keeps a read-only file from being deleted, which would keep a converted file
+      // that kept its input's read-only attribute from giving way to its original.
+      DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+      if (::SetFileAttributesW(name.c_str(), writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL)) {
+        if (::DeleteFileW(name.c_str())) return Status::Ok();
+        error = ::GetLastError();
+        ::SetFileAttributesW(name.c_str(), attributes);
+      }
+    }
     return SystemStatus("remove", path, error);
   }
 
@@ -336,6 +336,7 @@ class Win32FileSystem final : public FileSystem {
     result.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
     result.mtime_ns = UnixNs(data.ftLastWriteTime);
     result.permissions = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
+    result.attributes = data.dwFileAttributes & kKeptAttributes;
     // The identity needs a handle. Asking for no access conflicts with no other program's
     // sharing mode; where even that fails, the identity stays unknown (zero).
     HANDLE handle = ::CreateFileW(
@@ -389,7 +390,8 @@ class Win32FileSystem final : public FileSystem {
 
 FileSystem& DefaultFileSystem() {
   static Win32FileSystem file_system;
-  return file_system;
+  static RetryingFileSystem retrying(file_system);
+  return retrying;
 }
 
 }  // namespace kestrane

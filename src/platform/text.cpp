@@ -5,12 +5,6 @@
 
 namespace kestrane {
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-}  // namespace
-
 bool IsValidUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();
@@ -71,26 +65,129 @@ void AppendUtf8(char32_t cp, std::string* out) {
   }
 }
 
-std::string Utf16LeToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t units = bytes.size() / 2;
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsSurrogate(char32_t unit) {
+  return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+// Appends UTF-16 units as UTF-8, pairs joined; an unpaired surrogate is kept as a three-byte
+// sequence of its own (WTF-8) or replaced.
+template <typename UnitAt>
+void AppendUtf16(std::size_t units, UnitAt unit_at, bool keep_surrogates, std::string* out) {
   for (std::size_t i = 0; i < units; ++i) {
-    char32_t unit = p[2 * i] | (p[2 * i + 1] << 8);
+    char32_t unit = unit_at(i);
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
-      char32_t next = p[2 * i + 2] | (p[2 * i + 3] << 8);
+      char32_t next = unit_at(i + 1);
       if (next >= 0xDC00 && next <= 0xDFFF) {
-        AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00), &out);
+        AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00), out);
         ++i;
         continue;
       }
     }
-    AppendUtf8(unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit, &out);
+    AppendUtf8(IsSurrogate(unit) && !keep_surrogates ? kReplacement : unit, out);
   }
+}
+
+template <typename Unit>
+std::string FromUtf16(std::basic_string_view<Unit> utf16, bool keep_surrogates) {
+  std::string out;
+  out.reserve(utf16.size());
+  AppendUtf16(
+      utf16.size(), [&](std::size_t i) { return static_cast<char32_t>(utf16[i]); }, keep_surrogates,
+      &out);
+  return out;
+}
+
+// As IsValidUtf8 checks it, except that surrogates (ED A0..BF xx) are let through.
+template <typename Unit>
+std::basic_string<Unit> FromWtf8(std::string_view text) {
+  static_assert(sizeof(Unit) == 2);
+  std::basic_string<Unit> out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char lead = p[i];
+    if (lead < 0x80) {
+      out.push_back(static_cast<Unit>(lead));
+      ++i;
+      continue;
+    }
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      if (lead == 0xE0) low = 0xA0;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    }
+    bool valid = length != 0 && n - i >= length && p[i + 1] >= low && p[i + 1] <= high;
+    for (std::size_t k = 2; valid && k < length; ++k)
+      valid = (p[i + k] & 0xC0) == 0x80;
+    if (!valid) {
+      out.push_back(static_cast<Unit>(kReplacement));
+      ++i;
+      continue;
+    }
+    char32_t cp = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k)
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    if (cp >= 0x10000) {
+      out.push_back(static_cast<Unit>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<Unit>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(static_cast<Unit>(cp));
+    }
+    i += length;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  AppendUtf16(
+      bytes.size() / 2, [p](std::size_t i) { return char32_t(p[2 * i] | (p[2 * i + 1] << 8)); },
+      false, &out);
   if (bytes.size() % 2 != 0) AppendUtf8(kReplacement, &out);
   return out;
 }
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+  return FromUtf16(utf16, false);
+}
+
+std::string Utf16ToWtf8(std::u16string_view utf16) {
+  return FromUtf16(utf16, true);
+}
+
+std::u16string Wtf8ToUtf16(std::string_view wtf8) {
+  return FromWtf8<char16_t>(wtf8);
+}
+
+#ifdef _WIN32
+std::string Utf16ToUtf8(std::wstring_view utf16) {
+  return FromUtf16(utf16, false);
+}
+
+std::string Utf16ToWtf8(std::wstring_view utf16) {
+  return FromUtf16(utf16, true);
+}
+
+std::wstring Wtf8ToWide(std::string_view wtf8) {
+  return FromWtf8<wchar_t>(wtf8);
+}
+#endif
 
 std::string EightBitToUtf8(std::string_view bytes) {
   if (IsValidUtf8(bytes)) return std::string(bytes);

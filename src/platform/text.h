@@ -1,4 +1,5 @@
-// Decoding of input text into the UTF-8 used everywhere inside the program.
+// Decoding of input text into the UTF-8 used everywhere inside the program, and the UTF-16 that
+// Windows speaks at its boundary.
 #pragma once
 
 #include <string>
@@ -16,6 +17,24 @@ void AppendUtf8(char32_t code_point, std::string* out);
 // Decodes UTF-16 little-endian bytes. An unpaired surrogate, and a last odd byte, become
 // U+FFFD.
 std::string Utf16LeToUtf8(std::string_view bytes);
+
+// UTF-16 to UTF-8, for text: an unpaired surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// UTF-16 to WTF-8, for names: UTF-8 that also carries unpaired surrogates, which Windows allows
+// in names, so that every name survives the trip through UTF-8 and back.
+std::string Utf16ToWtf8(std::u16string_view utf16);
+
+// The inverse of Utf16ToWtf8; UTF-8 is WTF-8 too. Each byte that starts no well-formed sequence
+// becomes U+FFFD.
+std::u16string Wtf8ToUtf16(std::string_view wtf8);
+
+#ifdef _WIN32
+// wchar_t is a UTF-16 unit on Windows: the same conversions for the wide strings of Win32 calls.
+std::string Utf16ToUtf8(std::wstring_view utf16);
+std::string Utf16ToWtf8(std::wstring_view utf16);
+std::wstring Wtf8ToWide(std::string_view wtf8);
+#endif
 
 // Decodes 8-bit text from the system's legacy code page: Windows-1252 on POSIX systems, the
 // ANSI code page on Windows. Defined once per platform.

@@ -57,6 +57,60 @@ TEST(TextTest, Utf16LittleEndian) {
     EXPECT_EQ(Utf16LeToUtf8(c.bytes), c.utf8) << c.name;
 }
 
+// Names on Windows are UTF-16 that need not be valid: every one must come back from WTF-8 intact.
+TEST(TextTest, Utf16RoundTripsThroughWtf8) {
+  struct Case {
+    const char* name;
+    std::u16string utf16;
+    std::string wtf8;
+    std::string utf8;  // the same as text, where surrogates have no place
+  } cases[] = {
+      {"empty", u"", "", ""},
+      {"ascii", u"a.txt", "a.txt", "a.txt"},
+      {"nul", std::u16string(u"a\0b", 3), std::string("a\0b", 3), std::string("a\0b", 3)},
+      {"two and three bytes", u"\u00E9\u20AC\uFFFF", "\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBF",
+       "\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBF"},
+      {"astral pair", u"\U0001F642\U0010FFFF", "\xF0\x9F\x99\x82\xF4\x8F\xBF\xBF",
+       "\xF0\x9F\x99\x82\xF4\x8F\xBF\xBF"},
+      {"unpaired high", {u'x', 0xD83D, u'y'}, "x\xED\xA0\xBDy", "x\xEF\xBF\xBDy"},
+      {"unpaired low", {0xDE42}, "\xED\xB9\x82", "\xEF\xBF\xBD"},
+      {"high at the end", {u'a', 0xDBFF}, "a\xED\xAF\xBF", "a\xEF\xBF\xBD"},
+      {"reversed pair", {0xDE42, 0xD83D}, "\xED\xB9\x82\xED\xA0\xBD", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf16ToWtf8(c.utf16), c.wtf8) << c.name;
+    EXPECT_EQ(Wtf8ToUtf16(c.wtf8), c.utf16) << c.name;
+    EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8) << c.name;
+#ifdef _WIN32
+    const std::wstring wide(c.utf16.begin(), c.utf16.end());
+    EXPECT_EQ(Utf16ToWtf8(wide), c.wtf8) << c.name << ", wide";
+    EXPECT_EQ(Wtf8ToWide(c.wtf8), wide) << c.name << ", wide";
+    EXPECT_EQ(Utf16ToUtf8(wide), c.utf8) << c.name << ", wide";
+#endif
+  }
+}
+
+// Bytes from outside (an argument, a message) that are not WTF-8 still give a name, one U+FFFD a
+// byte, and never swallow the valid text after them.
+TEST(TextTest, InvalidWtf8BecomesReplacementCharacters) {
+  struct Case {
+    const char* name;
+    std::string wtf8;
+    std::u16string utf16;
+  } cases[] = {
+      {"cp1252 e acute", "caf\xE9!", u"caf\uFFFD!"},
+      {"lone continuation", "a\x80z", u"a\uFFFDz"},
+      {"overlong slash", "\xC0\xAF", u"\uFFFD\uFFFD"},
+      {"overlong three", "\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
+      {"past U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"truncated at the end", "ab\xE2\x82", u"ab\uFFFD\uFFFD"},
+      {"truncated before ascii", "\xF0\x9F\x99z", u"\uFFFD\uFFFD\uFFFDz"},
+      {"not a lead byte", "\xFF\xFE", u"\uFFFD\uFFFD"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Wtf8ToUtf16(c.wtf8), c.utf16) << c.name;
+}
+
 TEST(TextTest, EightBitIsUtf8OrWindows1252) {
   EXPECT_EQ(EightBitToUtf8("Gr\xC3\xBC\xC3\x9F"
                            "e"),

@@ -140,14 +140,15 @@ Status MemoryFileSystem::OpenForRead(const std::filesystem::path& path,
   return Status::Ok();
 }
 
-Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, FileMode mode,
                                    std::unique_ptr<WritableFile>* file) {
   std::string key = Key(path);
   if (Find(key) != nullptr) return Err(Status::Code::kExists, "create", key);
   if (!ParentIsDir(key)) return Err(Status::Code::kNotFound, "create", key);
   AddEntry(KeyPath(key), EntryKind::kFile);
   Node* node = Find(key);
-  node->info.permissions = permissions;
+  node->info.permissions = mode.permissions;
+  node->info.attributes = mode.attributes;
   node->info.mtime_ns = 2;
   *file = std::make_unique<MemoryWritable>(*this, node->info.inode);
   return Status::Ok();
@@ -270,6 +271,11 @@ void FaultyFileSystem::FailOn(Op op, int nth, Status status) {
   faults_[{op, nth}] = std::move(status);
 }
 
+void FaultyFileSystem::FailCalls(Op op, int first, int last, const Status& status) {
+  for (int nth = first; nth <= last; ++nth)
+    FailOn(op, nth, status);
+}
+
 int FaultyFileSystem::Calls(Op op) const {
   auto it = calls_.find(op);
   return it == calls_.end() ? 0 : it->second;
@@ -293,12 +299,12 @@ Status FaultyFileSystem::OpenForRead(const std::filesystem::path& path,
   return s;
 }
 
-Status FaultyFileSystem::CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+Status FaultyFileSystem::CreateNew(const std::filesystem::path& path, FileMode mode,
                                    std::unique_ptr<WritableFile>* file) {
   Status fault;
   if (Count(Op::kCreate, &fault)) return fault;
   std::unique_ptr<WritableFile> inner;
-  Status s = inner_.CreateNew(path, permissions, &inner);
+  Status s = inner_.CreateNew(path, mode, &inner);
   if (s.ok()) *file = std::make_unique<FaultyWritable>(*this, std::move(inner));
   return s;
 }

@@ -47,7 +47,7 @@ class MemoryFileSystem : public FileSystem {
 
   Status OpenForRead(const std::filesystem::path& path,
                      std::unique_ptr<ReadableFile>* file) override;
-  Status CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+  Status CreateNew(const std::filesystem::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override;
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
@@ -92,6 +92,8 @@ class FaultyFileSystem : public FileSystem {
   explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
 
   void FailOn(Op op, int nth, Status status = Status::Error(Status::Code::kIo, "injected fault"));
+  // Fails the calls from the first-th to the last-th, both included.
+  void FailCalls(Op op, int first, int last, const Status& status);
   int Calls(Op op) const;
   int FaultsHit() const { return faults_hit_; }
 
@@ -100,7 +102,7 @@ class FaultyFileSystem : public FileSystem {
 
   Status OpenForRead(const std::filesystem::path& path,
                      std::unique_ptr<ReadableFile>* file) override;
-  Status CreateNew(const std::filesystem::path& path, std::uint32_t permissions,
+  Status CreateNew(const std::filesystem::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override;
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
