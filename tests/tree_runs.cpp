@@ -34,7 +34,7 @@ std::map<std::string, Subtitle> MakeTree() {
     std::string name = "f" + std::to_string(n % 4) + "/s" + std::to_string(n) + ".txt";
     testing::MemoryFileSystem memory;
     memory.AddFile("/a.txt", text);
-    EXPECT_TRUE(ConvertFile(memory, "/a.txt").converted());
+    EXPECT_TRUE(ConvertFile(memory, "/a.txt").done());
     tree[name] = {text, *memory.Contents("/a.txt")};
   }
   return tree;

@@ -270,16 +270,18 @@ class Win32FileSystem final : public FileSystem {
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
     file->reset();
     std::wstring name = Win32Path(path);
-    // FILE_SHARE_READ alone: others may read the input but not change it while it is read.
+    // Others may read the input but not change it while it is read. FILE_SHARE_DELETE lets the
+    // run that holds it open rename it to its backup name, the claim on it travelling along.
+    constexpr DWORD kReadShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
     // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused below.
     HANDLE handle =
-        ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        ::CreateFileW(name.c_str(), GENERIC_READ, kReadShare, nullptr, OPEN_EXISTING,
                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle != INVALID_HANDLE_VALUE && ReparseTagOf(handle) != 0 &&
         !IsReparseTagNameSurrogate(ReparseTagOf(handle))) {
       // Not a link: open the file itself, so that a placeholder is fetched as it is read.
       ::CloseHandle(handle);
-      handle = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+      handle = ::CreateFileW(name.c_str(), GENERIC_READ, kReadShare, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     }
     if (handle == INVALID_HANDLE_VALUE) {
