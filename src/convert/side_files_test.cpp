@@ -48,7 +48,10 @@ std::string Show(const MemoryFileSystem& fs) {
     for (const auto& [l, bytes] : kBytes) {
       if (fs.Contents(path) == bytes) letter = l;
     }
-    shown += (shown.empty() ? "" : " ") + path.substr(3) + "=" + letter;
+    if (!shown.empty()) shown += ' ';
+    shown.append(path, 3);
+    shown += '=';
+    shown += letter;
   }
   return shown;
 }
