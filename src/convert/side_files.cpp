@@ -221,7 +221,7 @@ std::string WorkFile::Discard() {
 //   4. release the claim; sync the folder.
 // Until the first move the input is untouched. Between the moves the input's name is free, the
 // original is the backup, and a complete, durable work file is beside it: a run that finds that
-// (the interrupted state) converts the backup again and does the second move. A move never
+// (the interrupted state) moves the backup back and starts over. A move never
 // replaces anything, and a failed second move puts the original back; when even that fails the
 // work file stays, so the trio is interrupted rather than a lone backup no run would finish.
 // The work file is synced before the moves, so the moves cannot reach the disk ahead of its
@@ -238,6 +238,9 @@ class InPlaceConversion {
 
   FileResult Run(const Converter& convert) {
     if (std::optional<FileResult> skipped = Claim()) return *skipped;
+    if (from_backup_ && !dry_run_) {
+      if (std::optional<FileResult> failed = GiveBackTheName()) return *failed;
+    }
     FileResult result = Write(convert);
     if (result.done() && !dry_run_) result = Move(std::move(result));
     source_.reset();
@@ -287,7 +290,7 @@ class InPlaceConversion {
       if (!same) return std::nullopt;
     }
     source_ = std::move(file);
-    recovering_ = from_backup;
+    recovering_ = from_backup_ = from_backup;
     return std::nullopt;
   }
 
@@ -298,10 +301,7 @@ class InPlaceConversion {
     Reason step = Reason::kNone;
     Status s = convert(*source_, *work_, &cues, &step);
     if (!s.ok()) return Fail(Kind::kFailed, step, s);
-    if (cues == 0) {
-      if (recovering_ && !dry_run_) return GiveBackTheName();
-      return Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
-    }
+    if (cues == 0) return Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
     s = work_->Seal();
     if (!s.ok()) return Fail(Kind::kFailed, work_->failed_step(), s);
     FileResult done;
@@ -312,7 +312,7 @@ class InPlaceConversion {
 
   // Step 3 and 4.
   FileResult Move(FileResult done) {
-    if (!recovering_) {
+    if (!from_backup_) {
       // Where the system cannot keep writers out while the input is read, notice them instead.
       FileInfo now;
       if (!fs_.Stat(input_, &now).ok() || !SameFile(now, source_->info())) {
@@ -326,7 +326,7 @@ class InPlaceConversion {
     if (!s.ok()) {
       // Put the original back where the user left it. Should that fail, the work file stays
       // beside the backup, and the next run finishes the conversion.
-      if (!recovering_ && fs_.MoveNoReplace(backup_, input_).ok()) {
+      if (!from_backup_ && fs_.MoveNoReplace(backup_, input_).ok()) {
         return Fail(Kind::kFailed, Reason::kInstallMove, s);
       }
       return Failed(Reason::kInstallMove, s);
@@ -337,16 +337,17 @@ class InPlaceConversion {
     return done;
   }
 
-  // The backup no longer holds a subtitle: it gets its own name back, as before any run, and
-  // the stale work file goes once the input is there again.
-  FileResult GiveBackTheName() {
+  // Finishing an interrupted conversion starts by undoing its first move: the original gets its
+  // own name back and the stale work file goes, which leaves an untouched input to convert as
+  // usual. Writing a new work file beside the backup would mean removing the stale one first,
+  // and a run stopped between the two would strand the backup alone, a state no run finishes.
+  // The claim goes with the file.
+  std::optional<FileResult> GiveBackTheName() {
     Status s = fs_.MoveNoReplace(backup_, input_);
-    if (!s.ok()) return Failed(Reason::kInstallMove, s);
-    (void)fs_.Remove(work_path_);
-    source_.reset();
-    s = fs_.SyncDir(FolderOf(input_));
-    if (!s.ok()) return Failed(Reason::kSyncFolder, s);
-    return Skipped(Reason::kNoSubtitle);
+    if (!s.ok()) return Failed(Reason::kRestoreMove, s);
+    (void)fs_.Remove(work_path_);  // should it stay, creating the work file removes it
+    from_backup_ = false;
+    return std::nullopt;
   }
 
   // Ends a conversion that did not succeed: the work file goes, and the result says why.
@@ -363,7 +364,8 @@ class InPlaceConversion {
   const std::filesystem::path backup_;
   const bool dry_run_;
   std::unique_ptr<ReadableFile> source_;  // open and claimed from step 1 to step 4
-  bool recovering_ = false;
+  bool recovering_ = false;               // finishing an interrupted conversion
+  bool from_backup_ = false;              // the source is still under the backup name
   std::optional<WorkFile> work_;
 };
 

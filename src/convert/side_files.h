@@ -6,8 +6,8 @@
 //   I          untouched         convert: write W, then I -> B, W -> I
 //   I W        leftover work     the same; W is stale (no live run holds I) and is replaced
 //   I B (W)    converted         convert skips ("backup exists"); restore: remove I, B -> I
-//   B W        interrupted       a run stopped between its two moves: convert B again into W,
-//                                then W -> I (B stays); restore: B -> I
+//   B W        interrupted       a run stopped between its two moves: B -> I, remove W, then
+//                                as untouched (W may be incomplete); restore: B -> I
 //   B          lone backup       the converted file was removed on purpose: convert leaves it;
 //                                restore: B -> I
 //   any        busy              another run holds the claim on the original: skipped

@@ -224,11 +224,16 @@ TEST(SideFilesTest, AFailedFinalMoveNeverStrandsTheOriginal) {
   EXPECT_EQ(Said(ConvertFile(memory, "/d/a.txt")), "done, recovered");
   EXPECT_EQ(Show(memory), "a.txt=C a.txt_original=S");
 
-  // The same when finishing: the work file is what makes the backup an interrupted conversion.
+  // The same when finishing, which gives the backup its name back first: the work file is what
+  // makes the backup an interrupted conversion.
   MemoryFileSystem finishing;
   Put(finishing, "a.txt_original=S a.txt_temp=T");
   FaultyFileSystem failing(finishing);
   failing.FailOn(Op::kMove, 1);
+  EXPECT_EQ(Said(ConvertFile(failing, "/d/a.txt")), "moving the backup back");
+  EXPECT_EQ(Show(finishing), "a.txt_original=S a.txt_temp=T");
+  failing.FailOn(Op::kMove, 4);
+  failing.FailOn(Op::kMove, 5);
   EXPECT_EQ(Said(ConvertFile(failing, "/d/a.txt")), "moving the converted file into place");
   EXPECT_EQ(Show(finishing), "a.txt_original=S a.txt_temp=C");
 }
