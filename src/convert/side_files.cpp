@@ -215,17 +215,19 @@ std::string WorkFile::Discard() {
 
 // One conversion of a trio, step by step. The steps run in this order, and nothing is lost at
 // any point of it, power cuts included:
-//   1. claim the original (input, or backup when finishing), look again with the claim held;
+//   1. claim the original, look again with the claim held; when finishing an interrupted
+//      conversion, move backup -> input first, which makes it an untouched input again;
 //   2. write the work file, sync it, close it;
 //   3. move input -> backup, then work -> input;
 //   4. release the claim; sync the folder.
-// Until the first move the input is untouched. Between the moves the input's name is free, the
-// original is the backup, and a complete, durable work file is beside it: a run that finds that
-// (the interrupted state) moves the backup back and starts over. A move never
-// replaces anything, and a failed second move puts the original back; when even that fails the
-// work file stays, so the trio is interrupted rather than a lone backup no run would finish.
-// The work file is synced before the moves, so the moves cannot reach the disk ahead of its
-// bytes; the folder is synced after them, so a converted file reported done stays done.
+// Until the first move the input holds the original. Between the moves the input's name is
+// free, the original is the backup, and a complete, durable work file is beside it: a run that
+// finds that (the interrupted state) puts the backup back and converts it again, never trusting
+// a work file it did not write nor removing it while the backup is alone. A move never replaces
+// anything, and a failed second move puts the original back; when even that fails the work file
+// stays, so the trio is interrupted rather than a lone backup no run would finish. The work
+// file is synced before the moves, so they cannot reach the disk ahead of its bytes; the
+// folder is synced after them, so a file reported converted stays converted.
 class InPlaceConversion {
  public:
   InPlaceConversion(FileSystem& fs, const std::filesystem::path& input,
@@ -238,9 +240,6 @@ class InPlaceConversion {
 
   FileResult Run(const Converter& convert) {
     if (std::optional<FileResult> skipped = Claim()) return *skipped;
-    if (from_backup_ && !dry_run_) {
-      if (std::optional<FileResult> failed = GiveBackTheName()) return *failed;
-    }
     FileResult result = Write(convert);
     if (result.done() && !dry_run_) result = Move(std::move(result));
     source_.reset();
@@ -288,9 +287,14 @@ class InPlaceConversion {
       const bool same = from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
                                     : StillNames(fs_, input_, *file) && !Exists(fs_, backup_);
       if (!same) return std::nullopt;
+      if (from_backup) {
+        s = fs_.MoveNoReplace(backup_, input_);
+        if (s.code() == Status::Code::kExists) return std::nullopt;
+        if (!s.ok()) return Failed(Reason::kRestoreMove, s);
+      }
     }
     source_ = std::move(file);
-    recovering_ = from_backup_ = from_backup;
+    recovering_ = from_backup;
     return std::nullopt;
   }
 
@@ -301,7 +305,12 @@ class InPlaceConversion {
     Reason step = Reason::kNone;
     Status s = convert(*source_, *work_, &cues, &step);
     if (!s.ok()) return Fail(Kind::kFailed, step, s);
-    if (cues == 0) return Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
+    if (cues == 0) {
+      // A backup without a cue is an input without one again, as before any run; the work
+      // file beside it is stale.
+      if (recovering_ && !dry_run_) (void)fs_.Remove(work_path_);
+      return Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
+    }
     s = work_->Seal();
     if (!s.ok()) return Fail(Kind::kFailed, work_->failed_step(), s);
     FileResult done;
@@ -312,21 +321,19 @@ class InPlaceConversion {
 
   // Step 3 and 4.
   FileResult Move(FileResult done) {
-    if (!from_backup_) {
-      // Where the system cannot keep writers out while the input is read, notice them instead.
-      FileInfo now;
-      if (!fs_.Stat(input_, &now).ok() || !SameFile(now, source_->info())) {
-        return Fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
-      }
-      Status s = fs_.MoveNoReplace(input_, backup_);
-      if (s.code() == Status::Code::kExists) return Fail(Kind::kSkipped, Reason::kBackupExists, s);
-      if (!s.ok()) return Fail(Kind::kFailed, Reason::kBackupMove, s);
+    // Where the system cannot keep writers out while the input is read, notice them instead.
+    FileInfo now;
+    if (!fs_.Stat(input_, &now).ok() || !SameFile(now, source_->info())) {
+      return Fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
     }
-    Status s = fs_.MoveNoReplace(work_path_, input_);
+    Status s = fs_.MoveNoReplace(input_, backup_);
+    if (s.code() == Status::Code::kExists) return Fail(Kind::kSkipped, Reason::kBackupExists, s);
+    if (!s.ok()) return Fail(Kind::kFailed, Reason::kBackupMove, s);
+    s = fs_.MoveNoReplace(work_path_, input_);
     if (!s.ok()) {
       // Put the original back where the user left it. Should that fail, the work file stays
       // beside the backup, and the next run finishes the conversion.
-      if (!from_backup_ && fs_.MoveNoReplace(backup_, input_).ok()) {
+      if (fs_.MoveNoReplace(backup_, input_).ok()) {
         return Fail(Kind::kFailed, Reason::kInstallMove, s);
       }
       return Failed(Reason::kInstallMove, s);
@@ -335,19 +342,6 @@ class InPlaceConversion {
     s = fs_.SyncDir(FolderOf(input_));
     if (!s.ok()) return Failed(Reason::kSyncFolder, s);
     return done;
-  }
-
-  // Finishing an interrupted conversion starts by undoing its first move: the original gets its
-  // own name back and the stale work file goes, which leaves an untouched input to convert as
-  // usual. Writing a new work file beside the backup would mean removing the stale one first,
-  // and a run stopped between the two would strand the backup alone, a state no run finishes.
-  // The claim goes with the file.
-  std::optional<FileResult> GiveBackTheName() {
-    Status s = fs_.MoveNoReplace(backup_, input_);
-    if (!s.ok()) return Failed(Reason::kRestoreMove, s);
-    (void)fs_.Remove(work_path_);  // should it stay, creating the work file removes it
-    from_backup_ = false;
-    return std::nullopt;
   }
 
   // Ends a conversion that did not succeed: the work file goes, and the result says why.
@@ -364,8 +358,7 @@ class InPlaceConversion {
   const std::filesystem::path backup_;
   const bool dry_run_;
   std::unique_ptr<ReadableFile> source_;  // open and claimed from step 1 to step 4
-  bool recovering_ = false;               // finishing an interrupted conversion
-  bool from_backup_ = false;              // the source is still under the backup name
+  bool recovering_ = false;
   std::optional<WorkFile> work_;
 };
 

@@ -6,13 +6,13 @@
 //   I          untouched         convert: write W, then I -> B, W -> I
 //   I W        leftover work     the same; W is stale (no live run holds I) and is replaced
 //   I B (W)    converted         convert skips ("backup exists"); restore: remove I, B -> I
-//   B W        interrupted       a run stopped between its two moves: B -> I, remove W, then
-//                                as untouched (W may be incomplete); restore: B -> I
+//   B W        interrupted       a run stopped between its two moves: convert puts B -> I and
+//                                goes on as for an untouched input; restore: B -> I
 //   B          lone backup       the converted file was removed on purpose: convert leaves it;
 //                                restore: B -> I
 //   any        busy              another run holds the claim on the original: skipped
-// The claim is a lock on the original's open file, taken before anything is written and held
-// until both moves are done; it travels with the file when I becomes B.
+// The claim is a lock on the original's open file, taken before anything is written or moved
+// and held until the moves are done; it travels with the file as it changes names.
 #pragma once
 
 #include <cstddef>

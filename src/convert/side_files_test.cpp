@@ -224,18 +224,26 @@ TEST(SideFilesTest, AFailedFinalMoveNeverStrandsTheOriginal) {
   EXPECT_EQ(Said(ConvertFile(memory, "/d/a.txt")), "done, recovered");
   EXPECT_EQ(Show(memory), "a.txt=C a.txt_original=S");
 
-  // The same when finishing, which gives the backup its name back first: the work file is what
+  // The same when finishing, whose first move puts the backup back: the work file is what
   // makes the backup an interrupted conversion.
-  MemoryFileSystem finishing;
-  Put(finishing, "a.txt_original=S a.txt_temp=T");
-  FaultyFileSystem failing(finishing);
-  failing.FailOn(Op::kMove, 1);
-  EXPECT_EQ(Said(ConvertFile(failing, "/d/a.txt")), "moving the backup back");
-  EXPECT_EQ(Show(finishing), "a.txt_original=S a.txt_temp=T");
-  failing.FailOn(Op::kMove, 4);
-  failing.FailOn(Op::kMove, 5);
-  EXPECT_EQ(Said(ConvertFile(failing, "/d/a.txt")), "moving the converted file into place");
-  EXPECT_EQ(Show(finishing), "a.txt_original=S a.txt_temp=C");
+  struct Case {
+    std::vector<int> failing_moves;
+    const char* said;
+    const char* files_after;
+  } cases[] = {
+      {{1}, "moving the backup back", "a.txt_original=S a.txt_temp=T"},
+      {{3, 4}, "moving the converted file into place", "a.txt_original=S a.txt_temp=C"},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem finishing;
+    Put(finishing, "a.txt_original=S a.txt_temp=T");
+    FaultyFileSystem failing(finishing);
+    for (int nth : c.failing_moves)
+      failing.FailOn(Op::kMove, nth);
+    EXPECT_EQ(Said(ConvertFile(failing, "/d/a.txt")), c.said) << c.said;
+    EXPECT_EQ(Show(finishing), c.files_after) << c.said;
+    EXPECT_EQ(Said(ConvertFile(finishing, "/d/a.txt")), "done, recovered") << c.said;
+  }
 }
 
 TEST(SideFilesTest, NamesInBothDirections) {
