@@ -5,7 +5,8 @@
 // What a run finds (I = name.txt, W = name.txt_temp, B = name.txt_original) and does:
 //   I          untouched         convert: write W, then I -> B, W -> I
 //   I W        leftover work     the same; W is stale (no live run holds I) and is replaced
-//   I B (W)    converted         convert skips ("backup exists"); restore: remove I, B -> I
+//   I B (W)    converted         convert skips ("backup exists"); restore, when I looks
+//                                converted: remove I, B -> I
 //   B W        interrupted       a run stopped between its two moves: convert puts B -> I and
 //                                goes on as for an untouched input; restore: B -> I
 //   B          lone backup       the converted file was removed on purpose: convert leaves it;

@@ -143,6 +143,32 @@ TEST(SideFilesTest, EachStateIsConvertedRecoveredAndRestoredAsItShouldBe) {
   }
 }
 
+TEST(SideFilesTest, AFileAnotherRunHoldsIsBusyUntilItLetsGo) {
+  auto convert = [](FileSystem& fs) { return ConvertFile(fs, "/d/a.txt"); };
+  auto restore = [](FileSystem& fs) { return RestoreInPlace(fs, "/d/a.txt_original", false); };
+  struct Case {
+    const char* files;
+    const char* held;  // the original, under whichever name it has
+    std::function<FileResult(FileSystem&)> run;
+    const char* said_after;
+  } cases[] = {
+      {"a.txt=S", "/d/a.txt", convert, "done"},
+      {"a.txt_original=S a.txt_temp=T", "/d/a.txt_original", convert, "done, recovered"},
+      {"a.txt=C a.txt_original=S", "/d/a.txt_original", restore, "done"},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem fs;
+    Put(fs, c.files);
+    std::unique_ptr<ReadableFile> other_run;
+    ASSERT_TRUE(fs.OpenForRead(c.held, &other_run).ok()) << c.files;
+    ASSERT_TRUE(other_run->TryLock().ok()) << c.files;
+    EXPECT_EQ(Said(c.run(fs)), "busy") << c.files;
+    EXPECT_EQ(Show(fs), c.files) << c.files;
+    other_run.reset();
+    EXPECT_EQ(Said(c.run(fs)), c.said_after) << c.files;
+  }
+}
+
 // Runs `before_lock` once, as the first claim is about to be taken: another run getting there
 // between our look and our claim.
 class RaceFileSystem : public MemoryFileSystem {
