@@ -5,6 +5,7 @@
 
 #include "convert/convert_file.h"
 #include "fuzz_checks.h"
+#include "platform/text.h"
 #include "testing/memory_file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs.AddFile("/d/a.txt", input);
   kestrane::FileResult result = kestrane::ConvertFile(fs, "/d/a.txt");
 
-  if (!result.converted()) {
+  if (!result.done()) {
     Check(result.reason == kestrane::FileResult::Reason::kNoSubtitle);
     Check(fs.Contents("/d/a.txt") == input);
     Check(fs.Paths().size() == 2);
@@ -23,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(fs.Contents("/d/a.txt_original") == input);
   Check(fs.Paths().size() == 3);  // the folder, the list and the backup: no work file
   std::string output = *fs.Contents("/d/a.txt");
-  Check(output.starts_with("\xEF\xBB\xBF"));
-  std::string_view rest = std::string_view(output).substr(3);
+  Check(output.starts_with(kestrane::kUtf8Mark));
+  std::string_view rest = std::string_view(output).substr(kestrane::kUtf8Mark.size());
   std::size_t lines = 0;
   while (!rest.empty()) {
     std::size_t end = rest.find("\r\n");

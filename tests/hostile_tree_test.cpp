@@ -21,7 +21,7 @@ constexpr char kSubRip[] = "1\n00:00:01,000 --> 00:00:04,000\nHello\n";
 struct Tally {
   int converted = 0, other = 0, folder_errors = 0;
   WalkObserver Observer() {
-    return {[this](const fs::path&, const FileResult& r) { ++(r.converted() ? converted : other); },
+    return {[this](const fs::path&, const FileResult& r) { ++(r.done() ? converted : other); },
             [this](const fs::path&, const Status&) { ++folder_errors; }};
   }
 };

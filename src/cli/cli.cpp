@@ -12,8 +12,8 @@
 #include "cli/progress.h"
 #include "cli/shown_name.h"
 #include "convert/convert_file.h"
+#include "convert/side_files.h"
 #include "walk/convert_folder.h"
-#include "walk/restore_backups.h"
 #include "walk/walk_tree.h"
 
 namespace kestrane {
@@ -43,11 +43,6 @@ struct Target {
   bool folder = false;
 };
 
-enum class Outcome { kDone, kSkipped, kFailed };
-
-// Skip reasons of our own, ranked after the converter's and the restore's.
-constexpr int kNotAnInput = 1000;
-
 std::string Plural(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -55,10 +50,10 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
 // The counts behind the summary line.
 class Tally {
  public:
-  void Add(Outcome outcome, int rank, const char* reason) {
-    if (outcome == Outcome::kDone) ++done_;
-    if (outcome == Outcome::kFailed) ++failed_;
-    if (outcome == Outcome::kSkipped) ++skipped_[{rank, reason}];
+  void Add(const FileResult& result) {
+    if (result.kind == FileResult::Kind::kDone) ++done_;
+    if (result.kind == FileResult::Kind::kFailed) ++failed_;
+    if (result.kind == FileResult::Kind::kSkipped) ++skipped_[result.reason];
   }
   void AddUnreadable() { ++unreadable_; }
   bool AnyFailure() const { return failed_ != 0 || unreadable_ != 0; }
@@ -68,9 +63,10 @@ class Tally {
     const char* verb = DoneWord(settings);
     std::size_t skipped = 0;
     std::string reasons;
-    for (const auto& [key, count] : skipped_) {
+    for (const auto& [reason, count] : skipped_) {
       skipped += count;
-      reasons += (reasons.empty() ? "" : ", ") + key.second + " " + std::to_string(count);
+      reasons += (reasons.empty() ? "" : ", ") + std::string(Describe(reason)) + " " +
+                 std::to_string(count);
     }
     std::string line =
         std::string(verb) + " " + std::to_string(done_) + ", skipped " + std::to_string(skipped);
@@ -85,9 +81,9 @@ class Tally {
   JsonObject Json(const Settings& settings) const {
     JsonObject reasons;
     std::size_t skipped = 0;
-    for (const auto& [key, count] : skipped_) {
+    for (const auto& [reason, count] : skipped_) {
       skipped += count;
-      reasons.Number(key.second, count);
+      reasons.Number(Describe(reason), count);
     }
     JsonObject counts;
     counts.Number(DoneWord(settings), done_)
@@ -101,8 +97,8 @@ class Tally {
   std::size_t done_ = 0;
   std::size_t failed_ = 0;
   std::size_t unreadable_ = 0;
-  // By rank first, so reasons appear in a fixed order whatever order the files came in.
-  std::map<std::pair<int, std::string>, std::size_t> skipped_;
+  // In the order of the reasons, whatever order the files came in.
+  std::map<FileResult::Reason, std::size_t> skipped_;
 };
 
 class Run {
@@ -136,47 +132,24 @@ class Run {
   }
 
   void Convert(const Target& target) {
-    WalkObserver observer;
-    observer.on_file = [&](const std::filesystem::path& input, const FileResult& result) {
-      const Outcome outcome = result.kind == FileResult::Kind::kConverted ? Outcome::kDone
-                              : result.kind == FileResult::Kind::kSkipped ? Outcome::kSkipped
-                                                                          : Outcome::kFailed;
-      Report(input, outcome, static_cast<int>(result.reason), Describe(result.reason), result.cues,
-             result.recovered, result.message);
-    };
-    observer.on_folder_error = [&](const std::filesystem::path& folder, const Status& status) {
-      FolderError(folder, status);
-    };
     const ConvertOptions options{.dry_run = settings_.dry_run};
     if (target.folder) {
-      ConvertFolder(fs_, target.path, {}, options, observer);
-    } else if (EndsWithIgnoringCase(target.path.filename(), ".txt")) {
-      ConvertFolder(fs_, target.path.parent_path(), target.path.filename(), options, observer);
+      ConvertFolder(fs_, target.path, {}, options, Observer());
+    } else if (IsInputName(target.path.filename())) {
+      ConvertFolder(fs_, target.path.parent_path(), target.path.filename(), options, Observer());
     } else {
-      Report(target.path, Outcome::kSkipped, kNotAnInput, "not a .txt file", 0, false, {});
+      Report(target.path, Skipped(FileResult::Reason::kNotAnInput));
     }
   }
 
   void Restore(const Target& target) {
-    RestoreObserver observer;
-    observer.on_backup = [&](const std::filesystem::path& backup, const RestoreResult& result) {
-      const Outcome outcome = result.kind == RestoreResult::Kind::kRestored  ? Outcome::kDone
-                              : result.kind == RestoreResult::Kind::kSkipped ? Outcome::kSkipped
-                                                                             : Outcome::kFailed;
-      Report(backup, outcome, static_cast<int>(result.reason), Describe(result.reason), 0, false,
-             result.message);
-    };
-    observer.on_folder_error = [&](const std::filesystem::path& folder, const Status& status) {
-      FolderError(folder, status);
-    };
     const std::filesystem::path name = target.path.filename();
     if (target.folder) {
-      RestoreBackups(fs_, target.path, {}, settings_.dry_run, observer);
-    } else if (EndsWithIgnoringCase(name, ".txt") || EndsWithIgnoringCase(name, ".txt_original")) {
-      RestoreBackups(fs_, target.path.parent_path(), name, settings_.dry_run, observer);
+      RestoreBackups(fs_, target.path, {}, settings_.dry_run, Observer());
+    } else if (IsInputName(name) || IsBackupName(name)) {
+      RestoreBackups(fs_, target.path.parent_path(), name, settings_.dry_run, Observer());
     } else {
-      Report(target.path, Outcome::kSkipped, kNotAnInput, "not a .txt or .txt_original file", 0,
-             false, {});
+      Report(target.path, Skipped(FileResult::Reason::kNotAnInputOrBackup));
     }
   }
 
@@ -197,36 +170,54 @@ class Run {
     return std::filesystem::equivalent(absolute, absolute.root_path(), ec) && !ec;
   }
 
-  // `cues` and `recovered` count for a converted file only.
-  void Report(const std::filesystem::path& path, Outcome outcome, int rank, const char* reason,
-              std::size_t cues, bool recovered, const std::string& message) {
-    tally_.Add(outcome, rank, reason);
-    const bool converted = outcome == Outcome::kDone && !settings_.restore;
+  static FileResult Skipped(FileResult::Reason reason) {
+    FileResult result;
+    result.kind = FileResult::Kind::kSkipped;
+    result.reason = reason;
+    return result;
+  }
+
+  WalkObserver Observer() {
+    WalkObserver observer;
+    observer.on_file = [this](const std::filesystem::path& path, const FileResult& result) {
+      Report(path, result);
+    };
+    observer.on_folder_error = [this](const std::filesystem::path& folder, const Status& status) {
+      FolderError(folder, status);
+    };
+    return observer;
+  }
+
+  void Report(const std::filesystem::path& path, const FileResult& result) {
+    tally_.Add(result);
+    const char* reason = Describe(result.reason);
+    // Cues and recovery count for a converted file only.
+    const bool converted = result.done() && !settings_.restore;
     if (settings_.json) {
       JsonObject record;
       record.Name("path", PathText(path))
-          .Text("outcome", outcome == Outcome::kDone      ? DoneWord(settings_)
-                           : outcome == Outcome::kSkipped ? "skipped"
-                                                          : "failed");
-      if (outcome != Outcome::kDone) record.Text("reason", reason);
-      if (converted) record.Number("cues", cues);
-      if (converted && recovered) record.Bool("recovered", true);
-      if (!message.empty()) record.Text("message", message);
+          .Text("outcome", result.done()                               ? DoneWord(settings_)
+                           : result.kind == FileResult::Kind::kSkipped ? "skipped"
+                                                                       : "failed");
+      if (!result.done()) record.Text("reason", reason);
+      if (converted) record.Number("cues", result.cues);
+      if (converted && result.recovered) record.Bool("recovered", true);
+      if (!result.message.empty()) record.Text("message", result.message);
       console_.Out(record.ToString() + "\n");
     }
     const std::string shown = ShownPath(path);
-    if (outcome == Outcome::kFailed) {
+    if (result.kind == FileResult::Kind::kFailed) {
       progress_.Clear();
       std::string line = std::string(kName) + ": " + shown + ": failed, " + reason;
-      if (!message.empty()) line += ": " + ShownText(message);
+      if (!result.message.empty()) line += ": " + ShownText(result.message);
       console_.Err(line + "\n");
     } else if (settings_.verbose) {
       progress_.Clear();
       std::string line = shown + ": ";
-      line += outcome == Outcome::kDone ? DoneWord(settings_) : "skipped, ";
-      if (outcome != Outcome::kDone) line += reason;
-      if (converted) line += ", " + Plural(cues, "cue", "cues");
-      if (converted && recovered) line += ", finishing an interrupted run";
+      line += result.done() ? DoneWord(settings_) : "skipped, ";
+      if (!result.done()) line += reason;
+      if (converted) line += ", " + Plural(result.cues, "cue", "cues");
+      if (converted && result.recovered) line += ", finishing an interrupted run";
       console_.Out(line + "\n");
     }
     progress_.Update(++files_, shown);

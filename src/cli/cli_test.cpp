@@ -158,6 +158,19 @@ TEST(CliTest, AFailedFileOrUnreadableFolderMakesTheStatusOne) {
   }
 }
 
+TEST(CliTest, AFileAnotherRunHoldsIsSkippedAsBusy) {
+  MemoryFileSystem memory;
+  AddTree(memory);
+  FaultyFileSystem fs(memory);
+  fs.FailOn(FaultyFileSystem::Op::kLock, 1, Status::Error(Status::Code::kBusy, "held"));
+  Result result = RunTool(fs, {"-v", "/r/a.txt", "/r"});
+  EXPECT_EQ(result.status, kExitOk);
+  EXPECT_TRUE(result.out.starts_with(Shown("/r/a.txt") + ": skipped, busy\n")) << result.out;
+  // Reasons in their fixed order, whatever order the files came in.
+  EXPECT_EQ(result.err,
+            "converted 2, skipped 3 (backup exists 1, no subtitle 1, busy 1), failed 0\n");
+}
+
 TEST(CliTest, ADryRunReportsButWritesNothing) {
   MemoryFileSystem fs;
   AddTree(fs);

@@ -5,25 +5,17 @@
 
 #include "convert/cue.h"
 #include "platform/line_reader.h"
+#include "platform/text.h"
 
 namespace kestrane {
 
 namespace {
 
-using Kind = FileResult::Kind;
 using Reason = FileResult::Reason;
 
 // Converted text is handed to the work file in pieces of about this size, so memory stays
 // bounded whatever the size of the input.
 constexpr std::size_t kFlushSize = 256 * 1024;
-
-FileResult Result(Kind kind, Reason reason, std::string message = {}) {
-  FileResult result;
-  result.kind = kind;
-  result.reason = reason;
-  result.message = std::move(message);
-  return result;
-}
 
 // Whether the first word of the first line, read as 16-bit little-endian units, begins with
 // U+FEFF: the mark of UTF-16 text. Leading U+0020 units are skipped; a line without a word is
@@ -60,16 +52,12 @@ Status HasUtf16Mark(ReadableFile& file, bool* utf16) {
   }
 }
 
-// The work file, created only once there is converted text for it, so that an input without a
-// single cue leaves no trace.
+// The converted text on its way to the work file: the byte-order mark, then the cue lines, handed
+// over in pieces.
 class Output {
  public:
-  Output(FileSystem& fs, const std::filesystem::path& path, FileMode mode, bool dry_run)
-      : fs_(fs), path_(path), mode_(mode), dry_run_(dry_run) {
-    text_ = "\xEF\xBB\xBF";
-  }
+  explicit Output(WorkFile& work) : work_(work), text_(kUtf8Mark) {}
 
-  // Appends a cue line, each line feed as CR LF.
   // Appends the cue line of a block, its line feed as CR LF; *added says whether there was one.
   Status AddCue(std::string_view block, bool* added) {
     *added = AppendCueLine(block, &text_);
@@ -82,85 +70,19 @@ class Output {
   }
 
   Status Flush() {
-    if (dry_run_) {
-      text_.clear();
-      return Status::Ok();
-    }
-    if (!file_) {
-      Status s = Create();
-      if (!s.ok()) return s;
-    }
-    Status s = file_->Append(text_);
-    if (!s.ok()) {
-      failed_step_ = Reason::kWrite;
-      return s;
-    }
-    text_.clear();
-    return Status::Ok();
-  }
-
-  Status Close() {
-    Status s = Flush();
-    if (!s.ok() || !file_) return s;
-    s = file_->Close();
-    file_.reset();
-    if (!s.ok()) failed_step_ = Reason::kClose;
+    Status s = work_.Append(text_);
+    if (s.ok()) text_.clear();
     return s;
   }
-
-  // Removes whatever was written, after a failure or when the input is left as it was.
-  Status Discard() {
-    file_.reset();
-    return created_ ? fs_.Remove(path_) : Status::Ok();
-  }
-
-  // Ends a conversion that did not succeed: the work file goes, and the result says why.
-  FileResult Fail(Kind kind, Reason reason, const Status& status) {
-    Status removed = Discard();
-    std::string message = status.message();
-    if (!removed.ok()) message += "; " + removed.message();
-    return Result(kind, reason, std::move(message));
-  }
-
-  Reason failed_step() const { return failed_step_; }
 
  private:
-  Status Create() {
-    Status s = fs_.CreateNew(path_, mode_, &file_);
-    if (s.code() == Status::Code::kExists) {
-      // Left over from a run that was interrupted: never a copy of anything the user owns.
-      FileInfo info;
-      if (fs_.Stat(path_, &info).ok() && info.kind != EntryKind::kDirectory &&
-          fs_.Remove(path_).ok()) {
-        s = fs_.CreateNew(path_, mode_, &file_);
-      }
-    }
-    if (!s.ok()) {
-      failed_step_ = Reason::kCreateWork;
-      return s;
-    }
-    created_ = true;
-    return s;
-  }
-
-  FileSystem& fs_;
-  std::filesystem::path path_;
-  FileMode mode_;
-  bool dry_run_;
+  WorkFile& work_;
   std::string text_;
-  std::unique_ptr<WritableFile> file_;
-  bool created_ = false;
-  Reason failed_step_ = Reason::kNone;
 };
 
-bool SameFile(const FileInfo& a, const FileInfo& b) {
-  // An identity of zero means the system could not tell; size and time still count.
-  bool same_identity = a.inode == 0 || b.inode == 0 || (a.device == b.device && a.inode == b.inode);
-  return a.kind == b.kind && a.size == b.size && a.mtime_ns == b.mtime_ns && same_identity;
-}
-
-// Reads the whole source and hands its cue lines to `output`. On failure, *step says where.
-Status Gather(ReadableFile& file, Output& output, std::size_t* cues, Reason* step) {
+// Reads the whole source and writes its cue lines to `work`. On failure, *step says where.
+Status Gather(ReadableFile& file, WorkFile& work, std::size_t* cues, Reason* step) {
+  Output output(work);
   *cues = 0;
   *step = Reason::kRead;
   bool utf16 = false;
@@ -176,7 +98,7 @@ Status Gather(ReadableFile& file, Output& output, std::size_t* cues, Reason* ste
     Status s = output.AddCue(block, &added);
     block.clear();
     if (added) ++*cues;
-    if (!s.ok()) *step = output.failed_step();
+    if (!s.ok()) *step = work.failed_step();
     return s;
   };
   std::string_view line;
@@ -197,112 +119,26 @@ Status Gather(ReadableFile& file, Output& output, std::size_t* cues, Reason* ste
   }
   if (!reader.status().ok()) return reader.status();
   // Most files in the wild end their last cue without a blank line.
-  return block.empty() ? Status::Ok() : complete_cue();
+  if (!block.empty()) {
+    s = complete_cue();
+    if (!s.ok()) return s;
+  }
+  if (*cues == 0) return Status::Ok();
+  s = output.Flush();
+  if (!s.ok()) *step = work.failed_step();
+  return s;
 }
 
 }  // namespace
 
-std::filesystem::path WorkPathFor(const std::filesystem::path& input) {
-  std::filesystem::path work = input;
-  work += "_temp";
-  return work;
-}
-
-std::filesystem::path BackupPathFor(const std::filesystem::path& input) {
-  std::filesystem::path backup = input;
-  backup += "_original";
-  return backup;
-}
-
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options) {
-  const std::filesystem::path backup = BackupPathFor(input);
-  const std::filesystem::path work = WorkPathFor(input);
-  FileInfo backup_info;
-  // A backup is, as a rule, the only unconverted copy: never overwritten, never converted over.
-  if (fs.Stat(backup, &backup_info).ok()) return Result(Kind::kSkipped, Reason::kBackupExists);
-
-  std::unique_ptr<ReadableFile> file;
-  Status s = fs.OpenForRead(input, &file);
-  if (s.code() == Status::Code::kNotFound) return Result(Kind::kSkipped, Reason::kNoInput);
-  if (s.code() == Status::Code::kNotRegular) return Result(Kind::kSkipped, Reason::kNotRegular);
-  if (!s.ok()) return Result(Kind::kFailed, Reason::kOpen, s.message());
-
-  // From here on, every way out goes through output.Fail, which removes the work file.
-  Output output(fs, work, file->info(), options.dry_run);
-
-  std::size_t cues = 0;
-  Reason step = Reason::kNone;
-  s = Gather(*file, output, &cues, &step);
-  if (!s.ok()) return output.Fail(Kind::kFailed, step, s);
-  if (cues == 0) return output.Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
-  s = output.Close();
-  if (!s.ok()) return output.Fail(Kind::kFailed, output.failed_step(), s);
-
-  FileResult done = Result(Kind::kConverted, Reason::kNone);
-  done.cues = cues;
-  if (options.dry_run) return done;
-
-  // Where the system cannot keep writers out while the input is read, notice them instead.
-  FileInfo now;
-  if (!fs.Stat(input, &now).ok() || !SameFile(now, file->info())) {
-    return output.Fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
-  }
-  file.reset();
-
-  s = fs.MoveNoReplace(input, backup);
-  if (s.code() == Status::Code::kExists)
-    return output.Fail(Kind::kSkipped, Reason::kBackupExists, s);
-  if (!s.ok()) return output.Fail(Kind::kFailed, Reason::kBackupMove, s);
-  s = fs.MoveNoReplace(work, input);
-  if (!s.ok()) {
-    // Put the original back where the user left it; should that fail too, it stays safe
-    // under the backup name.
-    (void)fs.MoveNoReplace(backup, input);
-    return output.Fail(Kind::kFailed, Reason::kInstallMove, s);
-  }
-  return done;
+  return ConvertInPlace(fs, input, options, Gather);
 }
 
 std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
                                       const ConvertOptions& options) {
-  const std::filesystem::path backup = BackupPathFor(input);
-  const std::filesystem::path work = WorkPathFor(input);
-  FileInfo info;
-  // Only this combination is left by a run cut short between its two moves.
-  if (fs.Stat(input, &info).code() != Status::Code::kNotFound) return std::nullopt;
-  if (!fs.Stat(work, &info).ok()) return std::nullopt;
-  if (!fs.Stat(backup, &info).ok() || info.kind != EntryKind::kFile) return std::nullopt;
-
-  // The leftover work file may be cut short: convert the backup again instead of trusting it.
-  std::unique_ptr<ReadableFile> file;
-  Status s = fs.OpenForRead(backup, &file);
-  if (!s.ok()) return Result(Kind::kFailed, Reason::kOpen, s.message());
-  Output output(fs, work, file->info(), options.dry_run);
-
-  std::size_t cues = 0;
-  Reason step = Reason::kNone;
-  s = Gather(*file, output, &cues, &step);
-  if (!s.ok()) return output.Fail(Kind::kFailed, step, s);
-  FileResult done = Result(Kind::kConverted, Reason::kNone);
-  done.cues = cues;
-  done.recovered = true;
-  if (cues == 0) {
-    // The backup no longer holds a subtitle: give it back its own name, as before any run.
-    if (options.dry_run) return Result(Kind::kSkipped, Reason::kNoSubtitle);
-    file.reset();
-    (void)fs.Remove(work);  // stale; nothing was written to it this time
-    s = fs.MoveNoReplace(backup, input);
-    if (!s.ok()) return Result(Kind::kFailed, Reason::kInstallMove, s.message());
-    return Result(Kind::kSkipped, Reason::kNoSubtitle);
-  }
-  s = output.Close();
-  if (!s.ok()) return output.Fail(Kind::kFailed, output.failed_step(), s);
-  if (options.dry_run) return done;
-  file.reset();
-  s = fs.MoveNoReplace(work, input);
-  if (!s.ok()) return output.Fail(Kind::kFailed, Reason::kInstallMove, s);
-  return done;
+  return FinishInterrupted(fs, input, options, Gather);
 }
 
 }  // namespace kestrane

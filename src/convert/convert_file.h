@@ -6,30 +6,23 @@
 #include <optional>
 
 #include "convert/file_result.h"
+#include "convert/side_files.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
 
-struct ConvertOptions {
-  // Read and convert everything, but create, move and remove nothing.
-  bool dry_run = false;
-};
-
-// The side files of an input: its work file while converting, and its backup.
-std::filesystem::path WorkPathFor(const std::filesystem::path& input);
-std::filesystem::path BackupPathFor(const std::filesystem::path& input);
-
 // Converts `input` (a folder's path joined with a name ending in .txt in any letter case).
 // An input is converted only when it is a regular file, its backup name is free and at least one
-// cue comes out of it; otherwise it is left exactly as it was. At every moment the original bytes
-// exist under the input's name or the backup name.
+// cue comes out of it; otherwise it is left exactly as it was. An input another run is
+// converting at that moment is skipped as busy. At every moment the original bytes exist under
+// the input's name or the backup name.
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options = {});
 
 // Finishes the conversion of `input` that a run cut short between its two moves left behind:
 // no input, its backup, and a work file. The backup is converted again (the work file may be
 // incomplete) and the result takes the input's name; the backup stays. Nothing when `input` is
-// not in that state.
+// not in that state. ConvertFile does the same when it finds that state.
 std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
                                       const ConvertOptions& options = {});
 

@@ -67,7 +67,7 @@ TEST(ConvertFileDiskTest, OddContentConverts) {
     TempDir dir;
     fs::path input = dir.Write("a.txt", c.input);
     FileResult result = ConvertFile(DefaultFileSystem(), input);
-    EXPECT_TRUE(result.converted()) << c.name << ": " << result.message;
+    EXPECT_TRUE(result.done()) << c.name << ": " << result.message;
     EXPECT_TRUE(ReadBytes(input) == c.output) << c.name;
     EXPECT_TRUE(ReadBytes(dir.path() / "a.txt_original") == c.input) << c.name;
   }
@@ -86,7 +86,7 @@ TEST(ConvertFileDiskTest, NamesAsLongAsTheSystemAllows) {
       out << kSubRip;
     }
     FileResult result = ConvertFile(DefaultFileSystem(), input);
-    if (result.converted()) {
+    if (result.done()) {
       EXPECT_EQ(ReadBytes(input), kConverted) << length;
       EXPECT_EQ(ReadBytes(BackupPathFor(input)), kSubRip) << length;
     } else {
@@ -137,7 +137,7 @@ TEST(ConvertFileDiskTest, AnInputWrittenWhileItIsReadIsNeverLost) {
     EXPECT_NE(ReadBytes(input), kSubRip);
   } else {
     // The input was open without write sharing: the writer was kept out.
-    EXPECT_TRUE(result.converted()) << result.message;
+    EXPECT_TRUE(result.done()) << result.message;
     EXPECT_EQ(ReadBytes(dir.path() / "a.txt_original"), kSubRip);
   }
 }

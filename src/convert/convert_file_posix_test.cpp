@@ -74,7 +74,7 @@ TEST(ConvertFilePosixTest, NamesThatAreNotUtf8) {
   TempDir dir;
   fs::path input = dir.Write("Caf\xE9\xFF.txt", kSubRip);
   FileResult result = ConvertFile(DefaultFileSystem(), input);
-  EXPECT_TRUE(result.converted()) << result.message;
+  EXPECT_TRUE(result.done()) << result.message;
   EXPECT_EQ(ReadBytes(input), kConverted);
   EXPECT_EQ(ReadBytes(dir.path() / "Caf\xE9\xFF.txt_original"), kSubRip);
 }
@@ -102,7 +102,7 @@ TEST(ConvertFilePosixTest, APathLongerThanPathMax) {
   close(fd);
 
   FileResult result = ConvertFile(DefaultFileSystem(), deep / "a.txt");
-  EXPECT_TRUE(result.converted()) << Describe(result.reason) << ": " << result.message;
+  EXPECT_TRUE(result.done()) << Describe(result.reason) << ": " << result.message;
   std::unique_ptr<ReadableFile> converted;
   ASSERT_TRUE(DefaultFileSystem().OpenForRead(deep / "a.txt", &converted).ok());
   std::string bytes(64, '\0');

@@ -31,7 +31,7 @@ TEST(ConvertFileWin32Test, AnInputAnotherProgramHoldsOpenIsPassedOver) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "a.txt_original")) << "share " << share;
   }
   // Once it lets go, the file converts.
-  EXPECT_TRUE(ConvertFile(DefaultFileSystem(), input).converted());
+  EXPECT_TRUE(ConvertFile(DefaultFileSystem(), input).done());
 }
 
 // A file the user made read-only stays so once converted, and its backup is the original.

@@ -6,7 +6,7 @@ const char* Describe(FileResult::Reason reason) {
   using R = FileResult::Reason;
   switch (reason) {
     case R::kNone:
-      return "converted";
+      return "done";
     case R::kNoInput:
       return "no such file";
     case R::kNotRegular:
@@ -17,6 +17,20 @@ const char* Describe(FileResult::Reason reason) {
       return "no subtitle";
     case R::kChanged:
       return "changed while reading";
+    case R::kNoBackup:
+      return "no backup";
+    case R::kBackupNotRegular:
+      return "backup not a regular file";
+    case R::kTargetNotFile:
+      return "name taken by a folder or link";
+    case R::kNotConverted:
+      return "not converted";
+    case R::kBusy:
+      return "busy";
+    case R::kNotAnInput:
+      return "not a .txt file";
+    case R::kNotAnInputOrBackup:
+      return "not a .txt or .txt_original file";
     case R::kOpen:
       return "opening the input";
     case R::kRead:
@@ -25,12 +39,24 @@ const char* Describe(FileResult::Reason reason) {
       return "creating the work file";
     case R::kWrite:
       return "writing the work file";
+    case R::kSync:
+      return "syncing the work file";
     case R::kClose:
       return "closing the work file";
     case R::kBackupMove:
       return "moving the input to its backup";
     case R::kInstallMove:
       return "moving the converted file into place";
+    case R::kStat:
+      return "examining the files";
+    case R::kReadConverted:
+      return "reading the converted file";
+    case R::kRemove:
+      return "removing the converted file";
+    case R::kRestoreMove:
+      return "moving the backup back";
+    case R::kSyncFolder:
+      return "syncing the folder";
   }
   return "unknown";
 }

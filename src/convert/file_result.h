@@ -1,5 +1,5 @@
-// What happened to one input: the converter returns it, the application discards it and the
-// command-line tool reports it.
+// What happened to one file of a conversion or a restore: the converter and the restore return
+// it, the application discards it and the command-line tool reports it.
 #pragma once
 
 #include <cstddef>
@@ -8,33 +8,47 @@
 namespace kestrane {
 
 struct FileResult {
-  enum class Kind { kConverted, kSkipped, kFailed };
+  enum class Kind { kDone, kSkipped, kFailed };
+  // Skip reasons come first, in the order a summary lists them.
   enum class Reason {
-    kNone,  // converted
-    // Skipped: left exactly as it was.
+    kNone,  // converted or restored
+    // Skipped by the converter: the input was left exactly as it was.
     kNoInput,       // no such file
     kNotRegular,    // a folder, link, FIFO or device carries the name
     kBackupExists,  // name.txt_original is there already and is never overwritten
     kNoSubtitle,    // not one cue came out of it
     kChanged,       // another program changed the input while it was read
-    // Failed at this step. The original bytes are under the input's name, or under the backup
-    // name once the first move succeeded; the work file is gone.
+    // Skipped by the restore: nothing was touched.
+    kNoBackup,            // name.txt_original is not there
+    kBackupNotRegular,    // the backup is a folder, link, FIFO or device
+    kTargetNotFile,       // name.txt is a folder, link, FIFO or device
+    kNotConverted,        // name.txt does not look converted: it may be the only copy of its text
+    kBusy,                // another run is converting or restoring it at this moment
+    kNotAnInput,          // a path named by the user that is not a .txt file
+    kNotAnInputOrBackup,  // the same, for a restore
+    // Failed at this step. The original bytes are under the input's name or the backup name.
     kOpen,
     kRead,
     kCreateWork,
     kWrite,
+    kSync,  // making the work file durable
     kClose,
     kBackupMove,   // input to name.txt_original
     kInstallMove,  // work file to the input's name
+    kStat,         // the backup or name.txt could not be examined
+    kReadConverted,
+    kRemove,       // removing the converted name.txt before a restore
+    kRestoreMove,  // backup to name.txt
+    kSyncFolder,   // making the moves durable
   };
 
-  Kind kind = Kind::kConverted;
+  Kind kind = Kind::kDone;
   Reason reason = Reason::kNone;
   std::string message;     // the system's words, for failures
   std::size_t cues = 0;    // cue lines written (or, in a dry run, that would be)
   bool recovered = false;  // finished what an interrupted run had begun
 
-  bool converted() const { return kind == Kind::kConverted; }
+  bool done() const { return kind == Kind::kDone; }
 };
 
 // Short words for a reason: "backup exists", "no subtitle", "creating the work file"...

@@ -2,6 +2,7 @@
 // errno and no call can block on a FIFO or device.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,9 +175,10 @@ int WriteFully(int fd, std::string_view data) {
   return 0;
 }
 
-// fsync's EINVAL only says that the file cannot be synced at all, which is no loss of data.
-bool SyncFailed(int fd) {
-  return ::fsync(fd) != 0 && errno != EINVAL;
+// Whether fsync or fdatasync failed. EINVAL only says that the file cannot be synced at all,
+// which is no loss of data.
+bool SyncFailed(int result) {
+  return result != 0 && errno != EINVAL;
 }
 
 class PosixReadableFile final : public ReadableFile {
@@ -198,8 +200,24 @@ class PosixReadableFile final : public ReadableFile {
     return Status::Ok();
   }
 
-  // Stub: not yet real.
-  Status TryLock() override { return Status::Ok(); }
+  // flock rather than fcntl's record locks: an exclusive fcntl lock, open-file-description
+  // lock included, needs a descriptor open for writing, and the input is only read. Like an
+  // open-file-description lock, flock belongs to this open file, so a second open in the same
+  // process is refused too, and the lock goes with the last close.
+  Status TryLock() override {
+    int result;
+    do {
+      result = ::flock(fd_, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result == 0) return Status::Ok();
+    if (errno == EWOULDBLOCK) {
+      return Failure(Status::Code::kBusy, "lock", path_.native(), "another run holds the file");
+    }
+    // A file system without locks (an NFS mount without its lock daemon) leaves runs unable to
+    // see each other, as they were before there was a lock; the work goes on.
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return Status::Ok();
+    return ErrnoStatus("lock", path_, errno);
+  }
 
   const FileInfo& info() const override { return info_; }
 
@@ -222,19 +240,18 @@ class PosixWritableFile final : public WritableFile {
     return Status::Ok();
   }
 
-  // Stub: not yet real.
-  Status Sync() override { return Status::Ok(); }
+  // The data and the size, which is all a later read needs; the times may stay behind.
+  // Delayed allocation and network file systems report a full disk only here or at Close.
+  Status Sync() override {
+    if (fd_ < 0) return Failure(Status::Code::kIo, "sync", path_.native(), "the file is closed");
+    if (SyncFailed(::fdatasync(fd_))) return ErrnoStatus("write", path_, errno);
+    return Status::Ok();
+  }
 
   Status Close() override {
     if (fd_ < 0) return Failure(Status::Code::kIo, "close", path_.native(), "the file is closed");
     int fd = std::exchange(fd_, -1);
-    // Delayed allocation and network file systems report a full disk only here.
-    if (SyncFailed(fd)) {
-      int error = errno;
-      ::close(fd);
-      return ErrnoStatus("write", path_, error);
-    }
-    // After close() fails with EINTR the descriptor is gone on Linux, and the data was synced.
+    // After close() fails with EINTR the descriptor is gone on Linux.
     if (::close(fd) != 0 && errno != EINTR) return ErrnoStatus("close", path_, errno);
     return Status::Ok();
   }
@@ -329,8 +346,18 @@ class PosixFileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  // Stub: not yet real.
-  Status SyncDir(const fs::path&) override { return Status::Ok(); }
+  Status SyncDir(const fs::path& dir) override {
+    int fd = OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return ErrnoStatus("sync", dir, errno);
+    // Some file systems cannot sync a folder (EINVAL); their entries are as durable as they get.
+    if (SyncFailed(::fsync(fd))) {
+      int error = errno;
+      ::close(fd);
+      return ErrnoStatus("sync", dir, error);
+    }
+    ::close(fd);
+    return Status::Ok();
+  }
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
     entries->clear();
@@ -457,7 +484,7 @@ Status MoveByCopy(const fs::path& from, const fs::path& to) {
   const timespec times[2] = {st.st_atim, st.st_mtim};
   if (::futimens(out, times) != 0) return fail(errno);
   // The copy is about to become the only one.
-  if (SyncFailed(out)) return fail(errno);
+  if (SyncFailed(::fsync(out))) return fail(errno);
   int closed = ::close(out);
   int close_error = errno;
   out = -1;

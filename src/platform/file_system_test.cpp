@@ -232,6 +232,27 @@ TEST_P(FileSystemContract, InfoAtOpenMatchesStat) {
   EXPECT_EQ(file->info().inode, stat.inode);
 }
 
+TEST_P(FileSystemContract, OneClaimOnAFileAtATime) {
+  place_->Put(At("in.txt"), "cue");
+  place_->Put(At("other.txt"), "cue");
+  std::unique_ptr<ReadableFile> first, second, other;
+  ASSERT_TRUE(files().OpenForRead(At("in.txt"), &first).ok());
+  ASSERT_TRUE(first->TryLock().ok());
+  ASSERT_TRUE(files().OpenForRead(At("in.txt"), &second).ok()) << "a claim keeps no reader out";
+  EXPECT_EQ(ReadAll(*second, 16), "cue");
+  Status busy = second->TryLock();
+  ExpectFailure(busy, Code::kBusy, "lock", At("in.txt"));
+  ASSERT_TRUE(files().OpenForRead(At("other.txt"), &other).ok());
+  EXPECT_TRUE(other->TryLock().ok()) << "another file";
+
+  // The claim goes with its file, wherever the file has moved meanwhile.
+  ASSERT_TRUE(files().MoveNoReplace(At("in.txt"), At("in.txt_original")).ok());
+  EXPECT_EQ(second->TryLock().code(), Code::kBusy) << "after a move";
+  first.reset();
+  Status claimed = second->TryLock();
+  EXPECT_TRUE(claimed.ok()) << "once the first file is closed: " << claimed.message();
+}
+
 TEST_P(FileSystemContract, StatAfterAnotherProgramAppendedShowsTheChange) {
   place_->Put(At("in.txt"), "cue 1\n");
   FileInfo at_open;
@@ -253,8 +274,12 @@ TEST_P(FileSystemContract, CreateNewWritesEverythingAppended) {
   ASSERT_TRUE(out->Append("\xEF\xBB\xBF").ok());
   ASSERT_TRUE(out->Append(std::string_view("1 \0 x\r\n", 7)).ok());
   ASSERT_TRUE(out->Append("").ok());
+  Status synced = out->Sync();
+  ASSERT_TRUE(synced.ok()) << synced.message();
   Status closed = out->Close();
   ASSERT_TRUE(closed.ok()) << closed.message();
+  synced = files().SyncDir(place_->root());
+  ASSERT_TRUE(synced.ok()) << synced.message();
   EXPECT_EQ(place_->Bytes(At("out.txt")), std::string("\xEF\xBB\xBF"
                                                       "1 \0 x\r\n",
                                                       10));

@@ -62,9 +62,10 @@ Status::Code CodeFor(DWORD error) {
     case ERROR_DIRECTORY:
     case ERROR_INVALID_NAME:  // Wine's answer to listing a file as a folder
       return Status::Code::kNotFound;
-    case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
+      return Status::Code::kBusy;
+    case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
     case ERROR_NETWORK_ACCESS_DENIED:
       return Status::Code::kAccessDenied;
@@ -142,11 +143,24 @@ bool IsFolder(const std::wstring& path) {
 // ReadFile and WriteFile take a DWORD count.
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 
+// The byte that TryLock locks: far past the end of any real file, so that the lock never
+// stands in the way of a read, only of another lock.
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
+
 class Win32ReadableFile final : public ReadableFile {
  public:
   Win32ReadableFile(HANDLE handle, fs::path path, FileInfo info)
       : handle_(handle), path_(std::move(path)), info_(info) {}
-  ~Win32ReadableFile() override { ::CloseHandle(handle_); }
+  ~Win32ReadableFile() override {
+    // Closing the handle releases the lock only "when resources allow": another run might still
+    // find it held.
+    if (locked_) {
+      OVERLAPPED at{};
+      at.OffsetHigh = kLockOffsetHigh;
+      ::UnlockFileEx(handle_, 0, 1, 0, &at);
+    }
+    ::CloseHandle(handle_);
+  }
 
   Status Read(char* buf, std::size_t n, std::size_t* got) override {
     *got = 0;
@@ -165,8 +179,16 @@ class Win32ReadableFile final : public ReadableFile {
     return Status::Ok();
   }
 
-  // Stub: not yet real.
-  Status TryLock() override { return Status::Ok(); }
+  Status TryLock() override {
+    if (locked_) return Status::Ok();
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockOffsetHigh;
+    if (!::LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+      return SystemStatus("lock", path_, ::GetLastError());
+    }
+    locked_ = true;
+    return Status::Ok();
+  }
 
   const FileInfo& info() const override { return info_; }
 
@@ -174,6 +196,7 @@ class Win32ReadableFile final : public ReadableFile {
   HANDLE handle_;
   fs::path path_;
   FileInfo info_;
+  bool locked_ = false;
 };
 
 class Win32WritableFile final : public WritableFile {
@@ -199,20 +222,20 @@ class Win32WritableFile final : public WritableFile {
     return Status::Ok();
   }
 
-  // Stub: not yet real.
-  Status Sync() override { return Status::Ok(); }
+  // A full disk on a network share shows only once the cached data is written: here.
+  Status Sync() override {
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      return Failure(Status::Code::kIo, "sync", PathText(path_), "the file is closed");
+    }
+    if (!::FlushFileBuffers(handle_)) return SystemStatus("write", path_, ::GetLastError());
+    return Status::Ok();
+  }
 
   Status Close() override {
     if (handle_ == INVALID_HANDLE_VALUE) {
       return Failure(Status::Code::kIo, "close", PathText(path_), "the file is closed");
     }
     HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
-    // A full disk on a network share shows only once the cached data is written.
-    if (!::FlushFileBuffers(handle)) {
-      DWORD error = ::GetLastError();
-      ::CloseHandle(handle);
-      return SystemStatus("write", path_, error);
-    }
     if (attributes_ != 0) {
       // Through the handle, which may write to a file however read-only. A file system that
       // keeps no such attributes (some shares) leaves the file plain: no reason to fail it.
@@ -235,16 +258,18 @@ class Win32FileSystem final : public FileSystem {
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
     file->reset();
     std::wstring name = Win32Path(path);
-    // FILE_SHARE_READ alone: others may read the input but not change it while it is read.
+    // Others may read the input but not change it while it is read. FILE_SHARE_DELETE lets the
+    // run that holds it open rename it to its backup name, the claim on it travelling along.
+    constexpr DWORD kReadShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
     // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused below.
     HANDLE handle =
-        ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        ::CreateFileW(name.c_str(), GENERIC_READ, kReadShare, nullptr, OPEN_EXISTING,
                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle != INVALID_HANDLE_VALUE && ReparseTagOf(handle) != 0 &&
         !IsReparseTagNameSurrogate(ReparseTagOf(handle))) {
       // Not a link: open the file itself, so that a placeholder is fetched as it is read.
       ::CloseHandle(handle);
-      handle = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+      handle = ::CreateFileW(name.c_str(), GENERIC_READ, kReadShare, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     }
     if (handle == INVALID_HANDLE_VALUE) {
@@ -289,8 +314,11 @@ class Win32FileSystem final : public FileSystem {
   }
 
   Status MoveNoReplace(const fs::path& from, const fs::path& to) override {
-    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists, atomically.
-    if (::MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), 0)) return Status::Ok();
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists, atomically. With
+    // MOVEFILE_WRITE_THROUGH it returns only once the move has reached the disk.
+    if (::MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+      return Status::Ok();
+    }
     DWORD error = ::GetLastError();
     return Failure(CodeFor(error), "move", PathText(from) + " to " + PathText(to),
                    SystemText(error));
@@ -355,7 +383,10 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  // Stub: not yet real.
+  // Windows lets no ordinary program flush a folder (FlushFileBuffers wants a handle to the whole
+  // volume, which needs an administrator). NTFS journals its changes to folders in the order
+  // they were made, and every move went through with MOVEFILE_WRITE_THROUGH: nothing is left to
+  // do here.
   Status SyncDir(const fs::path&) override { return Status::Ok(); }
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {

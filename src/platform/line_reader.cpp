@@ -9,7 +9,6 @@ namespace kestrane {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 }  // namespace
 

@@ -14,7 +14,7 @@ class Status {
     kOk,
     kNotFound,      // the path or one of its folders does not exist
     kExists,        // the target of a create or no-clobber move is taken
-    kAccessDenied,  // permissions, a read-only medium, or a sharing lock held by another program
+    kAccessDenied,  // permissions or a read-only medium
     kNoSpace,       // the disk or a quota is full
     kNotRegular,    // a folder, device, FIFO or link where a regular file was wanted
     kBusy,          // held by another program or run for now: a sharing or lock violation

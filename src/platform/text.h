@@ -7,6 +7,9 @@
 
 namespace kestrane {
 
+// The UTF-8 byte-order mark: it starts every converted file, and some inputs.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, nothing past
 // U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);

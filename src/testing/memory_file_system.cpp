@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 
 namespace kestrane::testing {
 
@@ -26,7 +27,11 @@ class MemoryWritable : public WritableFile {
     fs_.AppendTo(inode_, data);
     return Status::Ok();
   }
-  Status Sync() override { return Status::Ok(); }  // Stub: not yet real.
+  Status Sync() override {
+    if (closed_) return Status::Error(Status::Code::kIo, "sync after close");
+    fs_.SyncData(inode_);
+    return Status::Ok();
+  }
   Status Close() override {
     if (closed_) return Status::Error(Status::Code::kIo, "closed twice");
     closed_ = true;
@@ -38,6 +43,32 @@ class MemoryWritable : public WritableFile {
   std::uint64_t inode_;
   bool closed_ = false;
 };
+
+// A snapshot like any StringFile, whose claim is held in the file system until it is closed.
+class MemoryReadable : public StringFile {
+ public:
+  MemoryReadable(MemoryFileSystem& fs, std::string key, const MemoryFileSystem::Node& node)
+      : StringFile(node.bytes, node.info), fs_(fs), key_(std::move(key)) {}
+  ~MemoryReadable() override {
+    if (locked_) fs_.Unlock(info().inode);
+  }
+  Status TryLock() override {
+    if (locked_) return Status::Ok();
+    Status s = fs_.Lock(info().inode, key_);
+    locked_ = s.ok();
+    return s;
+  }
+
+ private:
+  MemoryFileSystem& fs_;
+  std::string key_;
+  bool locked_ = false;
+};
+
+std::string ParentOf(const std::string& key) {
+  auto slash = key.rfind('/');
+  return slash == 0 ? "/" : key.substr(0, slash == std::string::npos ? 0 : slash);
+}
 
 }  // namespace
 
@@ -73,10 +104,12 @@ MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& key) {
 }
 
 bool MemoryFileSystem::ParentIsDir(const std::string& key) {
-  auto slash = key.rfind('/');
-  std::string parent = slash == 0 ? "/" : key.substr(0, slash == std::string::npos ? 0 : slash);
-  Node* node = Find(parent);
+  Node* node = Find(ParentOf(key));
   return node != nullptr && node->info.kind == EntryKind::kDirectory;
+}
+
+void MemoryFileSystem::MakeDurable(const std::string& key) {
+  durable_[key] = nodes_[key];
 }
 
 void MemoryFileSystem::AddDir(const std::filesystem::path& path) {
@@ -92,6 +125,7 @@ void MemoryFileSystem::AddEntry(const std::filesystem::path& path, EntryKind kin
   Node& node = nodes_[Key(path)];
   if (node.info.inode == 0) node.info.inode = next_inode_++;
   node.info.kind = kind;
+  MakeDurable(Key(path));
 }
 
 void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string bytes,
@@ -103,16 +137,114 @@ void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string by
   node.bytes = std::move(bytes);
   node.info.size = node.bytes.size();
   node.info.mtime_ns = mtime_ns;
+  MakeDurable(Key(path));
 }
 
 void MemoryFileSystem::AppendTo(std::uint64_t inode, std::string_view data) {
   for (auto& [key, node] : nodes_) {
     if (node.info.inode == inode) {
+      Event event{Event::Kind::kAppend};
+      event.inode = inode;
+      event.offset = node.bytes.size();
+      event.data = data;
+      events_.push_back(std::move(event));
+      unsynced_.insert(inode);
       node.bytes.append(data);
       node.info.size = node.bytes.size();
       return;
     }
   }
+}
+
+void MemoryFileSystem::SyncData(std::uint64_t inode) {
+  ++syncs_;
+  unsynced_.erase(inode);
+  Event event{Event::Kind::kSync};
+  event.inode = inode;
+  events_.push_back(std::move(event));
+}
+
+Status MemoryFileSystem::Lock(std::uint64_t inode, const std::filesystem::path& path) {
+  if (!locks_.insert(inode).second) {
+    return Err(Status::Code::kBusy, "lock", Key(path) + ": another run holds the file");
+  }
+  return Status::Ok();
+}
+
+void MemoryFileSystem::PowerCut(Keep entries, Keep data, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  auto below = [&](std::size_t n) { return static_cast<std::size_t>(rng() % (n + 1)); };
+  // What a later sync made durable is kept whatever the cut; of the rest, a share per folder and
+  // per file.
+  std::vector<bool> durable(events_.size());
+  std::set<std::string> synced_folders;
+  std::set<std::uint64_t> synced_files;
+  std::map<std::string, std::size_t> folder_changes;
+  std::map<std::uint64_t, std::size_t> file_bytes;
+  for (std::size_t i = events_.size(); i-- > 0;) {
+    const Event& event = events_[i];
+    if (event.kind == Event::Kind::kSyncDir) synced_folders.insert(event.folder);
+    if (event.kind == Event::Kind::kSync) synced_files.insert(event.inode);
+    if (event.kind == Event::Kind::kEntries) {
+      durable[i] = synced_folders.contains(event.folder);
+      if (!durable[i]) ++folder_changes[event.folder];
+    }
+    if (event.kind == Event::Kind::kAppend) {
+      durable[i] = synced_files.contains(event.inode);
+      if (!durable[i]) file_bytes[event.inode] += event.data.size();
+    }
+  }
+  for (auto& [folder, count] : folder_changes)
+    count = entries == Keep::kAll ? count : entries == Keep::kNone ? 0 : below(count);
+  for (auto& [inode, bytes] : file_bytes)
+    bytes = data == Keep::kAll ? bytes : data == Keep::kNone ? 0 : below(bytes);
+
+  std::map<std::string, std::uint64_t> names;  // the folders' entries
+  std::map<std::uint64_t, Node> files;         // what they name
+  for (const auto& [key, node] : durable_) {
+    names[key] = node.info.inode;
+    files[node.info.inode] = node;
+  }
+  for (std::size_t i = 0; i < events_.size(); ++i) {
+    const Event& event = events_[i];
+    if (event.kind == Event::Kind::kEntries) {
+      if (!durable[i]) {
+        std::size_t& left = folder_changes[event.folder];
+        if (left == 0) continue;
+        --left;
+      }
+      for (const auto& [key, info] : event.entries) {
+        if (!info) {
+          names.erase(key);
+          continue;
+        }
+        names[key] = info->inode;
+        files.try_emplace(info->inode, Node{*info, ""});
+      }
+    } else if (event.kind == Event::Kind::kAppend) {
+      std::string_view kept = event.data;
+      if (!durable[i] && data == Keep::kSubset) {
+        if (rng() % 2 == 0) continue;
+      } else if (!durable[i]) {
+        std::size_t& left = file_bytes[event.inode];
+        kept = kept.substr(0, left);
+        left -= kept.size();
+      }
+      std::string& bytes = files[event.inode].bytes;
+      if (bytes.size() < event.offset + kept.size()) bytes.resize(event.offset + kept.size());
+      bytes.replace(event.offset, kept.size(), kept);
+    }
+  }
+  nodes_.clear();
+  for (const auto& [key, inode] : names) {
+    Node node = files[inode];
+    node.info.size = node.bytes.size();
+    nodes_[key] = std::move(node);
+  }
+  durable_ = nodes_;
+  events_.clear();
+  unsynced_.clear();
+  locks_.clear();
 }
 
 std::optional<std::string> MemoryFileSystem::Contents(const std::filesystem::path& path) const {
@@ -136,7 +268,7 @@ Status MemoryFileSystem::OpenForRead(const std::filesystem::path& path,
   Node* node = Find(key);
   if (node == nullptr) return Err(Status::Code::kNotFound, "open", key);
   if (node->info.kind != EntryKind::kFile) return Err(Status::Code::kNotRegular, "open", key);
-  *file = std::make_unique<StringFile>(node->bytes, node->info);
+  *file = std::make_unique<MemoryReadable>(*this, key, *node);
   return Status::Ok();
 }
 
@@ -145,12 +277,13 @@ Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, FileMode m
   std::string key = Key(path);
   if (Find(key) != nullptr) return Err(Status::Code::kExists, "create", key);
   if (!ParentIsDir(key)) return Err(Status::Code::kNotFound, "create", key);
-  AddEntry(KeyPath(key), EntryKind::kFile);
-  Node* node = Find(key);
-  node->info.permissions = mode.permissions;
-  node->info.attributes = mode.attributes;
-  node->info.mtime_ns = 2;
-  *file = std::make_unique<MemoryWritable>(*this, node->info.inode);
+  FileInfo& info = nodes_[key].info;
+  info.inode = next_inode_++;
+  info.permissions = mode.permissions;
+  info.attributes = mode.attributes;
+  info.mtime_ns = 2;
+  events_.push_back({Event::Kind::kEntries, ParentOf(key), {{key, info}}});
+  *file = std::make_unique<MemoryWritable>(*this, info.inode);
   return Status::Ok();
 }
 
@@ -164,6 +297,11 @@ Status MemoryFileSystem::MoveNoReplace(const std::filesystem::path& from,
   }
   if (Find(to_key) != nullptr) return Err(Status::Code::kExists, "move", to_key);
   if (!ParentIsDir(to_key)) return Err(Status::Code::kNotFound, "move", to_key);
+  const FileInfo& info = it->second.info;
+  if (unsynced_.contains(info.inode)) unsynced_moves_.push_back(from_key + " -> " + to_key);
+  // A move across folders goes with the source folder's changes: this program never makes one.
+  events_.push_back(
+      {Event::Kind::kEntries, ParentOf(from_key), {{from_key, std::nullopt}, {to_key, info}}});
   Node node = std::move(it->second);
   nodes_.erase(it);
   nodes_.emplace(to_key, std::move(node));
@@ -177,7 +315,19 @@ Status MemoryFileSystem::Remove(const std::filesystem::path& path) {
   if (it->second.info.kind == EntryKind::kDirectory) {
     return Err(Status::Code::kNotRegular, "remove", key);
   }
+  events_.push_back({Event::Kind::kEntries, ParentOf(key), {{key, std::nullopt}}});
   nodes_.erase(it);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::SyncDir(const std::filesystem::path& dir) {
+  std::string key = Key(dir);
+  Node* node = Find(key);
+  if (node == nullptr || node->info.kind != EntryKind::kDirectory) {
+    return Err(Status::Code::kNotFound, "sync", key);
+  }
+  ++dir_syncs_;
+  events_.push_back({Event::Kind::kSyncDir, key, {}});
   return Status::Ok();
 }
 
@@ -243,7 +393,7 @@ class FaultyWritable : public WritableFile {
     Status fault;
     if (fs_.Count(FaultyFileSystem::Op::kAppend, &fault)) {
       // A full disk takes part of the data before it refuses.
-      (void)inner_->Append(data.substr(0, data.size() / 2));
+      if (!fs_.stopped()) (void)inner_->Append(data.substr(0, data.size() / 2));
       return fault;
     }
     return inner_->Append(data);
@@ -282,6 +432,11 @@ int FaultyFileSystem::Calls(Op op) const {
 }
 
 bool FaultyFileSystem::Count(Op op, Status* fault) {
+  ++total_calls_;
+  if (stopped()) {
+    *fault = Status::Error(Status::Code::kIo, "power cut");
+    return true;
+  }
   auto it = faults_.find({op, ++calls_[op]});
   if (it == faults_.end()) return false;
   ++faults_hit_;

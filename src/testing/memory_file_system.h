@@ -1,10 +1,12 @@
-// Test doubles for FileSystem: a file system held in memory, and a wrapper that makes one chosen
-// operation fail so that every failure path of the converter can be driven.
+// Test doubles for FileSystem: a file system held in memory, which can also show what a power
+// cut leaves of it, and a wrapper that makes one chosen operation fail so that every failure
+// path of the converter can be driven.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/file_system.h"
@@ -20,7 +22,7 @@ class StringFile : public ReadableFile {
       : bytes_(std::move(bytes)), info_(info), chunk_(chunk) {}
   Status Read(char* buf, std::size_t n, std::size_t* got) override;
   Status Rewind() override;
-  Status TryLock() override { return Status::Ok(); }  // Stub: not yet real.
+  Status TryLock() override { return Status::Ok(); }  // alone, nothing else can claim it
   const FileInfo& info() const override { return info_; }
 
  private:
@@ -32,18 +34,43 @@ class StringFile : public ReadableFile {
 
 // Folders and files in memory, case-sensitive, '/' or '\' as separators. Behaves as the
 // contract in file_system.h says, which the shared contract tests check.
+//
+// It also keeps what a disk would have made durable, the way journaling file systems do: the
+// data of a file up to its last Sync, and the entries of a folder (files created, moved and
+// removed in it) up to its last SyncDir, the later changes to a folder in the order they were
+// made. PowerCut then leaves what a cut at that moment could leave.
 class MemoryFileSystem : public FileSystem {
  public:
   MemoryFileSystem();
 
+  // The Add functions build the tree a test starts from, as if it had long been on the disk.
   void AddDir(const std::filesystem::path& path);  // with its parents
   void AddFile(const std::filesystem::path& path, std::string bytes, std::int64_t mtime_ns = 1);
   void AddEntry(const std::filesystem::path& path, EntryKind kind);  // a link or FIFO
   std::optional<std::string> Contents(const std::filesystem::path& path) const;
   // Every path, folders with a trailing '/', sorted: to assert that nothing else appeared.
   std::vector<std::string> Paths() const;
-  // Where the writes of an open new file go, wherever it has moved since.
+
+  // What a cut keeps of the changes not yet durable. A folder's changes are kept as a prefix
+  // (kSubset counts as kPrefix there); a file's data as a prefix of its unsynced bytes, or as a
+  // random subset of its unsynced appends, a lost one reading as zeros when a later one stayed
+  // (the size reached the disk but the data did not).
+  enum class Keep { kAll, kNone, kPrefix, kSubset };
+  // Replaces the tree with what the disk holds after a power cut that keeps `entries` of each
+  // folder's changes and `data` of each file's; `seed` draws the random prefixes and subsets.
+  // Every open file is forgotten with its lock: the processes died. Everything is durable after.
+  void PowerCut(Keep entries, Keep data, std::uint32_t seed = 0);
+  int syncs() const { return syncs_; }
+  int dir_syncs() const { return dir_syncs_; }
+  // "from -> to" for every move of a file whose data was not yet durable.
+  const std::vector<std::string>& unsynced_moves() const { return unsynced_moves_; }
+
+  // For the open files: where the writes of a new file go, wherever it has moved since; its
+  // sync; and the claims of TryLock.
   void AppendTo(std::uint64_t inode, std::string_view data);
+  void SyncData(std::uint64_t inode);
+  Status Lock(std::uint64_t inode, const std::filesystem::path& path);
+  void Unlock(std::uint64_t inode) { locks_.erase(inode); }
 
   Status OpenForRead(const std::filesystem::path& path,
                      std::unique_ptr<ReadableFile>* file) override;
@@ -52,7 +79,7 @@ class MemoryFileSystem : public FileSystem {
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
-  Status SyncDir(const std::filesystem::path&) override { return Status::Ok(); }  // Stub.
+  Status SyncDir(const std::filesystem::path& dir) override;
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
 
   struct Node {
@@ -61,11 +88,30 @@ class MemoryFileSystem : public FileSystem {
   };
 
  private:
+  // A change since the durable state: entries of a folder set (a node) or removed (none),
+  // together; appended data; or a sync.
+  struct Event {
+    enum class Kind { kEntries, kAppend, kSync, kSyncDir } kind;
+    std::string folder = {};  // kEntries, kSyncDir
+    std::vector<std::pair<std::string, std::optional<FileInfo>>> entries = {};
+    std::uint64_t inode = 0;  // kAppend, kSync
+    std::uint64_t offset = 0;
+    std::string data = {};
+  };
+
   static std::string Key(const std::filesystem::path& path);
   Node* Find(const std::string& key);
   bool ParentIsDir(const std::string& key);
+  void MakeDurable(const std::string& key);
 
   std::map<std::string, Node> nodes_;
+  std::map<std::string, Node> durable_;  // the tree as the disk holds it before `events_`
+  std::vector<Event> events_;
+  std::set<std::uint64_t> unsynced_;  // files with appends not yet synced
+  std::set<std::uint64_t> locks_;
+  std::vector<std::string> unsynced_moves_;
+  int syncs_ = 0;
+  int dir_syncs_ = 0;
   std::uint64_t next_inode_ = 1;
 };
 
@@ -94,7 +140,12 @@ class FaultyFileSystem : public FileSystem {
   void FailOn(Op op, int nth, Status status = Status::Error(Status::Code::kIo, "injected fault"));
   // Fails the calls from the first-th to the last-th, both included.
   void FailCalls(Op op, int first, int last, const Status& status);
+  // Stops the world at the n-th call (1-based) of any operation: it and every later call fail,
+  // and nothing more reaches the inner file system, as when the power goes.
+  void StopAt(int nth) { stop_at_ = nth; }
+  bool stopped() const { return stop_at_ > 0 && total_calls_ >= stop_at_; }
   int Calls(Op op) const;
+  int TotalCalls() const { return total_calls_; }
   int FaultsHit() const { return faults_hit_; }
 
   // Called by the wrapped files; true when this call is the one to fail.
@@ -115,6 +166,8 @@ class FaultyFileSystem : public FileSystem {
   std::map<Op, int> calls_;
   std::map<std::pair<Op, int>, Status> faults_;
   int faults_hit_ = 0;
+  int total_calls_ = 0;
+  int stop_at_ = 0;
 };
 
 const char* OpName(FaultyFileSystem::Op op);

@@ -1,4 +1,5 @@
-// Finds the subtitle files of a folder tree, or one named file, and converts each in place.
+// Finds the subtitle files of a folder tree, or one named file, and converts or restores each
+// in place.
 #pragma once
 
 #include <filesystem>
@@ -10,9 +11,10 @@
 
 namespace kestrane {
 
-// Told of every input the walk handed to the converter, and of every folder it could not read.
+// Told of every file the walk handed over (the input converted, the backup restored) and of
+// every folder it could not read.
 struct WalkObserver {
-  std::function<void(const std::filesystem::path& input, const FileResult& result)> on_file;
+  std::function<void(const std::filesystem::path& path, const FileResult& result)> on_file;
   std::function<void(const std::filesystem::path& folder, const Status& status)> on_folder_error;
 };
 
@@ -24,5 +26,13 @@ struct WalkObserver {
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options = {},
                    const WalkObserver& observer = {});
+
+// The undo, walked the same way: restores every backup (*.txt_original, any letter case) with
+// RestoreInPlace. With a `name`, restores folder/name when it is a backup, the backup of
+// folder/name when it is an input (name.txt), or the whole tree when it is a folder; any other
+// name is ignored.
+void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
+                    const std::filesystem::path& name, bool dry_run,
+                    const WalkObserver& observer = {});
 
 }  // namespace kestrane

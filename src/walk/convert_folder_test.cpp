@@ -34,16 +34,21 @@ std::string Show(const std::filesystem::path& path) {
 
 // What a walk reported, each file as its path below the walked folder and its outcome.
 struct Report {
-  explicit Report(std::filesystem::path folder) : base(std::move(folder)) {}
+  explicit Report(std::filesystem::path folder, bool restore = false)
+      : base(std::move(folder)), restore(restore) {}
 
   std::filesystem::path base;
+  bool restore;
   std::vector<std::string> files;
   std::vector<std::string> unreadable;
 
   WalkObserver Observer() {
     WalkObserver observer;
     observer.on_file = [this](const std::filesystem::path& input, const FileResult& result) {
-      files.push_back(Show(input.lexically_relative(base)) + " " + Describe(result.reason));
+      const char* said = !result.done() ? Describe(result.reason)
+                         : restore      ? "restored"
+                                        : "converted";
+      files.push_back(Show(input.lexically_relative(base)) + " " + said);
     };
     observer.on_folder_error = [this](const std::filesystem::path& folder, const Status&) {
       unreadable.push_back(Show(folder.lexically_relative(base)));
@@ -312,11 +317,77 @@ TEST(ConvertFolderTest, ConvertsAtTheBottomOfThousandsOfNestedFolders) {
   int converted = 0;
   WalkObserver observer;
   observer.on_file = [&](const std::filesystem::path&, const FileResult& result) {
-    converted += result.converted();
+    converted += result.done();
   };
   ConvertFolder(fs, "/r", {}, {}, observer);
   EXPECT_EQ(converted, 1);
   EXPECT_EQ(fs.Contents(deepest + "/a.txt_original"), kSubRip);
+}
+
+// What a restore walk said of each backup, by its full path.
+std::vector<std::string> Restored(FileSystem& fs, const std::filesystem::path& folder,
+                                  const std::filesystem::path& name) {
+  Report report("/", /*restore=*/true);
+  RestoreBackups(fs, folder, name, /*dry_run=*/false, report.Observer());
+  return report.files;
+}
+
+constexpr char kOther[] = "2\r\n00:00:05,000 --> 00:00:06,000\r\nBye\r\n\r\n";
+// What the converter leaves under the input's name.
+constexpr char kConverted[] =
+    "\xEF\xBB\xBF"
+    "1 00;00;01;00 00;00;04;00 Hello \r\n";
+
+TEST(RestoreBackupsTest, UndoesAConversionOfAWholeTree) {
+  MemoryFileSystem fs;
+  fs.AddFile("/r/a.txt", kSubRip);
+  fs.AddFile("/r/sub/Movie.TXT", kOther);
+  fs.AddFile("/r/notes.md", "keep");
+  const auto before = fs.Paths();
+  ConvertFolder(fs, "/r", {});
+  ASSERT_NE(fs.Contents("/r/a.txt"), kSubRip);
+
+  EXPECT_EQ(
+      Restored(fs, "/r", {}),
+      (std::vector<std::string>{"r/a.txt_original restored", "r/sub/Movie.TXT_original restored"}));
+  EXPECT_EQ(fs.Paths(), before);
+  EXPECT_EQ(fs.Contents("/r/a.txt"), kSubRip);
+  EXPECT_EQ(fs.Contents("/r/sub/Movie.TXT"), kOther);
+}
+
+TEST(RestoreBackupsTest, HandlesWhateverCarriesTheInputsName) {
+  MemoryFileSystem fs;
+  fs.AddFile("/r/gone.txt_original", kSubRip);  // the converted file was deleted
+  fs.AddFile("/r/dir.txt_original", kSubRip);
+  fs.AddDir("/r/dir.txt");
+  fs.AddFile("/r/link.txt_original", kSubRip);
+  fs.AddEntry("/r/link.txt", EntryKind::kLink);
+  fs.AddEntry("/r/dangling.txt_original", EntryKind::kLink);
+  EXPECT_EQ(Restored(fs, "/r", {}),
+            (std::vector<std::string>{"r/dangling.txt_original backup not a regular file",
+                                      "r/dir.txt_original name taken by a folder or link",
+                                      "r/gone.txt_original restored",
+                                      "r/link.txt_original name taken by a folder or link"}));
+  EXPECT_EQ(fs.Contents("/r/gone.txt"), kSubRip);
+  EXPECT_EQ(fs.Contents("/r/dir.txt_original"), kSubRip);
+  EXPECT_EQ(fs.Contents("/r/link.txt_original"), kSubRip);
+}
+
+TEST(RestoreBackupsTest, ANamedFileRestoresItsOwnBackup) {
+  MemoryFileSystem fs;
+  fs.AddFile("/r/a.txt", kConverted);
+  fs.AddFile("/r/a.txt_original", kSubRip);
+  fs.AddFile("/r/b.txt", kConverted);
+  fs.AddFile("/r/b.txt_original", kOther);
+  fs.AddFile("/r/c.txt", "never converted");
+  EXPECT_EQ(Restored(fs, "/r", "a.txt"), (std::vector<std::string>{"r/a.txt_original restored"}));
+  EXPECT_EQ(Restored(fs, "/r", "b.txt_original"),
+            (std::vector<std::string>{"r/b.txt_original restored"}));
+  EXPECT_EQ(Restored(fs, "/r", "c.txt"), (std::vector<std::string>{"r/c.txt_original no backup"}));
+  EXPECT_EQ(Restored(fs, "/r", "c.srt"), (std::vector<std::string>{}));
+  EXPECT_EQ(fs.Contents("/r/a.txt"), kSubRip);
+  EXPECT_EQ(fs.Contents("/r/b.txt"), kOther);
+  EXPECT_EQ(fs.Contents("/r/c.txt"), "never converted");
 }
 
 }  // namespace

@@ -14,25 +14,7 @@ struct Level {
   std::size_t next = 0;
 };
 
-template <typename Char>
-Char AsciiLower(Char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
-
-bool EndsWithIgnoringCase(const std::filesystem::path& name, std::string_view suffix) {
-  // The native string, not string(): on Windows that would go through the ANSI code page.
-  const auto& text = name.native();
-  if (text.size() < suffix.size()) return false;
-  const std::size_t start = text.size() - suffix.size();
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    if (AsciiLower(text[start + i]) != AsciiLower(static_cast<unsigned char>(suffix[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 bool IsDriveRoot(FileSystem& fs, const std::filesystem::path& folder) {
   const std::filesystem::path normal = folder.lexically_normal();

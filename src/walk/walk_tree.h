@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -29,8 +28,5 @@ bool WalkTree(FileSystem& fs, const std::filesystem::path& folder, const TreeVis
 
 // True for /, a drive's root (C:\) or a bare drive (C:), however spelled (/tmp/.., C:\.).
 bool IsDriveRoot(FileSystem& fs, const std::filesystem::path& folder);
-
-// Whether a name ends with an ASCII `suffix`, ignoring the letter case of ASCII letters.
-bool EndsWithIgnoringCase(const std::filesystem::path& name, std::string_view suffix);
 
 }  // namespace kestrane

@@ -153,35 +153,5 @@ TEST(WalkTreeTest, RefusesEverySpellingOfTheRoot) {
   }
 }
 
-TEST(WalkTreeTest, MatchesSuffixesIgnoringAsciiCaseOnly) {
-  struct Case {
-    std::filesystem::path name;
-    bool txt;
-  };
-  const Case cases[] = {
-      {"a.txt", true},
-      {"Movie.TXT", true},
-      {"x.tXt", true},
-      {".txt", true},
-      {"a.b.txt", true},
-      {"txt", false},
-      {"a.txt_original", false},
-      {"a.txt_temp", false},
-      {"a.srt", false},
-      {"a", false},
-      {".foo", false},
-      {"a.txt.bak", false},
-      {"a_txt", false},
-      {"", false},
-      {std::filesystem::path(u8"\u00dcbung.TXT"), true},
-      {std::filesystem::path(u8"a.t\u00d7t"), false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(EndsWithIgnoringCase(c.name, ".txt"), c.txt) << c.name;
-  }
-  EXPECT_TRUE(EndsWithIgnoringCase("Movie.TXT_original", ".txt_original"));
-  EXPECT_TRUE(EndsWithIgnoringCase("Movie.TXT_ORIGINAL", ".txt_original"));
-}
-
 }  // namespace
 }  // namespace kestrane

@@ -1,0 +1,434 @@
+#include "convert/side_files.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace kestrane {
+namespace {
+
+using Kind = FileResult::Kind;
+using Reason = FileResult::Reason;
+
+constexpr std::string_view kInputExtension = ".txt";
+constexpr std::string_view kWorkSuffix = "_temp";
+constexpr std::string_view kBackupSuffix = "_original";
+
+// How often a run looks at a trio again when another run changed it between the look and the
+// claim. Each change is another run finishing a step, so a few looks settle it.
+constexpr int kMaxLooks = 4;
+
+template <typename Char>
+Char AsciiLower(Char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+// Whether `name` ends with the ASCII text `head` followed by `tail`, ignoring ASCII letter case.
+bool EndsWithIgnoringCase(const std::filesystem::path& name, std::string_view head,
+                          std::string_view tail = {}) {
+  // The native string, not string(): on Windows that would go through the ANSI code page.
+  const auto& text = name.native();
+  const std::size_t size = head.size() + tail.size();
+  if (text.size() < size) return false;
+  const std::size_t start = text.size() - size;
+  for (std::size_t i = 0; i < size; ++i) {
+    const char want = i < head.size() ? head[i] : tail[i - head.size()];
+    if (AsciiLower(text[start + i]) != AsciiLower(static_cast<unsigned char>(want))) return false;
+  }
+  return true;
+}
+
+std::filesystem::path WithSuffix(const std::filesystem::path& input, std::string_view suffix) {
+  std::filesystem::path path = input;
+  path += suffix;
+  return path;
+}
+
+FileResult Result(Kind kind, Reason reason, std::string message = {}) {
+  FileResult result;
+  result.kind = kind;
+  result.reason = reason;
+  result.message = std::move(message);
+  return result;
+}
+
+FileResult Skipped(Reason reason) {
+  return Result(Kind::kSkipped, reason);
+}
+
+FileResult Failed(Reason reason, const Status& status) {
+  return Result(Kind::kFailed, reason, status.message());
+}
+
+bool SameFile(const FileInfo& a, const FileInfo& b) {
+  // An identity of zero means the system could not tell; size and time still count.
+  bool same_identity = a.inode == 0 || b.inode == 0 || (a.device == b.device && a.inode == b.inode);
+  return a.kind == b.kind && a.size == b.size && a.mtime_ns == b.mtime_ns && same_identity;
+}
+
+bool Exists(FileSystem& fs, const std::filesystem::path& path) {
+  FileInfo info;
+  return fs.Stat(path, &info).ok();
+}
+
+bool Missing(FileSystem& fs, const std::filesystem::path& path) {
+  FileInfo info;
+  return fs.Stat(path, &info).code() == Status::Code::kNotFound;
+}
+
+// Whether `path` still names the file that `file` holds open. Its bytes may have changed (the
+// check before the moves notices that); another run's moves give the name another file.
+bool StillNames(FileSystem& fs, const std::filesystem::path& path, const ReadableFile& file) {
+  FileInfo now;
+  if (!fs.Stat(path, &now).ok()) return false;
+  const FileInfo& then = file.info();
+  if (now.inode == 0 || then.inode == 0) return SameFile(now, then);
+  return now.kind == then.kind && now.device == then.device && now.inode == then.inode;
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+  std::filesystem::path folder = path.parent_path();
+  return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+// Claims `file` for this run. Another run holding it is the one answer that stops us; a file
+// system without locks leaves us where we were before locks existed, which the moves (never
+// replacing anything) keep safe.
+bool Busy(ReadableFile& file) {
+  return file.TryLock().code() == Status::Code::kBusy;
+}
+
+// Whether `path` reads like the converter's output rather than a subtitle input. Converted text
+// starts with a UTF-8 byte-order mark and has every cue on one line, with no "-->" left; a UTF-16
+// input has no such mark, an input in UTF-8 with the mark keeps its arrows.
+Status LooksConverted(FileSystem& fs, const std::filesystem::path& path, bool* converted) {
+  *converted = false;
+  std::unique_ptr<ReadableFile> file;
+  Status status = fs.OpenForRead(path, &file);
+  if (!status.ok()) return status;
+  std::string head;    // the first bytes, as many as the mark has
+  std::string window;  // the last two bytes read before, then the bytes of this read
+  std::vector<char> buffer(64 * 1024);
+  for (;;) {
+    std::size_t got = 0;
+    status = file->Read(buffer.data(), buffer.size(), &got);
+    if (!status.ok()) return status;
+    if (got == 0) break;
+    const std::string_view chunk(buffer.data(), got);
+    if (head.size() < kUtf8Mark.size())
+      head.append(chunk.substr(0, kUtf8Mark.size() - head.size()));
+    window.append(chunk);
+    if (window.find("-->") != std::string::npos) return Status::Ok();
+    window.erase(0, window.size() - std::min<std::size_t>(window.size(), 2));
+  }
+  *converted = head == kUtf8Mark;
+  return Status::Ok();
+}
+
+}  // namespace
+
+bool IsInputName(const std::filesystem::path& name) {
+  return EndsWithIgnoringCase(name, kInputExtension);
+}
+
+bool IsWorkName(const std::filesystem::path& name) {
+  return EndsWithIgnoringCase(name, kInputExtension, kWorkSuffix);
+}
+
+bool IsBackupName(const std::filesystem::path& name) {
+  return EndsWithIgnoringCase(name, kInputExtension, kBackupSuffix);
+}
+
+std::filesystem::path WorkPathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, kWorkSuffix);
+}
+
+std::filesystem::path BackupPathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, kBackupSuffix);
+}
+
+std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
+  std::size_t suffix = 0;
+  if (IsWorkName(side_file)) suffix = kWorkSuffix.size();
+  if (IsBackupName(side_file)) suffix = kBackupSuffix.size();
+  auto text = side_file.native();
+  text.resize(text.size() - suffix);
+  return std::filesystem::path(std::move(text));
+}
+
+WorkFile::WorkFile(FileSystem& fs, std::filesystem::path path, FileMode mode, bool dry_run)
+    : fs_(fs), path_(std::move(path)), mode_(mode), dry_run_(dry_run) {}
+
+Status WorkFile::Append(std::string_view text) {
+  if (dry_run_) return Status::Ok();
+  if (!file_) {
+    Status s = Create();
+    if (!s.ok()) return s;
+  }
+  Status s = file_->Append(text);
+  if (!s.ok()) failed_step_ = Reason::kWrite;
+  return s;
+}
+
+Status WorkFile::Create() {
+  Status s = fs_.CreateNew(path_, mode_, &file_);
+  if (s.code() == Status::Code::kExists) {
+    // Left by a run that died: a live one would hold the claim we hold. Never a copy of
+    // anything the user owns.
+    FileInfo info;
+    if (fs_.Stat(path_, &info).ok() && info.kind != EntryKind::kDirectory &&
+        fs_.Remove(path_).ok()) {
+      s = fs_.CreateNew(path_, mode_, &file_);
+    }
+  }
+  if (!s.ok()) {
+    failed_step_ = Reason::kCreateWork;
+    return s;
+  }
+  created_ = true;
+  return s;
+}
+
+Status WorkFile::Seal() {
+  if (!file_) return Status::Ok();
+  Status s = file_->Sync();
+  if (!s.ok()) {
+    failed_step_ = Reason::kSync;
+    return s;
+  }
+  s = file_->Close();
+  file_.reset();
+  if (!s.ok()) failed_step_ = Reason::kClose;
+  return s;
+}
+
+std::string WorkFile::Discard() {
+  file_.reset();
+  if (!created_) return {};
+  created_ = false;
+  Status s = fs_.Remove(path_);
+  return s.ok() ? std::string() : s.message();
+}
+
+// One conversion of a trio, step by step. The steps run in this order, and nothing is lost at
+// any point of it, power cuts included:
+//   1. claim the original, look again with the claim held; when finishing an interrupted
+//      conversion, move backup -> input first, which makes it an untouched input again;
+//   2. write the work file, sync it, close it;
+//   3. move input -> backup, then work -> input;
+//   4. release the claim; sync the folder.
+// Until the first move the input holds the original. Between the moves the input's name is
+// free, the original is the backup, and a complete, durable work file is beside it: a run that
+// finds that (the interrupted state) puts the backup back and converts it again, never trusting
+// a work file it did not write nor removing it while the backup is alone. A move never replaces
+// anything, and a failed second move puts the original back; when even that fails the work file
+// stays, so the trio is interrupted rather than a lone backup no run would finish. The work
+// file is synced before the moves, so they cannot reach the disk ahead of its bytes; the
+// folder is synced after them, so a file reported converted stays converted.
+class InPlaceConversion {
+ public:
+  InPlaceConversion(FileSystem& fs, const std::filesystem::path& input,
+                    const ConvertOptions& options)
+      : fs_(fs),
+        input_(input),
+        work_path_(WorkPathFor(input)),
+        backup_(BackupPathFor(input)),
+        dry_run_(options.dry_run) {}
+
+  FileResult Run(const Converter& convert) {
+    if (std::optional<FileResult> skipped = Claim()) return *skipped;
+    FileResult result = Write(convert);
+    if (result.done() && !dry_run_) result = Move(std::move(result));
+    source_.reset();
+    return result;
+  }
+
+ private:
+  // Step 1. Empty when a source is claimed; otherwise what to report.
+  std::optional<FileResult> Claim() {
+    for (int look = 0; look < kMaxLooks; ++look) {
+      std::optional<FileResult> result;
+      // A backup is, as a rule, the only unconverted copy: never overwritten, never converted
+      // over. A backup that cannot be looked at is no reason to stop: no move replaces one.
+      if (Exists(fs_, backup_)) {
+        if (!Missing(fs_, input_) || !Exists(fs_, work_path_))
+          return Skipped(Reason::kBackupExists);
+        result = ClaimSource(backup_);
+      } else {
+        result = ClaimSource(input_);
+      }
+      if (result || source_) return result;
+    }
+    return Skipped(Reason::kBusy);
+  }
+
+  // Opens and claims `path`, then checks that the trio is still as the look found it. Neither
+  // a result nor a source: look again.
+  std::optional<FileResult> ClaimSource(const std::filesystem::path& path) {
+    const bool from_backup = path == backup_;
+    std::unique_ptr<ReadableFile> file;
+    Status s = fs_.OpenForRead(path, &file);
+    if (s.code() == Status::Code::kNotFound) {
+      // Another run moved it meanwhile: its next state tells what is left to do.
+      if (from_backup || Exists(fs_, backup_)) return std::nullopt;
+      return Skipped(Reason::kNoInput);
+    }
+    if (s.code() == Status::Code::kNotRegular) {
+      return Skipped(from_backup ? Reason::kBackupExists : Reason::kNotRegular);
+    }
+    if (!s.ok()) return Failed(Reason::kOpen, s);
+    if (!dry_run_) {
+      if (Busy(*file)) return Skipped(Reason::kBusy);
+      // What the look saw may have changed before the claim: the run that held it may have
+      // finished, or finished the conversion we came to finish.
+      const bool same = from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
+                                    : StillNames(fs_, input_, *file) && !Exists(fs_, backup_);
+      if (!same) return std::nullopt;
+      if (from_backup) {
+        s = fs_.MoveNoReplace(backup_, input_);
+        if (s.code() == Status::Code::kExists) return std::nullopt;
+        if (!s.ok()) return Failed(Reason::kRestoreMove, s);
+      }
+    }
+    source_ = std::move(file);
+    recovering_ = from_backup;
+    return std::nullopt;
+  }
+
+  // Step 2.
+  FileResult Write(const Converter& convert) {
+    work_.emplace(fs_, work_path_, source_->info(), dry_run_);
+    std::size_t cues = 0;
+    Reason step = Reason::kNone;
+    Status s = convert(*source_, *work_, &cues, &step);
+    if (!s.ok()) return Fail(Kind::kFailed, step, s);
+    if (cues == 0) {
+      // A backup without a cue is an input without one again, as before any run; the work
+      // file beside it is stale.
+      if (recovering_ && !dry_run_) (void)fs_.Remove(work_path_);
+      return Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
+    }
+    s = work_->Seal();
+    if (!s.ok()) return Fail(Kind::kFailed, work_->failed_step(), s);
+    FileResult done;
+    done.cues = cues;
+    done.recovered = recovering_;
+    return done;
+  }
+
+  // Step 3 and 4.
+  FileResult Move(FileResult done) {
+    // Where the system cannot keep writers out while the input is read, notice them instead.
+    FileInfo now;
+    if (!fs_.Stat(input_, &now).ok() || !SameFile(now, source_->info())) {
+      return Fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
+    }
+    Status s = fs_.MoveNoReplace(input_, backup_);
+    if (s.code() == Status::Code::kExists) return Fail(Kind::kSkipped, Reason::kBackupExists, s);
+    if (!s.ok()) return Fail(Kind::kFailed, Reason::kBackupMove, s);
+    s = fs_.MoveNoReplace(work_path_, input_);
+    if (!s.ok()) {
+      // Put the original back where the user left it. Should that fail, the work file stays
+      // beside the backup, and the next run finishes the conversion.
+      if (fs_.MoveNoReplace(backup_, input_).ok()) {
+        return Fail(Kind::kFailed, Reason::kInstallMove, s);
+      }
+      return Failed(Reason::kInstallMove, s);
+    }
+    source_.reset();
+    s = fs_.SyncDir(FolderOf(input_));
+    if (!s.ok()) return Failed(Reason::kSyncFolder, s);
+    return done;
+  }
+
+  // Ends a conversion that did not succeed: the work file goes, and the result says why.
+  FileResult Fail(Kind kind, Reason reason, const Status& status) {
+    std::string message = status.message();
+    const std::string removal = work_->Discard();
+    if (!removal.empty()) message += (message.empty() ? "" : "; ") + removal;
+    return Result(kind, reason, std::move(message));
+  }
+
+  FileSystem& fs_;
+  const std::filesystem::path input_;
+  const std::filesystem::path work_path_;
+  const std::filesystem::path backup_;
+  const bool dry_run_;
+  std::unique_ptr<ReadableFile> source_;  // open and claimed from step 1 to step 4
+  bool recovering_ = false;
+  std::optional<WorkFile> work_;
+};
+
+FileResult ConvertInPlace(FileSystem& fs, const std::filesystem::path& input,
+                          const ConvertOptions& options, const Converter& convert) {
+  return InPlaceConversion(fs, input, options).Run(convert);
+}
+
+std::optional<FileResult> FinishInterrupted(FileSystem& fs, const std::filesystem::path& input,
+                                            const ConvertOptions& options,
+                                            const Converter& convert) {
+  FileInfo info;
+  if (!Missing(fs, input) || !Exists(fs, WorkPathFor(input))) return std::nullopt;
+  if (!fs.Stat(BackupPathFor(input), &info).ok() || info.kind != EntryKind::kFile) {
+    return std::nullopt;
+  }
+  return ConvertInPlace(fs, input, options, convert);
+}
+
+FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup, bool dry_run) {
+  // Any other name would be its own target, and removing the target would remove it.
+  if (!IsBackupName(backup)) return Skipped(Reason::kNoBackup);
+  const std::filesystem::path target = InputPathFor(backup);
+  for (int look = 0; look < kMaxLooks; ++look) {
+    FileInfo info;
+    Status status = fs.Stat(backup, &info);
+    if (status.code() == Status::Code::kNotFound) return Skipped(Reason::kNoBackup);
+    if (!status.ok()) return Failed(Reason::kStat, status);
+    if (info.kind != EntryKind::kFile) return Skipped(Reason::kBackupNotRegular);
+
+    // The same claim as a conversion's, on the same file: no run converts or restores this
+    // trio while we hold it.
+    std::unique_ptr<ReadableFile> claim;
+    if (!dry_run) {
+      status = fs.OpenForRead(backup, &claim);
+      if (status.code() == Status::Code::kNotFound) continue;
+      if (status.code() == Status::Code::kNotRegular) return Skipped(Reason::kBackupNotRegular);
+      if (!status.ok()) return Failed(Reason::kStat, status);
+      if (Busy(*claim)) return Skipped(Reason::kBusy);
+      // Another run may have restored it between the look and the claim.
+      if (!StillNames(fs, backup, *claim)) continue;
+    }
+
+    status = fs.Stat(target, &info);
+    const bool present = status.ok();
+    if (present && info.kind != EntryKind::kFile) return Skipped(Reason::kTargetNotFile);
+    if (!present && status.code() != Status::Code::kNotFound) {
+      return Failed(Reason::kStat, status);
+    }
+    if (present) {
+      bool converted = false;
+      status = LooksConverted(fs, target, &converted);
+      if (!status.ok()) return Failed(Reason::kReadConverted, status);
+      if (!converted) return Skipped(Reason::kNotConverted);
+    }
+    if (dry_run) return {};
+
+    // The converted file is derived from the backup, so it may go first: until the move below
+    // the original bytes stay under the backup name, and a move that fails leaves them there.
+    if (present) {
+      status = fs.Remove(target);
+      if (!status.ok()) return Failed(Reason::kRemove, status);
+    }
+    status = fs.MoveNoReplace(backup, target);
+    if (!status.ok()) return Failed(Reason::kRestoreMove, status);
+    claim.reset();
+    status = fs.SyncDir(FolderOf(target));
+    if (!status.ok()) return Failed(Reason::kSyncFolder, status);
+    return {};
+  }
+  return Skipped(Reason::kBusy);
+}
+
+}  // namespace kestrane

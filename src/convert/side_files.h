@@ -1,0 +1,100 @@
+// A subtitle file and its two side files: name.txt, the work file name.txt_temp its conversion
+// is written to, and the backup name.txt_original that keeps its original bytes. The one place
+// that knows their names, the states they can be in and the order of the moves between them.
+//
+// What a run finds (I = name.txt, W = name.txt_temp, B = name.txt_original) and does:
+//   I          untouched         convert: write W, then I -> B, W -> I
+//   I W        leftover work     the same; W is stale (no live run holds I) and is replaced
+//   I B (W)    converted         convert skips ("backup exists"); restore, when I looks
+//                                converted: remove I, B -> I
+//   B W        interrupted       a run stopped between its two moves: convert puts B -> I and
+//                                goes on as for an untouched input; restore: B -> I
+//   B          lone backup       the converted file was removed on purpose: convert leaves it;
+//                                restore: B -> I
+//   any        busy              another run holds the claim on the original: skipped
+// The claim is a lock on the original's open file, taken before anything is written or moved
+// and held until the moves are done; it travels with the file as it changes names.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "convert/file_result.h"
+#include "platform/file_system.h"
+
+namespace kestrane {
+
+// Names in both directions. The suffixes match in any ASCII letter case, since the systems that
+// ignore case would take Movie.TXT_ORIGINAL for the backup of Movie.txt; a name built here keeps
+// the input's own spelling.
+bool IsInputName(const std::filesystem::path& name);   // x.txt
+bool IsWorkName(const std::filesystem::path& name);    // x.txt_temp
+bool IsBackupName(const std::filesystem::path& name);  // x.txt_original
+std::filesystem::path WorkPathFor(const std::filesystem::path& input);
+std::filesystem::path BackupPathFor(const std::filesystem::path& input);
+// The input a work file or backup belongs to: x.txt_temp and x.txt_original give x.txt. Any
+// other name comes back as it is.
+std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
+
+struct ConvertOptions {
+  // Read and convert everything, but create, move, remove and claim nothing.
+  bool dry_run = false;
+};
+
+// The work file of one conversion. It is created by the first Append, so that an input without
+// a cue leaves no trace; in a dry run it takes the text and writes nothing.
+class WorkFile {
+ public:
+  WorkFile(FileSystem& fs, std::filesystem::path path, FileMode mode, bool dry_run);
+  WorkFile(const WorkFile&) = delete;
+  WorkFile& operator=(const WorkFile&) = delete;
+
+  Status Append(std::string_view text);
+  // The step that failed last: creating or writing.
+  FileResult::Reason failed_step() const { return failed_step_; }
+
+ private:
+  friend class InPlaceConversion;
+  Status Seal();          // durable, then closed
+  std::string Discard();  // removes what was written; the words of a failure to, if any
+  Status Create();
+
+  FileSystem& fs_;
+  std::filesystem::path path_;
+  FileMode mode_;
+  bool dry_run_;
+  std::unique_ptr<WritableFile> file_;
+  bool created_ = false;
+  FileResult::Reason failed_step_ = FileResult::Reason::kNone;
+};
+
+// Reads `source` to its end and writes the converted text to `work`, counting the cues written.
+// On failure *step says which step failed.
+using Converter = std::function<Status(ReadableFile& source, WorkFile& work, std::size_t* cues,
+                                       FileResult::Reason* step)>;
+
+// Converts `input` in place with `convert`, or finishes its conversion when a run was
+// interrupted between its two moves (then `recovered` is set). At every moment the original
+// bytes exist under the input's name or the backup name.
+FileResult ConvertInPlace(FileSystem& fs, const std::filesystem::path& input,
+                          const ConvertOptions& options, const Converter& convert);
+
+// ConvertInPlace for an interrupted conversion alone: nothing when `input` is in another state.
+std::optional<FileResult> FinishInterrupted(FileSystem& fs, const std::filesystem::path& input,
+                                            const ConvertOptions& options,
+                                            const Converter& convert);
+
+// Puts `backup` (a name ending in .txt_original; anything else is skipped as no backup) back
+// under its input's name. The converted file under that name is removed first; the backup is
+// then moved without replacing anything, so its bytes are never lost, even when another program
+// races it. A name.txt that does not look converted (no UTF-8 byte-order mark, or a SubRip time
+// arrow "-->" in it) is left alone, since a file skipped for its existing backup still holds
+// text of its own. With `dry_run` only examines.
+FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup, bool dry_run);
+
+}  // namespace kestrane

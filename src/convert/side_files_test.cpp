@@ -1,0 +1,395 @@
+#include "convert/side_files.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "convert/convert_file.h"
+#include "testing/memory_file_system.h"
+
+namespace kestrane {
+namespace {
+
+using testing::FaultyFileSystem;
+using testing::MemoryFileSystem;
+using Op = FaultyFileSystem::Op;
+
+// The bytes a trio holds, by a letter each: S the SubRip original, C its conversion, N a
+// text without cues, O some other original, T a stale work file.
+const std::map<char, std::string> kBytes = {
+    {'S', "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n"},
+    {'C',
+     "\xEF\xBB\xBF"
+     "1 00;00;01;00 00;00;04;00 Hello \r\n"},
+    {'N', "no cues\r\n"},
+    {'O', "2\r\n00:00:05,000 --> 00:00:06,000\r\nBye\r\n\r\n"},
+    {'T', "\xEF\xBB\xBF 1 00;0"},
+};
+
+// "a.txt=S a.txt_original=O" into /d.
+void Put(MemoryFileSystem& fs, const std::string& files) {
+  fs.AddDir("/d");
+  std::istringstream in(files);
+  for (std::string entry; in >> entry;) {
+    fs.AddFile("/d/" + entry.substr(0, entry.size() - 2), kBytes.at(entry.back()));
+  }
+}
+
+// The files of /d in the same form; "?" for bytes that are none of the above.
+std::string Show(const MemoryFileSystem& fs) {
+  std::string shown;
+  for (const std::string& path : fs.Paths()) {
+    if (path == "/d/") continue;
+    char letter = '?';
+    for (const auto& [l, bytes] : kBytes) {
+      if (fs.Contents(path) == bytes) letter = l;
+    }
+    if (!shown.empty()) shown += ' ';
+    shown.append(path, 3);
+    shown += '=';
+    shown += letter;
+  }
+  return shown;
+}
+
+std::string Said(const FileResult& result) {
+  return std::string(Describe(result.reason)) + (result.recovered ? ", recovered" : "");
+}
+
+std::string Said(const std::optional<FileResult>& result) {
+  return result ? Said(*result) : "-";
+}
+
+struct StateCase {
+  const char* state;
+  const char* files;
+  const char* convert;  // what converting says, and the files after it
+  const char* converted_files;
+  const char* recover;  // what RecoverFile says ("-": nothing)
+  const char* restore;  // what restoring the backup says, and the files after it
+  const char* restored_files;
+  bool claims;  // whether converting claims the file, so that another run's claim stops it
+};
+
+const StateCase kStates[] = {
+    {"untouched", "a.txt=S", "done", "a.txt=C a.txt_original=S", "-", "no backup", "a.txt=S", true},
+    {"untouched, no cue", "a.txt=N", "no subtitle", "a.txt=N", "-", "no backup", "a.txt=N", true},
+    {"leftover work file", "a.txt=S a.txt_temp=T", "done", "a.txt=C a.txt_original=S", "-",
+     "no backup", "a.txt=S a.txt_temp=T", true},
+    {"converted", "a.txt=C a.txt_original=S", "backup exists", "a.txt=C a.txt_original=S", "-",
+     "done", "a.txt=S", false},
+    {"converted, stray work file", "a.txt=C a.txt_original=S a.txt_temp=T", "backup exists",
+     "a.txt=C a.txt_original=S a.txt_temp=T", "-", "done", "a.txt=S a.txt_temp=T", false},
+    {"skipped for someone else's backup", "a.txt=S a.txt_original=O", "backup exists",
+     "a.txt=S a.txt_original=O", "-", "not converted", "a.txt=S a.txt_original=O", false},
+    {"interrupted between the moves", "a.txt_original=S a.txt_temp=T", "done, recovered",
+     "a.txt=C a.txt_original=S", "done, recovered", "done", "a.txt=S a.txt_temp=T", true},
+    {"interrupted, the backup has no cue", "a.txt_original=N a.txt_temp=T", "no subtitle",
+     "a.txt=N", "no subtitle", "done", "a.txt=N a.txt_temp=T", true},
+    {"lone backup", "a.txt_original=S", "backup exists", "a.txt_original=S", "-", "done", "a.txt=S",
+     false},
+    {"stray work file", "a.txt_temp=T", "no such file", "a.txt_temp=T", "-", "no backup",
+     "a.txt_temp=T", false},
+    {"nothing", "", "no such file", "", "-", "no backup", "", false},
+};
+
+TEST(SideFilesTest, EachStateIsConvertedRecoveredAndRestoredAsItShouldBe) {
+  const ConvertOptions dry{.dry_run = true};
+  for (const StateCase& c : kStates) {
+    MemoryFileSystem fs;
+    Put(fs, c.files);
+    FileResult converted = ConvertFile(fs, "/d/a.txt");
+    EXPECT_EQ(Said(converted), c.convert) << c.state;
+    EXPECT_EQ(Show(fs), c.converted_files) << c.state;
+
+    MemoryFileSystem recovering;
+    Put(recovering, c.files);
+    EXPECT_EQ(Said(RecoverFile(recovering, "/d/a.txt")), c.recover) << c.state;
+
+    MemoryFileSystem restoring;
+    Put(restoring, c.files);
+    FileResult restored = RestoreInPlace(restoring, "/d/a.txt_original", false);
+    EXPECT_EQ(Said(restored), c.restore) << c.state;
+    EXPECT_EQ(Show(restoring), c.restored_files) << c.state;
+
+    // A dry run says the same and changes nothing.
+    MemoryFileSystem looking;
+    Put(looking, c.files);
+    EXPECT_EQ(Said(ConvertFile(looking, "/d/a.txt", dry)), c.convert) << c.state << ", dry";
+    EXPECT_EQ(Said(RestoreInPlace(looking, "/d/a.txt_original", true)), c.restore)
+        << c.state << ", dry";
+    EXPECT_EQ(Show(looking), c.files) << c.state << ", dry";
+
+    // Another run holds the claim: busy, nothing touched, never a failure.
+    MemoryFileSystem held;
+    Put(held, c.files);
+    FaultyFileSystem other_run(held);
+    other_run.FailOn(Op::kLock, 1, Status::Error(Status::Code::kBusy, "held"));
+    EXPECT_EQ(Said(ConvertFile(other_run, "/d/a.txt")), c.claims ? "busy" : c.convert)
+        << c.state << ", busy";
+    EXPECT_EQ(Show(held), c.claims ? c.files : c.converted_files) << c.state << ", busy";
+    if (c.restore == std::string("done")) {
+      MemoryFileSystem held_backup;
+      Put(held_backup, c.files);
+      FaultyFileSystem other(held_backup);
+      other.FailOn(Op::kLock, 1, Status::Error(Status::Code::kBusy, "held"));
+      EXPECT_EQ(Said(RestoreInPlace(other, "/d/a.txt_original", false)), "busy") << c.state;
+      EXPECT_EQ(Show(held_backup), c.files) << c.state << ", busy";
+    }
+  }
+}
+
+TEST(SideFilesTest, AFileAnotherRunHoldsIsBusyUntilItLetsGo) {
+  auto convert = [](FileSystem& fs) { return ConvertFile(fs, "/d/a.txt"); };
+  auto restore = [](FileSystem& fs) { return RestoreInPlace(fs, "/d/a.txt_original", false); };
+  struct Case {
+    const char* files;
+    const char* held;  // the original, under whichever name it has
+    std::function<FileResult(FileSystem&)> run;
+    const char* said_after;
+  } cases[] = {
+      {"a.txt=S", "/d/a.txt", convert, "done"},
+      {"a.txt_original=S a.txt_temp=T", "/d/a.txt_original", convert, "done, recovered"},
+      {"a.txt=C a.txt_original=S", "/d/a.txt_original", restore, "done"},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem fs;
+    Put(fs, c.files);
+    std::unique_ptr<ReadableFile> other_run;
+    ASSERT_TRUE(fs.OpenForRead(c.held, &other_run).ok()) << c.files;
+    ASSERT_TRUE(other_run->TryLock().ok()) << c.files;
+    EXPECT_EQ(Said(c.run(fs)), "busy") << c.files;
+    EXPECT_EQ(Show(fs), c.files) << c.files;
+    other_run.reset();
+    EXPECT_EQ(Said(c.run(fs)), c.said_after) << c.files;
+  }
+}
+
+// Runs `before_lock` once, as the first claim is about to be taken: another run getting there
+// between our look and our claim.
+class RaceFileSystem : public MemoryFileSystem {
+ public:
+  std::function<void()> before_lock;
+
+  Status OpenForRead(const std::filesystem::path& path,
+                     std::unique_ptr<ReadableFile>* file) override {
+    Status s = MemoryFileSystem::OpenForRead(path, file);
+    if (s.ok()) *file = std::make_unique<Hooked>(std::move(*file), before_lock);
+    return s;
+  }
+
+ private:
+  class Hooked : public ReadableFile {
+   public:
+    Hooked(std::unique_ptr<ReadableFile> inner, std::function<void()>& hook)
+        : inner_(std::move(inner)), hook_(hook) {}
+    Status Read(char* buf, std::size_t n, std::size_t* got) override {
+      return inner_->Read(buf, n, got);
+    }
+    Status Rewind() override { return inner_->Rewind(); }
+    Status TryLock() override {
+      if (hook_) std::exchange(hook_, nullptr)();
+      return inner_->TryLock();
+    }
+    const FileInfo& info() const override { return inner_->info(); }
+
+   private:
+    std::unique_ptr<ReadableFile> inner_;
+    std::function<void()>& hook_;
+  };
+};
+
+TEST(SideFilesTest, WhatAnotherRunFinishedBeforeTheClaimIsReportedAsItsNewState) {
+  struct Case {
+    const char* name;
+    const char* files;
+    std::function<void(MemoryFileSystem&)> other_run;
+    std::function<FileResult(FileSystem&)> ours;
+    const char* said;
+    const char* files_after;
+  } cases[] = {
+      {"converted meanwhile", "a.txt=S", [](MemoryFileSystem& fs) { ConvertFile(fs, "/d/a.txt"); },
+       [](FileSystem& fs) { return ConvertFile(fs, "/d/a.txt"); }, "backup exists",
+       "a.txt=C a.txt_original=S"},
+      {"interrupted run finished meanwhile", "a.txt_original=S a.txt_temp=T",
+       [](MemoryFileSystem& fs) { ConvertFile(fs, "/d/a.txt"); },
+       [](FileSystem& fs) { return ConvertFile(fs, "/d/a.txt"); }, "backup exists",
+       "a.txt=C a.txt_original=S"},
+      // The claim we then get is on the restored original: removing "the converted file"
+      // would remove it.
+      {"restored meanwhile", "a.txt=C a.txt_original=S",
+       [](MemoryFileSystem& fs) { RestoreInPlace(fs, "/d/a.txt_original", false); },
+       [](FileSystem& fs) { return RestoreInPlace(fs, "/d/a.txt_original", false); }, "no backup",
+       "a.txt=S"},
+  };
+  for (const Case& c : cases) {
+    RaceFileSystem fs;
+    Put(fs, c.files);
+    fs.before_lock = [&] { c.other_run(fs); };
+    EXPECT_EQ(Said(c.ours(fs)), c.said) << c.name;
+    EXPECT_EQ(Show(fs), c.files_after) << c.name;
+  }
+}
+
+TEST(SideFilesTest, AFailedFinalMoveNeverStrandsTheOriginal) {
+  // The work file cannot take the input's name, nor the original go back: the work file stays
+  // beside the backup, and the next run finishes the conversion.
+  MemoryFileSystem memory;
+  Put(memory, "a.txt=S");
+  FaultyFileSystem fs(memory);
+  fs.FailOn(Op::kMove, 2);
+  fs.FailOn(Op::kMove, 3);
+  FileResult result = ConvertFile(fs, "/d/a.txt");
+  EXPECT_EQ(result.kind, FileResult::Kind::kFailed);
+  EXPECT_EQ(Said(result), "moving the converted file into place");
+  EXPECT_EQ(Show(memory), "a.txt_original=S a.txt_temp=C");
+  EXPECT_EQ(Said(ConvertFile(memory, "/d/a.txt")), "done, recovered");
+  EXPECT_EQ(Show(memory), "a.txt=C a.txt_original=S");
+
+  // The same when finishing, whose first move puts the backup back: the work file is what
+  // makes the backup an interrupted conversion.
+  struct Case {
+    std::vector<int> failing_moves;
+    const char* said;
+    const char* files_after;
+  } cases[] = {
+      {{1}, "moving the backup back", "a.txt_original=S a.txt_temp=T"},
+      {{3, 4}, "moving the converted file into place", "a.txt_original=S a.txt_temp=C"},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem finishing;
+    Put(finishing, "a.txt_original=S a.txt_temp=T");
+    FaultyFileSystem failing(finishing);
+    for (int nth : c.failing_moves)
+      failing.FailOn(Op::kMove, nth);
+    EXPECT_EQ(Said(ConvertFile(failing, "/d/a.txt")), c.said) << c.said;
+    EXPECT_EQ(Show(finishing), c.files_after) << c.said;
+    EXPECT_EQ(Said(ConvertFile(finishing, "/d/a.txt")), "done, recovered") << c.said;
+  }
+}
+
+TEST(SideFilesTest, NamesInBothDirections) {
+  struct Case {
+    std::filesystem::path name;
+    bool input, work, backup;
+  };
+  const Case cases[] = {
+      {"a.txt", true, false, false},
+      {"Movie.TXT", true, false, false},
+      {"x.tXt", true, false, false},
+      {".txt", true, false, false},
+      {"a.b.txt", true, false, false},
+      {std::filesystem::path(u8"\u00dcbung.TXT"), true, false, false},
+      {"a.txt_temp", false, true, false},
+      {"Movie.TXT_TEMP", false, true, false},
+      {"a.txt_original", false, false, true},
+      {"Movie.TXT_Original", false, false, true},
+      {"txt", false, false, false},
+      {"a.srt", false, false, false},
+      {"a", false, false, false},
+      {".foo", false, false, false},
+      {"a.txt.bak", false, false, false},
+      {"a_txt", false, false, false},
+      {"a_temp", false, false, false},
+      {"a.srt_original", false, false, false},
+      {"", false, false, false},
+      {std::filesystem::path(u8"a.t\u00d7t"), false, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsInputName(c.name), c.input) << c.name;
+    EXPECT_EQ(IsWorkName(c.name), c.work) << c.name;
+    EXPECT_EQ(IsBackupName(c.name), c.backup) << c.name;
+    if (c.work || c.backup) {
+      EXPECT_TRUE(IsInputName(InputPathFor(c.name))) << c.name;
+    } else {
+      EXPECT_EQ(InputPathFor(c.name), c.name);
+    }
+  }
+  EXPECT_EQ(WorkPathFor("/r/Movie.TXT"), std::filesystem::path("/r/Movie.TXT_temp"));
+  EXPECT_EQ(BackupPathFor("/r/Movie.TXT"), std::filesystem::path("/r/Movie.TXT_original"));
+  for (const char* input : {"/r/a.txt", "Movie.TXT", "x.y.txt"}) {
+    EXPECT_EQ(InputPathFor(BackupPathFor(input)), std::filesystem::path(input)) << input;
+    EXPECT_EQ(InputPathFor(WorkPathFor(input)), std::filesystem::path(input)) << input;
+  }
+}
+
+TEST(SideFilesTest, RestoreLeavesAnInputThatWasNeverConvertedAlone) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool replaced;
+  };
+  const Case cases[] = {
+      {"converted", kBytes.at('C'), true},
+      {"edited after converting",
+       "\xEF\xBB\xBF"
+       "my own notes\r\n",
+       true},
+      {"SubRip", kBytes.at('S'), false},
+      {"SubRip in UTF-8 with a mark", "\xEF\xBB\xBF" + kBytes.at('S'), false},
+      {"SubRip in UTF-16",
+       std::string("\xFF\xFE"
+                   "1\0\r\0\n\0"
+                   "0\0-\0-\0>\0",
+                   16),
+       false},
+      {"empty", "", false},
+      {"a mark cut short", "\xEF\xBB", false},
+      // Past the first read, and across two reads.
+      {"arrow far in", "\xEF\xBB\xBF" + std::string(70 * 1024, 'x') + "-->", false},
+      {"arrow across reads", "\xEF\xBB\xBF" + std::string(64 * 1024 - 4, 'x') + "-->", false},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem fs;
+    fs.AddFile("/r/a.txt", c.bytes);
+    fs.AddFile("/r/a.txt_original", kBytes.at('O'));
+    FileResult result = RestoreInPlace(fs, "/r/a.txt_original", false);
+    EXPECT_EQ(result.done(), c.replaced) << c.name;
+    EXPECT_EQ(fs.Contents("/r/a.txt"), c.replaced ? kBytes.at('O') : c.bytes) << c.name;
+    if (!c.replaced) {
+      EXPECT_EQ(result.reason, FileResult::Reason::kNotConverted) << c.name;
+      EXPECT_EQ(fs.Contents("/r/a.txt_original"), kBytes.at('O')) << c.name;
+    }
+  }
+}
+
+TEST(SideFilesTest, NoRestoreFailureLosesTheBackupsBytes) {
+  using Reason = FileResult::Reason;
+  struct Case {
+    Op op;
+    int nth;
+    Reason reason;
+    const char* files_after;
+  };
+  const Case cases[] = {
+      {Op::kStat, 1, Reason::kStat, "a.txt=C a.txt_original=S"},  // the backup
+      {Op::kOpen, 1, Reason::kStat, "a.txt=C a.txt_original=S"},  // the backup, to claim it
+      {Op::kStat, 3, Reason::kStat, "a.txt=C a.txt_original=S"},  // name.txt
+      // name.txt, to see that it is converted
+      {Op::kOpen, 2, Reason::kReadConverted, "a.txt=C a.txt_original=S"},
+      {Op::kRead, 1, Reason::kReadConverted, "a.txt=C a.txt_original=S"},
+      {Op::kRemove, 1, Reason::kRemove, "a.txt=C a.txt_original=S"},
+      {Op::kMove, 1, Reason::kRestoreMove, "a.txt_original=S"},
+      {Op::kSyncDir, 1, Reason::kSyncFolder, "a.txt=S"},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string(testing::OpName(c.op)) + " #" + std::to_string(c.nth);
+    MemoryFileSystem memory;
+    Put(memory, "a.txt=C a.txt_original=S");
+    FaultyFileSystem fs(memory);
+    fs.FailOn(c.op, c.nth);
+    FileResult result = RestoreInPlace(fs, "/d/a.txt_original", false);
+    EXPECT_EQ(fs.FaultsHit(), 1) << name;
+    EXPECT_EQ(result.kind, FileResult::Kind::kFailed) << name;
+    EXPECT_EQ(result.reason, c.reason) << name << ": " << Describe(result.reason);
+    EXPECT_EQ(result.message, "injected fault") << name;
+    EXPECT_EQ(Show(memory), c.files_after) << name;
+  }
+}
+
+}  // namespace
+}  // namespace kestrane
