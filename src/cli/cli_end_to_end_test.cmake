@@ -12,10 +12,15 @@ macro(fail what)
   math(EXPR failures "${failures} + 1")
 endmacro()
 
-# run(STATUS ERR regex [OUT regex] ARGS ...): runs the tool in WORK and checks what it did.
+# run(STATUS ERR regex [OUT regex] [ENV VAR=value...] ARGS ...): runs the tool in WORK and checks
+# what it did.
 function(run)
-  cmake_parse_arguments(RUN "" "STATUS;ERR;OUT" "ARGS" ${ARGN})
-  execute_process(COMMAND ${emulator} ${CLI} ${RUN_ARGS} WORKING_DIRECTORY "${WORK}"
+  cmake_parse_arguments(RUN "" "STATUS;ERR;OUT" "ARGS;ENV" ${ARGN})
+  set(env "")
+  if(RUN_ENV)
+    set(env env ${RUN_ENV})
+  endif()
+  execute_process(COMMAND ${env} ${emulator} ${CLI} ${RUN_ARGS} WORKING_DIRECTORY "${WORK}"
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(REPLACE "\r" "" out "${out}")
   string(REPLACE "\r" "" err "${err}")
@@ -126,6 +131,68 @@ run(STATUS 0 ARGS -v "tree/${unicode}/ß.txt" OUT "ß.txt: converted, 1 cue\n"
     ERR "^converted 1, skipped 0, failed 0\n$")
 expect_bytes("tree/${unicode}/ß.txt_original" "${subrip}")
 expect_bytes("tree/a.txt" "${subrip}")
+
+# Legacy text, as the same bytes on every system: each file holds one cue in its own code page.
+# bytes(VAR HEX): the bytes that HEX spells.
+function(bytes var hex)
+  string(LENGTH "${hex}" length)
+  set(result "")
+  foreach(at RANGE 0 ${length} 2)
+    if(at LESS length)
+      string(SUBSTRING "${hex}" ${at} 2 pair)
+      math(EXPR code "0x${pair}")
+      string(ASCII ${code} char)
+      string(APPEND result "${char}")
+    endif()
+  endforeach()
+  set(${var} "${result}" PARENT_SCOPE)
+endfunction()
+bytes(bom EFBBBF)
+# legacy(NAME HEX): legacy/NAME.txt, one cue whose text HEX spells.
+function(legacy name hex)
+  bytes(text ${hex})
+  file(WRITE "${WORK}/legacy/${name}.txt" "1\r\n00:00:01,000 --> 00:00:02,500\r\n${text}\r\n\r\n")
+endfunction()
+function(expect_cue name text)
+  expect_bytes("legacy/${name}.txt" "${bom}1 00;00;01;00 00;00;02;15 ${text} \r\n")
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+set(arabic E1C720C3DAD1DD20E3C720C7E1D0ED20CDCFCB20DDED20CAE1DF20C7E1E1EDE1C92E)
+set(polish 8F6C65207369EA20637A756AEA2C206D75737AEA20699CE620646F20B3F3BF6B612E)
+legacy(ar ${arabic})
+legacy(ru F120CEC520DACEC1C02C20DED4CF20D3CCD5DEC9CCCFD3D820D4CFCA20CECFDED8C02E)
+legacy(zh CBFBC4DCCDBDCAD6D7A5D7A1D7D3B5AFA1A3)
+legacy(ja 82C782A482B582C482BB82F182C882B182C682F08CBE82A482CC8148)
+legacy(pl ${polish})
+foreach(name_and_code_page ar:windows-1256 ru:koi8-r zh:gb18030 ja:shift_jis pl:windows-1252)
+  string(REPLACE ":" ";" pair ${name_and_code_page})
+  list(GET pair 0 name)
+  list(GET pair 1 code_page)
+  run(STATUS 0 ARGS -v legacy/${name}.txt OUT "${name}.txt: converted, 1 cue, ${code_page}\n"
+      ERR "^converted 1, skipped 0, failed 0\n$")
+endforeach()
+expect_cue(ar "لا أعرف ما الذي حدث في تلك الليلة.")
+expect_cue(ru "Я не знаю, что случилось той ночью.")
+expect_cue(zh "他能徒手抓住子弹。")
+expect_cue(ja "どうしてそんなことを言うの？")
+# Latin text keeps the prior of the system's language: Western here, so Polish letters are lost
+# (0x8F, undefined in Windows-1252, stays U+008F); Central European under a Polish locale.
+bytes(western C28F6C65207369C3AA20637A756AC3AA2C206D75737AC3AA2069C593C3A620646F20C2B3C3B3C2BF6B612E)
+expect_cue(pl "${western}")
+macro(central)
+  legacy(pl ${polish})
+  file(REMOVE "${WORK}/legacy/pl.txt_original")
+  run(STATUS 0 ${ARGN} OUT "pl.txt: converted, 1 cue, windows-1250\n"
+      ERR "^converted 1, skipped 0, failed 0\n$")
+  expect_cue(pl "Źle się czuję, muszę iść do łóżka.")
+endmacro()
+central(ENV LC_ALL=pl_PL.UTF-8 ARGS -v legacy/pl.txt)
+central(ENV LC_ALL=hu_HU.UTF-8 ARGS -v legacy/pl.txt)
+central(ARGS -v --encoding cp1250 legacy/pl.txt)
+# Wine takes the language from LANG only where that locale is installed.
+if(NOT emulator)
+  central(ENV LC_ALL= LC_CTYPE= LANG=hu_HU.UTF-8 ARGS -v legacy/pl.txt)
+endif()
 
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} checks failed")

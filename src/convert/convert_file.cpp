@@ -159,8 +159,10 @@ bool SameFile(const FileInfo& a, const FileInfo& b) {
   return a.kind == b.kind && a.size == b.size && a.mtime_ns == b.mtime_ns && same_identity;
 }
 
-// Reads the whole source and hands its cue lines to `output`. On failure, *step says where.
-Status Gather(ReadableFile& file, Output& output, std::size_t* cues, Reason* step) {
+// Reads the whole source and hands its cue lines to `output`. On failure, *step says where;
+// *code_page names the legacy code page that lines were read with, if any.
+Status Gather(ReadableFile& file, const LegacyEncoding& legacy, Output& output, std::size_t* cues,
+              Reason* step, std::string_view* code_page) {
   *cues = 0;
   *step = Reason::kRead;
   bool utf16 = false;
@@ -168,7 +170,7 @@ Status Gather(ReadableFile& file, Output& output, std::size_t* cues, Reason* ste
   if (s.ok()) s = file.Rewind();
   if (!s.ok()) return s;
 
-  LineReader reader(file, utf16 ? LineReader::Mode::kUtf16Le : LineReader::Mode::kEightBit);
+  LineReader reader(file, utf16 ? LineReader::Mode::kUtf16Le : LineReader::Mode::kEightBit, legacy);
   std::string block;
   auto complete_cue = [&]() -> Status {
     block.back() = '\n';  // the space after the cue's last line
@@ -196,6 +198,7 @@ Status Gather(ReadableFile& file, Output& output, std::size_t* cues, Reason* ste
     }
   }
   if (!reader.status().ok()) return reader.status();
+  if (reader.legacy_code_page()) *code_page = CodePageName(*reader.legacy_code_page());
   // Most files in the wild end their last cue without a blank line.
   return block.empty() ? Status::Ok() : complete_cue();
 }
@@ -233,7 +236,8 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
 
   std::size_t cues = 0;
   Reason step = Reason::kNone;
-  s = Gather(*file, output, &cues, &step);
+  std::string_view code_page;
+  s = Gather(*file, options.legacy, output, &cues, &step, &code_page);
   if (!s.ok()) return output.Fail(Kind::kFailed, step, s);
   if (cues == 0) return output.Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
   s = output.Close();
@@ -241,6 +245,7 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
 
   FileResult done = Result(Kind::kConverted, Reason::kNone);
   done.cues = cues;
+  done.code_page = code_page;
   if (options.dry_run) return done;
 
   // Where the system cannot keep writers out while the input is read, notice them instead.
@@ -282,10 +287,12 @@ std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::pat
 
   std::size_t cues = 0;
   Reason step = Reason::kNone;
-  s = Gather(*file, output, &cues, &step);
+  std::string_view code_page;
+  s = Gather(*file, options.legacy, output, &cues, &step, &code_page);
   if (!s.ok()) return output.Fail(Kind::kFailed, step, s);
   FileResult done = Result(Kind::kConverted, Reason::kNone);
   done.cues = cues;
+  done.code_page = code_page;
   done.recovered = true;
   if (cues == 0) {
     // The backup no longer holds a subtitle: give it back its own name, as before any run.

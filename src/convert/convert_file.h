@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "convert/file_result.h"
+#include "platform/codepage.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
@@ -13,6 +14,8 @@ namespace kestrane {
 struct ConvertOptions {
   // Read and convert everything, but create, move and remove nothing.
   bool dry_run = false;
+  // How 8-bit text that is not UTF-8 is read.
+  LegacyEncoding legacy = {};
 };
 
 // The side files of an input: its work file while converting, and its backup.

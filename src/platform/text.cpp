@@ -92,9 +92,4 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string EightBitToUtf8(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(bytes);
-  return LegacyToUtf8(bytes);
-}
-
 }  // namespace kestrane

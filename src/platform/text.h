@@ -17,11 +17,4 @@ void AppendUtf8(char32_t code_point, std::string* out);
 // U+FFFD.
 std::string Utf16LeToUtf8(std::string_view bytes);
 
-// Decodes 8-bit text from the system's legacy code page: Windows-1252 on POSIX systems, the
-// ANSI code page on Windows. Defined once per platform.
-std::string LegacyToUtf8(std::string_view bytes);
-
-// A line of 8-bit text: UTF-8 when it is valid UTF-8, otherwise the legacy code page.
-std::string EightBitToUtf8(std::string_view bytes);
-
 }  // namespace kestrane
