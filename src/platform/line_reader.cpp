@@ -111,7 +111,7 @@ bool LineReader::ReadLine(std::string_view* line) {
   const bool mark = first && raw_view_.starts_with(kUtf8Mark);
   std::string_view body = raw_view_.substr(mark ? kUtf8Mark.size() : 0);
   if (!chosen_) {
-    if (!ChooseCodePage(body)) return false;
+    if (!DecideCodePage(body)) return false;
     body = raw_view_.substr(mark ? kUtf8Mark.size() : 0);
   }
   used_ = legacy_.code_page;
@@ -125,7 +125,7 @@ bool LineReader::ReadLine(std::string_view* line) {
 // the detector, then reads again up to the current line. Lines before it were all UTF-8, so
 // nothing handed out so far depends on the choice. False when the file cannot be read again
 // to that line.
-bool LineReader::ChooseCodePage(std::string_view body) {
+bool LineReader::DecideCodePage(std::string_view body) {
   chosen_ = true;
   CodePageDetector detector;
   bool more = detector.Feed(body) && detector.Feed("\n");

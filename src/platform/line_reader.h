@@ -41,7 +41,7 @@ class LineReader {
  private:
   bool Fill();
   bool ReadRawLine();
-  bool ChooseCodePage(std::string_view body);
+  bool DecideCodePage(std::string_view body);
 
   ReadableFile& file_;
   Mode mode_;
