@@ -1,9 +1,11 @@
 #include "cli/cli.h"
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cstddef>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -13,6 +15,7 @@
 #include "cli/shown_name.h"
 #include "convert/convert_file.h"
 #include "convert/side_files.h"
+#include "platform/codepage.h"
 #include "walk/convert_folder.h"
 #include "walk/walk_tree.h"
 
@@ -29,6 +32,7 @@ struct Settings {
   bool verbose = false;
   bool quiet = false;
   bool json = false;
+  std::string encoding = "auto";
 };
 
 // What the report calls a file that was converted or restored.
@@ -103,10 +107,11 @@ class Tally {
 
 class Run {
  public:
-  Run(FileSystem& fs, Console& console, const Settings& settings)
+  Run(FileSystem& fs, Console& console, const Settings& settings, LegacyEncoding legacy)
       : fs_(fs),
         console_(console),
         settings_(settings),
+        legacy_(legacy),
         progress_(console, !settings.quiet && console.ErrIsTerminal()) {}
 
   // Empty when the path can be worked on, else the one line that says why not.
@@ -132,7 +137,7 @@ class Run {
   }
 
   void Convert(const Target& target) {
-    const ConvertOptions options{.dry_run = settings_.dry_run};
+    const ConvertOptions options{.dry_run = settings_.dry_run, .legacy = legacy_};
     if (target.folder) {
       ConvertFolder(fs_, target.path, {}, options, Observer());
     } else if (IsInputName(target.path.filename())) {
@@ -201,6 +206,7 @@ class Run {
                                                                        : "failed");
       if (!result.done()) record.Text("reason", reason);
       if (converted) record.Number("cues", result.cues);
+      if (converted && !result.code_page.empty()) record.Text("code_page", result.code_page);
       if (converted && result.recovered) record.Bool("recovered", true);
       if (!result.message.empty()) record.Text("message", result.message);
       console_.Out(record.ToString() + "\n");
@@ -217,6 +223,7 @@ class Run {
       line += result.done() ? DoneWord(settings_) : "skipped, ";
       if (!result.done()) line += reason;
       if (converted) line += ", " + Plural(result.cues, "cue", "cues");
+      if (converted && !result.code_page.empty()) line += ", " + std::string(result.code_page);
       if (converted && result.recovered) line += ", finishing an interrupted run";
       console_.Out(line + "\n");
     }
@@ -241,6 +248,7 @@ class Run {
   FileSystem& fs_;
   Console& console_;
   const Settings& settings_;
+  const LegacyEncoding legacy_;
   Progress progress_;
   Tally tally_;
   std::size_t files_ = 0;
@@ -248,6 +256,26 @@ class Run {
 
 std::string FirstLine(std::string_view text) {
   return std::string(text.substr(0, text.find('\n')));
+}
+
+// What --encoding asks for; empty when it names nothing this system can read.
+std::optional<LegacyEncoding> EncodingFor(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower == "auto") return LegacyEncoding{};
+  std::optional<CodePage> code_page = CodePageByName(name);
+  if (!code_page || !CanDecode(*code_page)) return std::nullopt;
+  return LegacyEncoding{.code_page = *code_page, .detect = false};
+}
+
+std::string EncodingNames() {
+  std::string names;
+  for (CodePage code_page : AllCodePages()) {
+    if (CanDecode(code_page))
+      names += std::string(names.empty() ? "" : ", ") += CodePageName(code_page);
+  }
+  return names;
 }
 
 }  // namespace
@@ -268,6 +296,11 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
   app.add_flag("--restore", settings.restore,
                "Undo: put each name.txt_original under the paths back as name.txt, replacing "
                "the converted file");
+  app.add_option("--encoding", settings.encoding,
+                 "The code page of text that is not UTF-8: windows-1250, cp1251, gb18030, "
+                 "shift_jis... By default (auto) the system's language gives it, unless the "
+                 "text is plainly of another script")
+      ->type_name("NAME");
   CLI::Option* verbose =
       app.add_flag("-v,--verbose", settings.verbose, "One line per file with its outcome");
   app.add_flag("-q,--quiet", settings.quiet, "Report failures only, without the summary")
@@ -309,7 +342,14 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
     return kExitUsage;
   }
 
-  Run run(fs, console, settings);
+  const std::optional<LegacyEncoding> legacy = EncodingFor(settings.encoding);
+  if (!legacy) {
+    console.Err(std::string(kName) + ": --encoding: unknown code page '" + settings.encoding +
+                "'; use auto or one of " + EncodingNames() + "\n");
+    return kExitUsage;
+  }
+
+  Run run(fs, console, settings, *legacy);
   std::vector<Target> targets(settings.paths.size());
   for (std::size_t i = 0; i < targets.size(); ++i) {
     std::string problem = run.Check(settings.paths[i], &targets[i]);

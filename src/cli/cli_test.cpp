@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/legacy_samples.h"
 #include "testing/memory_file_system.h"
 
 namespace kestrane {
@@ -68,6 +69,8 @@ TEST(CliTest, UsageErrorsSayWhatIsWrongInOneLineAndChangeNothing) {
       {{"/"}, Shown("/") + ": will not walk a whole drive or /"},
       {{"/r/.."}, "will not walk a whole drive or /"},
       {{""}, "an empty PATH"},
+      {{"--encoding", "klingon", "/r"},
+       "--encoding: unknown code page 'klingon'; use auto or one of windows-1250, "},
   };
   for (const Case& c : cases) {
     std::string name;
@@ -92,7 +95,7 @@ TEST(CliTest, HelpAndVersionGoToStandardOutput) {
   Result help = RunTool(fs, {"--help"});
   EXPECT_EQ(help.status, kExitOk);
   for (const char* option :
-       {"PATH", "--dry-run", "--restore", "--verbose", "--quiet", "--version"}) {
+       {"PATH", "--dry-run", "--restore", "--verbose", "--quiet", "--encoding", "--version"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option << " in:\n" << help.out;
   }
   Result version = RunTool(fs, {"--version"});
@@ -126,6 +129,39 @@ TEST(CliTest, VerboseGivesEachFileQuietOnlyFailures) {
   Result quiet = RunTool(fs, {"-q", "/r"});
   EXPECT_EQ(quiet.status, kExitOk);
   EXPECT_EQ(quiet.out + quiet.err, "");
+}
+
+// Which code page a file that was not all UTF-8 was read with, and --encoding, which sets it.
+TEST(CliTest, EncodingIsDetectedOrForcedAndVerboseNamesIt) {
+  const std::string arabic = testing::SubRip({"\xE1\xC7 \xC3\xDA\xD1\xDD"});
+  const std::string polish = testing::SubRip({"Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1"});
+  struct Case {
+    std::vector<std::string> args;
+    std::string out;
+    std::string converted;  // what the file named last becomes
+  };
+  const Case cases[] = {
+      {{"-v", "/r/ar.txt"}, ": converted, 1 cue, windows-1256\n", testing::CueLines({"لا أعرف"})},
+      {{"-v", "--encoding", "CP1250", "/r/pl.txt"},
+       ": converted, 1 cue, windows-1250\n",
+       testing::CueLines({"Zażółć gęślą jaźń"})},
+      {{"-n", "-v", "--encoding=Auto", "/r/ar.txt"},
+       ": would convert, 1 cue, windows-1256\n",
+       arabic},
+      // Forced: no detection.
+      {{"-v", "--encoding", "koi8-r", "/r/ar.txt"},
+       ": converted, 1 cue, koi8-r\n",
+       testing::CueLines({"Аг цзящ"})},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem fs;
+    fs.AddFile("/r/ar.txt", arabic);
+    fs.AddFile("/r/pl.txt", polish);
+    Result result = RunTool(fs, c.args);
+    EXPECT_EQ(result.status, kExitOk) << c.args[1] << result.err;
+    EXPECT_EQ(result.out, Shown(c.args.back().c_str()) + c.out) << c.args[1];
+    EXPECT_EQ(fs.Contents(c.args.back()), c.converted) << c.args[1];
+  }
 }
 
 TEST(CliTest, AFailedFileOrUnreadableFolderMakesTheStatusOne) {

@@ -80,8 +80,10 @@ class Output {
   std::string text_;
 };
 
-// Reads the whole source and writes its cue lines to `work`. On failure, *step says where.
-Status Gather(ReadableFile& file, WorkFile& work, std::size_t* cues, Reason* step) {
+// Reads the whole source and writes its cue lines to `work`. On failure, *step says where;
+// *code_page names the legacy code page that lines were read with, if any.
+Status Gather(ReadableFile& file, const LegacyEncoding& legacy, WorkFile& work, std::size_t* cues,
+              Reason* step, std::string_view* code_page) {
   Output output(work);
   *cues = 0;
   *step = Reason::kRead;
@@ -90,7 +92,7 @@ Status Gather(ReadableFile& file, WorkFile& work, std::size_t* cues, Reason* ste
   if (s.ok()) s = file.Rewind();
   if (!s.ok()) return s;
 
-  LineReader reader(file, utf16 ? LineReader::Mode::kUtf16Le : LineReader::Mode::kEightBit);
+  LineReader reader(file, utf16 ? LineReader::Mode::kUtf16Le : LineReader::Mode::kEightBit, legacy);
   std::string block;
   auto complete_cue = [&]() -> Status {
     block.back() = '\n';  // the space after the cue's last line
@@ -118,6 +120,7 @@ Status Gather(ReadableFile& file, WorkFile& work, std::size_t* cues, Reason* ste
     }
   }
   if (!reader.status().ok()) return reader.status();
+  if (reader.legacy_code_page()) *code_page = CodePageName(*reader.legacy_code_page());
   // Most files in the wild end their last cue without a blank line.
   if (!block.empty()) {
     s = complete_cue();
@@ -129,16 +132,40 @@ Status Gather(ReadableFile& file, WorkFile& work, std::size_t* cues, Reason* ste
   return s;
 }
 
+// The gather of one conversion, with the code page it read legacy lines with.
+class Gatherer {
+ public:
+  explicit Gatherer(const LegacyEncoding& legacy) : legacy_(legacy) {}
+  Converter converter() {
+    return [this](ReadableFile& source, WorkFile& work, std::size_t* cues, Reason* step) {
+      code_page_ = {};
+      return Gather(source, legacy_, work, cues, step, &code_page_);
+    };
+  }
+  FileResult Named(FileResult result) const {
+    if (result.done()) result.code_page = code_page_;
+    return result;
+  }
+
+ private:
+  const LegacyEncoding& legacy_;
+  std::string_view code_page_;
+};
+
 }  // namespace
 
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options) {
-  return ConvertInPlace(fs, input, options, Gather);
+  Gatherer gatherer(options.legacy);
+  return gatherer.Named(ConvertInPlace(fs, input, options, gatherer.converter()));
 }
 
 std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
                                       const ConvertOptions& options) {
-  return FinishInterrupted(fs, input, options, Gather);
+  Gatherer gatherer(options.legacy);
+  std::optional<FileResult> result = FinishInterrupted(fs, input, options, gatherer.converter());
+  if (result) result = gatherer.Named(std::move(*result));
+  return result;
 }
 
 }  // namespace kestrane

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace kestrane {
 
@@ -47,6 +48,9 @@ struct FileResult {
   std::string message;     // the system's words, for failures
   std::size_t cues = 0;    // cue lines written (or, in a dry run, that would be)
   bool recovered = false;  // finished what an interrupted run had begun
+  // The code page of the lines that were not UTF-8 ("windows-1256"); empty when there were none.
+  // Static text.
+  std::string_view code_page;
 
   bool done() const { return kind == Kind::kDone; }
 };

@@ -25,6 +25,7 @@
 #include <string_view>
 
 #include "convert/file_result.h"
+#include "platform/codepage.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
@@ -44,6 +45,8 @@ std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
 struct ConvertOptions {
   // Read and convert everything, but create, move, remove and claim nothing.
   bool dry_run = false;
+  // How 8-bit text that is not UTF-8 is read.
+  LegacyEncoding legacy = {};
 };
 
 // The work file of one conversion. It is created by the first Append, so that an input without

@@ -1,5 +1,5 @@
-// The legacy code page on Windows is the ANSI code page of the system, as the runtime's
-// default narrow-to-wide conversion uses it.
+// Legacy code pages on Windows: the prior is the system's ANSI code page, as the runtime's
+// default narrow-to-wide conversion uses it, and MultiByteToWideChar decodes.
 #define UNICODE
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "platform/codepage.h"
 #include "platform/codepage_win32.h"
 #include "platform/text.h"
 
@@ -64,8 +65,38 @@ std::string CodePageToUtf8(std::uint32_t code_page, std::string_view bytes, std:
 
 }  // namespace win32
 
-std::string LegacyToUtf8(std::string_view bytes) {
-  return win32::CodePageToUtf8(CP_ACP, bytes);
+namespace {
+
+UINT WindowsNumber(CodePage code_page) {
+  // Wine (8.0) lacks 54936; 936, GBK, reads the same two-byte characters.
+  if (code_page == CodePage::kGb18030 && !::IsValidCodePage(54936)) return 936;
+  return static_cast<UINT>(code_page);
+}
+
+}  // namespace
+
+CodePage SystemCodePage() {
+  static const CodePage prior = [] {
+    const UINT ansi = ::GetACP();
+    DWORD locale_default = 0;
+    // With "Use Unicode UTF-8 for worldwide language support" the ANSI code page is UTF-8, which
+    // no legacy file is written in: the language's own code page is the better guess.
+    if (ansi == CP_UTF8) {
+      ::GetLocaleInfoEx(
+          LOCALE_NAME_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+          reinterpret_cast<LPWSTR>(&locale_default), sizeof locale_default / sizeof(WCHAR));
+    }
+    return CodePageForAnsi(ansi, locale_default);
+  }();
+  return prior;
+}
+
+bool CanDecode(CodePage code_page) {
+  return ::IsValidCodePage(WindowsNumber(code_page));
+}
+
+std::string LegacyToUtf8(CodePage code_page, std::string_view bytes) {
+  return win32::CodePageToUtf8(WindowsNumber(code_page), bytes);
 }
 
 }  // namespace kestrane

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/codepage.h"
 #include "platform/text.h"
 
 namespace kestrane {
@@ -9,10 +10,14 @@ namespace kestrane {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
+// How far the reader looks ahead for more text to detect a code page from. Text that is not
+// UTF-8 usually comes every few lines; a file where it is that rare is mostly ASCII anyway.
+constexpr std::size_t kLookAhead = 16 << 20;
 
 }  // namespace
 
-LineReader::LineReader(ReadableFile& file, Mode mode) : file_(file), mode_(mode) {
+LineReader::LineReader(ReadableFile& file, Mode mode, LegacyEncoding legacy)
+    : file_(file), mode_(mode), legacy_(legacy), chosen_(!legacy.detect) {
   buffer_.resize(kChunk);
 }
 
@@ -89,21 +94,56 @@ bool LineReader::ReadRawLine() {
 
 bool LineReader::ReadLine(std::string_view* line) {
   if (!ReadRawLine()) return false;
+  ++lines_;
   const bool first = first_line_;
   first_line_ = false;
   if (mode_ == Mode::kUtf16Le) {
     decoded_ = Utf16LeToUtf8(raw_view_);
-  } else if (first && raw_view_.starts_with(kUtf8Mark)) {
-    // The mark stays U+FEFF even when the rest of the line is in the legacy code page.
-    decoded_.assign(kUtf8Mark);
-    decoded_.append(EightBitToUtf8(raw_view_.substr(kUtf8Mark.size())));
-  } else if (IsValidUtf8(raw_view_)) {
+    *line = decoded_;
+    return true;
+  }
+  if (IsValidUtf8(raw_view_)) {
     *line = raw_view_;
     return true;
-  } else {
-    decoded_ = LegacyToUtf8(raw_view_);
   }
+  // The mark stays U+FEFF even when the rest of the line is in a legacy code page.
+  const bool mark = first && raw_view_.starts_with(kUtf8Mark);
+  std::string_view body = raw_view_.substr(mark ? kUtf8Mark.size() : 0);
+  if (!chosen_) {
+    if (!DecideCodePage(body)) return false;
+    body = raw_view_.substr(mark ? kUtf8Mark.size() : 0);
+  }
+  used_ = legacy_.code_page;
+  decoded_.assign(mark ? kUtf8Mark : "");
+  decoded_ += LegacyToUtf8(legacy_.code_page, body);
   *line = decoded_;
+  return true;
+}
+
+// Feeds `body`, the current line's text, and the lines after it that are not UTF-8 either to
+// the detector, then reads again up to the current line. Lines before it were all UTF-8, so
+// nothing handed out so far depends on the choice. False when the file cannot be read again
+// to that line.
+bool LineReader::DecideCodePage(std::string_view body) {
+  chosen_ = true;
+  CodePageDetector detector;
+  bool more = detector.Feed(body) && detector.Feed("\n");
+  std::size_t scanned = 0;
+  while (more && scanned < kLookAhead && ReadRawLine()) {
+    scanned += raw_view_.size() + 1;
+    if (!IsValidUtf8(raw_view_)) more = detector.Feed(raw_view_) && detector.Feed("\n");
+  }
+  if (!status_.ok()) return false;
+  legacy_.code_page = detector.Choose(legacy_.code_page);
+
+  status_ = file_.Rewind();
+  if (!status_.ok()) return false;
+  pos_ = end_ = 0;
+  eof_ = false;
+  for (std::size_t i = 0; i < lines_; ++i) {
+    // Ends early only when the file shrank meanwhile; the converter notices such changes.
+    if (!ReadRawLine()) return false;
+  }
   return true;
 }
 

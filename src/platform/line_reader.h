@@ -3,10 +3,12 @@
 // very end of the input gives no further, empty line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
@@ -16,23 +18,30 @@ class LineReader {
   enum class Mode {
     // 16-bit little-endian units; a line ends at U+000A and keeps its CR characters.
     kUtf16Le,
-    // Bytes; CR LF arrives as LF. Each line is decoded as UTF-8 when it is valid UTF-8 and from
-    // the legacy code page otherwise.
+    // Bytes; CR LF arrives as LF. Each line is taken as UTF-8 when it is valid UTF-8 and decoded
+    // from a legacy code page otherwise (see `legacy`).
     kEightBit,
   };
 
-  // The file must outlive the reader; reading starts at the file's current position.
-  LineReader(ReadableFile& file, Mode mode);
+  // The file must outlive the reader; reading starts at the file's current position. With
+  // `legacy.detect`, the first line that is not UTF-8 makes the reader look ahead at the rest of
+  // the file's such lines to choose the code page for all of them, then rewind the file and
+  // come back to that line: the file must then have been at its first byte.
+  LineReader(ReadableFile& file, Mode mode, LegacyEncoding legacy = {});
 
   // False at the end of the input, and on a read error, which status() then holds.
   bool ReadLine(std::string* line);
   // The same without a copy where it can: the line stays valid until the next call.
   bool ReadLine(std::string_view* line);
   const Status& status() const { return status_; }
+  // The code page that the lines which were not UTF-8 were read with; nothing while every line
+  // was UTF-8 (or UTF-16).
+  std::optional<CodePage> legacy_code_page() const { return used_; }
 
  private:
   bool Fill();
   bool ReadRawLine();
+  bool DecideCodePage(std::string_view body);
 
   ReadableFile& file_;
   Mode mode_;
@@ -41,6 +50,10 @@ class LineReader {
   std::size_t end_ = 0;
   bool eof_ = false;
   bool first_line_ = true;
+  LegacyEncoding legacy_;
+  bool chosen_ = false;  // legacy_.code_page is final
+  std::optional<CodePage> used_;
+  std::size_t lines_ = 0;      // handed out, the current one included
   std::string raw_;            // the undecoded bytes of a line that spans reads
   std::string_view raw_view_;  // the undecoded bytes of the current line, wherever they are
   std::string decoded_;        // the current line, where it had to be decoded

@@ -189,9 +189,4 @@ std::wstring Wtf8ToWide(std::string_view wtf8) {
 }
 #endif
 
-std::string EightBitToUtf8(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(bytes);
-  return LegacyToUtf8(bytes);
-}
-
 }  // namespace kestrane

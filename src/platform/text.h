@@ -39,11 +39,4 @@ std::string Utf16ToWtf8(std::wstring_view utf16);
 std::wstring Wtf8ToWide(std::string_view wtf8);
 #endif
 
-// Decodes 8-bit text from the system's legacy code page: Windows-1252 on POSIX systems, the
-// ANSI code page on Windows. Defined once per platform.
-std::string LegacyToUtf8(std::string_view bytes);
-
-// A line of 8-bit text: UTF-8 when it is valid UTF-8, otherwise the legacy code page.
-std::string EightBitToUtf8(std::string_view bytes);
-
 }  // namespace kestrane
