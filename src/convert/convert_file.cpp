@@ -131,6 +131,10 @@ Status Gather(ReadableFile& file, WorkFile& work, std::size_t* cues, Reason* ste
 
 }  // namespace
 
+Status ConvertSubtitle(ReadableFile& source, WorkFile& work, std::size_t* cues, Reason* step) {
+  return Gather(source, work, cues, step);
+}
+
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options) {
   return ConvertInPlace(fs, input, options, Gather);
