@@ -40,7 +40,7 @@ TEST(ConvertFileWin32Test, TheConvertedFileKeepsTheInputsAttributes) {
   std::filesystem::path input = dir.Write("a.txt", kSubRip);
   const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   ASSERT_TRUE(::SetFileAttributesW(input.c_str(), kept)) << ::GetLastError();
-  ASSERT_TRUE(ConvertFile(DefaultFileSystem(), input).converted());
+  ASSERT_TRUE(ConvertFile(DefaultFileSystem(), input).done());
   EXPECT_EQ(::GetFileAttributesW(input.c_str()) & FILE_ATTRIBUTE_READONLY,
             DWORD{FILE_ATTRIBUTE_READONLY});
   EXPECT_NE(testing::ReadBytes(input), kSubRip);
