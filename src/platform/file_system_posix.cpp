@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -263,6 +264,16 @@ class PosixWritableFile final : public WritableFile {
 
 class PosixFileSystem final : public FileSystem {
  public:
+  // A batch of conversions keeps its inputs and work files open until they are made durable
+  // together: some hundreds of descriptors, which a soft limit of 256 or 1024 could refuse.
+  PosixFileSystem() {
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+      limit.rlim_cur = limit.rlim_max;
+      (void)::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+  }
+
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
     file->reset();
     struct stat st;
