@@ -1,108 +1,169 @@
 #!/usr/bin/env bash
 # Measures Kestrane where its users feel it and prints a Markdown report:
 #   bench/run.sh [REPETITIONS]       (default 5; medians are reported)
-# Corpora are generated deterministically under build/bench/. Nothing here is a test: the
-# figures are for BENCHMARKS.md.
+# Corpora are generated deterministically under build/bench/. Every figure is compared with its
+# floor measured in the same run. Nothing here is a test: the figures are for BENCHMARKS.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 reps=${1:-5}
 out=build/bench
 
-scripts/install-deps.sh python3-srt time bc
+scripts/install-deps.sh python3-srt time bc ffmpeg eatmydata
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target kestrane-cli micro_bench >/dev/null
 cli=$PWD/build/linux/kestrane-cli
 py=/usr/bin/python3  # Debian's, where python3-srt lives
-
 mkdir -p "$out"
+shim=$PWD/$out/slow_sync.so
+cc -O2 -shared -fPIC -o "$shim" bench/slow_sync.c -ldl
+
 [ -d "$out/tree" ] || { echo "generating the 10,000-file tree" >&2; $py bench/gen_corpus.py tree "$out/tree"; }
-[ -f "$out/big/big.txt" ] || { echo "generating the 500 MB file" >&2; $py bench/gen_corpus.py big "$out/big/big.txt" 500; }
+[ -f "$out/big/big.txt" ] || { echo "generating the 120 MB file" >&2; $py bench/gen_corpus.py big "$out/big/big.txt" 120; }
+# The first 2,000 files (20 folders) of the tree.
+if [ ! -d "$out/tree2000" ]; then
+  mkdir -p "$out/tree2000"
+  for d in $(ls "$out/tree" | sort | head -20); do cp -a "$out/tree/$d" "$out/tree2000/"; done
+fi
 
 now() { date +%s.%N; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 fmt() { printf '%.3f' "$1"; }
+ratio() { fmt "$(echo "$1 / $2" | bc -l)"; }
+load() { cut -d' ' -f1 /proc/loadavg; }
 
-# measure PLACE LABEL: the whole set of measurements with the work done below PLACE; prints
-# one Markdown table.
-measure() {
+# time_run SOURCE DIR COMMAND...: copies SOURCE to DIR (untimed), then times COMMAND DIR.
+time_run() {
+  local source=$1 dir=$2; shift 2
+  rm -rf "$dir"; cp -a "$source" "$dir"; sync
+  local t0; t0=$(now)
+  "$@" "$dir" >/dev/null 2>&1
+  echo "$(now) - $t0" | bc -l
+}
+# time_copy SOURCE DIR: the floor, cp -a of SOURCE to DIR, its data made durable as the
+# converter's is.
+time_copy() {
+  rm -rf "$2"; sync
+  local t0; t0=$(now)
+  cp -a "$1" "$2"
+  echo "$(now) - $t0" | bc -l
+}
+# medians NAME COMMAND...: runs COMMAND $reps times and sets NAME to the median.
+medians() {
+  local name=$1; shift
+  local times=()
+  for _ in $(seq "$reps"); do times+=("$("$@")"); done
+  printf -v "$name" '%s' "$(printf '%s\n' "${times[@]}" | median)"
+}
+
+# tree PLACE LABEL: the 10,000-file tree below PLACE.
+tree() {
   local place=$1 label=$2
   mkdir -p "$place"
-  # time_run DIR COMMAND...: copies the tree to DIR (untimed), then times COMMAND DIR.
-  time_run() {
-    local dir=$1; shift
-    rm -rf "$dir"; cp -a "$out/tree" "$dir"; sync
-    local t0; t0=$(now)
-    "$@" "$dir" >/dev/null 2>&1
-    echo "$(now) - $t0" | bc -l
-  }
-  time_copy() {
-    rm -rf "$place/copy"; sync
-    local t0; t0=$(now)
-    cp -a "$out/tree" "$place/copy"
-    echo "$(now) - $t0" | bc -l
-  }
-
-  echo "measuring the tree in $label, $reps repetitions" >&2
-  local cp_times=() cli_times=() py_times=()
-  for _ in $(seq "$reps"); do
-    cp_times+=("$(time_copy)")
-    cli_times+=("$(time_run "$place/work" "$cli" -q)")
-  done
-  # The Python script is slow; fewer repetitions keep the run short.
-  for _ in $(seq "$pyreps"); do
-    py_times+=("$(time_run "$place/work-py" $py bench/srt_convert.py)")
-  done
-  local cp_med cli_med py_med
-  cp_med=$(printf '%s\n' "${cp_times[@]}" | median)
-  cli_med=$(printf '%s\n' "${cli_times[@]}" | median)
-  py_med=$(printf '%s\n' "${py_times[@]}" | median)
-  rm -rf "$place/copy" "$place/work" "$place/work-py"
-
-  echo "measuring the big file in $label" >&2
-  local big_times=() big_rss=() bytes
-  bytes=$(stat -c %s "$out/big/big.txt")
-  for _ in $(seq "$reps"); do
-    rm -rf "$place/bigwork"; mkdir -p "$place/bigwork"; cp "$out/big/big.txt" "$place/bigwork/"; sync
-    local report wall
-    report=$( { /usr/bin/time -v "$cli" -q "$place/bigwork/big.txt" >/dev/null; } 2>&1 )
-    wall=$(echo "$report" | awk -F': ' '/Elapsed \(wall clock\)/ { print $2 }' |
-           awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
-    big_times+=("$wall")
-    big_rss+=("$(echo "$report" | awk -F': ' '/Maximum resident set size/ { print $2 }')")
-  done
-  rm -rf "$place/bigwork"
-  local big_med rss_max
-  big_med=$(printf '%s\n' "${big_times[@]}" | median)
-  rss_max=$(printf '%s\n' "${big_rss[@]}" | sort -n | tail -1)
-
+  echo "measuring the tree $label" >&2
+  # Copied from and converted in the same file system.
+  local source=$out/tree
+  [ "$place" = "$out" ] || { source=$place/tree; cp -a "$out/tree" "$source"; }
+  local load0; load0=$(load)
+  local cp_med cli_med one_med eat_med
+  medians cp_med time_copy "$source" "$place/copy"
+  medians cli_med time_run "$source" "$place/work" "$cli" -q
+  medians one_med time_run "$source" "$place/work" "$cli" -q -j 1
+  medians eat_med time_run "$source" "$place/work" eatmydata "$cli" -q
+  rm -rf "$place/copy" "$place/work"
+  [ "$place" = "$out" ] || rm -rf "$source"
   cat <<TABLE
-### $label ($(df -T "$place" | awk 'NR == 2 { print $2 }'))
+### 10,000 files, $label ($(df -T "$place" | awk 'NR == 2 { print $2 }'); load $load0 to $(load))
 
 | measure | result | target |
 |---|---|---|
-| 10,000 files: \`cp -a\` (the floor) | $(fmt "$cp_med") s | |
-| 10,000 files: \`kestrane-cli\` | $(fmt "$cli_med") s, $(fmt "$(echo "$cli_med / $cp_med" | bc -l)") × \`cp -a\` | at most 1.5 × |
-| 10,000 files: Python with \`srt\` | $(fmt "$py_med") s, $(fmt "$(echo "$py_med / $cli_med" | bc -l)") × the time of \`kestrane-cli\` | at least 20 × |
-| one $(( bytes / 1000000 )) MB file | $(fmt "$(echo "$bytes / 1000000 / $big_med" | bc -l)") MB/s ($(fmt "$big_med") s) | at least 200 MB/s |
-| one $(( bytes / 1000000 )) MB file: peak resident memory | $(( rss_max / 1024 )) MB | under 16 MB |
+| \`cp -a\` (the floor) | $(fmt "$cp_med") s | |
+| \`kestrane-cli\` ($(nproc) workers) | $(fmt "$cli_med") s, $(ratio "$cli_med" "$cp_med") × \`cp -a\` | at most $3 × |
+| \`kestrane-cli -j 1\` | $(fmt "$one_med") s, $(ratio "$one_med" "$cp_med") × \`cp -a\` | |
+| \`kestrane-cli\` under \`eatmydata\` (no sync does anything) | $(fmt "$eat_med") s, $(ratio "$eat_med" "$cp_med") × \`cp -a\` | |
 
 TABLE
 }
 
-pyreps=$(( reps < 3 ? reps : 3 ))
+# Every sync made to cost 8 ms, as on a desktop hard disk.
+slow_syncs() {
+  echo "measuring 2,000 files with slow syncs" >&2
+  local load0; load0=$(load)
+  local cli_med one_med
+  medians cli_med time_run "$out/tree2000" "$out/work2000" env LD_PRELOAD="$shim" "$cli" -q
+  medians one_med time_run "$out/tree2000" "$out/work2000" env LD_PRELOAD="$shim" "$cli" -q -j 1
+  rm -rf "$out/work2000"
+  cat <<TABLE
+### 2,000 files on disk, every sync costing 8 ms (\`bench/slow_sync.c\`; load $load0 to $(load))
+
+| measure | result | target |
+|---|---|---|
+| \`kestrane-cli\` | $(fmt "$cli_med") s | at most 2 s |
+| \`kestrane-cli -j 1\` | $(fmt "$one_med") s | |
+
+TABLE
+}
+
+# time_big PLACE NAME COMMAND...: copies the big file to PLACE/NAME, runs COMMAND on it and
+# prints "seconds peak-kilobytes".
+time_big() {
+  local place=$1 name=$2; shift 2
+  rm -rf "$place"; mkdir -p "$place"; cp "$out/big/big.txt" "$place/$name"; sync
+  /usr/bin/time -f '%e %M' -o "$place.time" "$@" "$place/$name" >/dev/null 2>&1
+  tail -1 "$place.time"; rm -f "$place.time"
+}
+# The path comes last, as $0 of the shells; exec leaves the program alone in the process timed.
+kestrane_big() { time_big "$1" x.txt "$cli" -q; }
+ffmpeg_big() { time_big "$1" x.srt bash -c 'exec ffmpeg -nostdin -loglevel error -y -i "$0" "${0%.srt}.vtt"'; }
+python_big() { time_big "$1" x.txt bash -c "exec $py bench/srt_convert.py \"\$(dirname \"\$0\")\""; }
+
+big() {
+  local place=$1; shift
+  rm -rf "$place"; mkdir -p "$place"; cp "$out/big/big.txt" "$place/x.srt"; sync
+  local report
+  report=$( { /usr/bin/time -f '%e %M' "$@" "$place/x.srt" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+  echo "$report"
+}
+
+big() {
+  local place=$1
+  echo "measuring the big file" >&2
+  local load0; load0=$(load)
+  local bytes; bytes=$(stat -c %s "$out/big/big.txt")
+  declare -A sec mem
+  for who in kestrane ffmpeg python; do
+    local times=() peaks=()
+    for _ in $(seq "$reps"); do
+      read -r t m < <("${who}_big" "$place/big")
+      times+=("$t"); peaks+=("$m")
+    done
+    sec[$who]=$(printf '%s\n' "${times[@]}" | median)
+    mem[$who]=$(printf '%s\n' "${peaks[@]}" | sort -n | tail -1)
+  done
+  rm -rf "$place/big"
+  cat <<TABLE
+### One $(( bytes / 1000000 )) MB file, $(grep -c -- '-->' "$out/big/big.txt") cues, in memory (load $load0 to $(load))
+
+| program | time | peak memory | Kestrane is |
+|---|---|---|---|
+| \`kestrane-cli\` | $(fmt "${sec[kestrane]}") s | $(( mem[kestrane] / 1024 )) MB (target: at most 8 MB) | |
+| \`ffmpeg -i x.srt x.vtt\` | $(fmt "${sec[ffmpeg]}") s | $(( mem[ffmpeg] / 1024 )) MB | $(ratio "${sec[ffmpeg]}" "${sec[kestrane]}") × faster (target: 30 ×) |
+| Python with \`srt\` (\`bench/srt_convert.py\`) | $(fmt "${sec[python]}") s | $(( mem[python] / 1024 )) MB | $(ratio "${sec[python]}" "${sec[kestrane]}") × faster (target: 30 ×) |
+
+TABLE
+}
+
 echo "## Results"
 echo
-echo "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(date -u +%Y-%m-%d)."
-echo "Command: \`bench/run.sh $reps\` (medians of $reps runs; the Python script: of $pyreps). The"
-echo "tree and the file are read from the page cache in every run."
+echo "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), Linux $(uname -r | cut -d- -f1); $(date -u '+%Y-%m-%d %H:%M UTC')."
+echo "Command: \`bench/run.sh $reps\` (medians of $reps runs). The corpora are read from the page"
+echo "cache in every run; \"load\" is the machine's one-minute load average before and after."
 echo
-measure "$out" "On disk"
-# Memory-backed, where the machine has it: the program's own speed, without the disk's.
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
-  shm=$(mktemp -d /dev/shm/kestrane-bench.XXXXXX)
-  measure "$shm" "In memory"
-  rm -rf "$shm"
-fi
+tree "$out" "on disk" 1.5
+shm=$(mktemp -d /dev/shm/kestrane-bench.XXXXXX)
+tree "$shm" "in memory" 1.0
+slow_syncs
+big "$shm"
+rm -rf "$shm"
 
 echo "Micro-benchmarks (Google Benchmark, medians of 3):"
 echo

@@ -33,6 +33,7 @@ struct Settings {
   bool quiet = false;
   bool json = false;
   std::string encoding = "auto";
+  unsigned jobs = 0;  // one per core
 };
 
 // What the report calls a file that was converted or restored.
@@ -137,7 +138,8 @@ class Run {
   }
 
   void Convert(const Target& target) {
-    const ConvertOptions options{.dry_run = settings_.dry_run, .legacy = legacy_};
+    const ConvertOptions options{
+        .dry_run = settings_.dry_run, .legacy = legacy_, .jobs = settings_.jobs};
     if (target.folder) {
       ConvertFolder(fs_, target.path, {}, options, Observer());
     } else if (IsInputName(target.path.filename())) {
@@ -309,6 +311,10 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
                "On standard output, one JSON object per file and folder error, then the counts "
                "(JSON Lines); standard error stays as it is")
       ->excludes(verbose);
+  app.add_option("-j,--jobs", settings.jobs,
+                 "Convert N files at once (default: one per processor core)")
+      ->type_name("N")
+      ->check(CLI::Range(1u, 1024u));
   app.set_version_flag("--version", std::string(kName) + " " + KESTRANE_VERSION);
   app.footer(
       "A summary goes to standard error. Exit status: 0 when nothing failed, 1 when a file "

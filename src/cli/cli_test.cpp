@@ -71,6 +71,7 @@ TEST(CliTest, UsageErrorsSayWhatIsWrongInOneLineAndChangeNothing) {
       {{""}, "an empty PATH"},
       {{"--encoding", "klingon", "/r"},
        "--encoding: unknown code page 'klingon'; use auto or one of windows-1250, "},
+      {{"-j", "0", "/r"}, "--jobs"},
   };
   for (const Case& c : cases) {
     std::string name;
@@ -94,8 +95,8 @@ TEST(CliTest, HelpAndVersionGoToStandardOutput) {
   MemoryFileSystem fs;
   Result help = RunTool(fs, {"--help"});
   EXPECT_EQ(help.status, kExitOk);
-  for (const char* option :
-       {"PATH", "--dry-run", "--restore", "--verbose", "--quiet", "--encoding", "--version"}) {
+  for (const char* option : {"PATH", "--dry-run", "--restore", "--verbose", "--quiet", "--encoding",
+                             "--jobs", "--version"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option << " in:\n" << help.out;
   }
   Result version = RunTool(fs, {"--version"});
@@ -161,6 +162,35 @@ TEST(CliTest, EncodingIsDetectedOrForcedAndVerboseNamesIt) {
     EXPECT_EQ(result.status, kExitOk) << c.args[1] << result.err;
     EXPECT_EQ(result.out, Shown(c.args.back().c_str()) + c.out) << c.args[1];
     EXPECT_EQ(fs.Contents(c.args.back()), c.converted) << c.args[1];
+  }
+}
+
+TEST(CliTest, FilesConvertedAtOnceAreReportedInTheOrderOfTheWalk) {
+  auto run = [](const char* jobs, const char* format) {
+    MemoryFileSystem fs;
+    for (int i = 0; i < 300; ++i) {
+      const std::string name = "/r/" + std::to_string(i % 3) + "/" + std::to_string(i) + ".txt";
+      fs.AddFile(name, i % 7 == 0 ? "no cue\r\n" : kSubRip);
+      // A folder where the work file goes: that one file fails.
+      if (i % 50 == 1) fs.AddDir(name + "_temp");
+    }
+    Result result = RunTool(fs, {"-j", jobs, format, "/r"});
+    EXPECT_EQ(fs.Contents("/r/2/299.txt_original"), kSubRip) << jobs;
+    return result;
+  };
+  for (const char* format : {"-v", "--json"}) {
+    const Result one = run("1", format);
+    EXPECT_EQ(one.status, kExitFailed);
+    if (std::string(format) == "-v") {
+      EXPECT_EQ(one.err.substr(one.err.rfind("converted")),
+                "converted 251, skipped 43 (no subtitle 43), failed 6\n");
+    }
+    for (const char* jobs : {"2", "5"}) {
+      const Result many = run(jobs, format);
+      EXPECT_EQ(many.status, one.status) << format << " -j " << jobs;
+      EXPECT_EQ(many.out, one.out) << format << " -j " << jobs;
+      EXPECT_EQ(many.err, one.err) << format << " -j " << jobs;
+    }
   }
 }
 

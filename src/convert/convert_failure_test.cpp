@@ -24,6 +24,7 @@ constexpr char kOriginal[] =
 struct Fault {
   Op op;
   int nth;
+  Status::Code code = Status::Code::kIo;
 };
 
 struct FailureCase {
@@ -46,7 +47,14 @@ const FailureCase kFailures[] = {
     {"LineRead", {{Op::kRead, 2}}, Kind::kFailed, Reason::kRead, "a.txt", kUntouched},
     {"CreateWork", {{Op::kCreate, 1}}, Kind::kFailed, Reason::kCreateWork, "a.txt", kUntouched},
     {"Write", {{Op::kAppend, 1}}, Kind::kFailed, Reason::kWrite, "a.txt", kUntouched},
-    {"Sync", {{Op::kSync, 1}}, Kind::kFailed, Reason::kSync, "a.txt", kUntouched},
+    {"SyncFileSystem", {{Op::kSyncFs, 1}}, Kind::kFailed, Reason::kSync, "a.txt", kUntouched},
+    // Where the system cannot sync itself whole, each file syncs its own data.
+    {"SyncFile",
+     {{Op::kSyncFs, 1, Status::Code::kUnsupported}, {Op::kSync, 1}},
+     Kind::kFailed,
+     Reason::kSync,
+     "a.txt",
+     kUntouched},
     {"Close", {{Op::kClose, 1}}, Kind::kFailed, Reason::kClose, "a.txt", kUntouched},
     {"CheckForWriters", {{Op::kStat, 4}}, Kind::kSkipped, Reason::kChanged, "a.txt", kUntouched},
     {"BackupMove", {{Op::kMove, 1}}, Kind::kFailed, Reason::kBackupMove, "a.txt", kUntouched},
@@ -150,7 +158,7 @@ TEST_P(ConvertFailureTest, TheOriginalSurvives) {
   std::filesystem::path input = backend->Put("a.txt", kOriginal);
   FaultyFileSystem faulty(backend->fs());
   for (const Fault& f : c.faults)
-    faulty.FailOn(f.op, f.nth);
+    faulty.FailOn(f.op, f.nth, Status::Error(f.code, "injected fault"));
 
   FileResult result = ConvertFile(faulty, input);
 

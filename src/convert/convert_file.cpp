@@ -132,40 +132,23 @@ Status Gather(ReadableFile& file, const LegacyEncoding& legacy, WorkFile& work, 
   return s;
 }
 
-// The gather of one conversion, with the code page it read legacy lines with.
-class Gatherer {
- public:
-  explicit Gatherer(const LegacyEncoding& legacy) : legacy_(legacy) {}
-  Converter converter() {
-    return [this](ReadableFile& source, WorkFile& work, std::size_t* cues, Reason* step) {
-      code_page_ = {};
-      return Gather(source, legacy_, work, cues, step, &code_page_);
-    };
-  }
-  FileResult Named(FileResult result) const {
-    if (result.done()) result.code_page = code_page_;
-    return result;
-  }
-
- private:
-  const LegacyEncoding& legacy_;
-  std::string_view code_page_;
-};
-
 }  // namespace
+
+Converter SubtitleConverter(const LegacyEncoding& legacy) {
+  return [legacy](ReadableFile& source, WorkFile& work, std::size_t* cues, Reason* step,
+                  std::string_view* code_page) {
+    return Gather(source, legacy, work, cues, step, code_page);
+  };
+}
 
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options) {
-  Gatherer gatherer(options.legacy);
-  return gatherer.Named(ConvertInPlace(fs, input, options, gatherer.converter()));
+  return ConvertInPlace(fs, input, options, SubtitleConverter(options.legacy));
 }
 
 std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
                                       const ConvertOptions& options) {
-  Gatherer gatherer(options.legacy);
-  std::optional<FileResult> result = FinishInterrupted(fs, input, options, gatherer.converter());
-  if (result) result = gatherer.Named(std::move(*result));
-  return result;
+  return FinishInterrupted(fs, input, options, SubtitleConverter(options.legacy));
 }
 
 }  // namespace kestrane

@@ -115,6 +115,7 @@ class GrowingFileSystem : public FileSystem {
   Status Remove(const fs::path& p) override { return real_.Remove(p); }
   Status Stat(const fs::path& p, FileInfo* i) override { return real_.Stat(p, i); }
   Status SyncDir(const fs::path& d) override { return real_.SyncDir(d); }
+  Status SyncFileSystem(const fs::path& p) override { return real_.SyncFileSystem(p); }
   Status ListDir(const fs::path& d, std::vector<DirEntry>* e) override {
     return real_.ListDir(d, e);
   }

@@ -1,6 +1,7 @@
 #include "convert/side_files.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -169,6 +170,7 @@ Status WorkFile::Append(std::string_view text) {
   }
   Status s = file_->Append(text);
   if (!s.ok()) failed_step_ = Reason::kWrite;
+  written_ += text.size();
   return s;
 }
 
@@ -191,9 +193,9 @@ Status WorkFile::Create() {
   return s;
 }
 
-Status WorkFile::Seal() {
+Status WorkFile::Seal(bool sync) {
   if (!file_) return Status::Ok();
-  Status s = file_->Sync();
+  Status s = sync ? file_->Sync() : Status::Ok();
   if (!s.ok()) {
     failed_step_ = Reason::kSync;
     return s;
@@ -216,17 +218,18 @@ std::string WorkFile::Discard() {
 // any point of it, power cuts included:
 //   1. claim the original, look again with the claim held; when finishing an interrupted
 //      conversion, move backup -> input first, which makes it an untouched input again;
-//   2. write the work file, sync it, close it;
+//   2. write the work file; make it durable (with the rest of its batch), close it;
 //   3. move input -> backup, then work -> input;
-//   4. release the claim; sync the folder.
+//   4. release the claim; sync the folder (once for all the batch's files in it).
 // Until the first move the input holds the original. Between the moves the input's name is
 // free, the original is the backup, and a complete, durable work file is beside it: a run that
 // finds that (the interrupted state) puts the backup back and converts it again, never trusting
 // a work file it did not write nor removing it while the backup is alone. A move never replaces
 // anything, and a failed second move puts the original back; when even that fails the work file
 // stays, so the trio is interrupted rather than a lone backup no run would finish. The work
-// file is synced before the moves, so they cannot reach the disk ahead of its bytes; the
-// folder is synced after them, so a file reported converted stays converted.
+// file is durable before the moves, so they cannot reach the disk ahead of its bytes; the
+// folder is synced after them, so a file reported converted stays converted. A batch runs
+// step 2 for all its files before step 3 for any: one barrier then serves them all.
 class InPlaceConversion {
  public:
   InPlaceConversion(FileSystem& fs, const std::filesystem::path& input,
@@ -237,12 +240,55 @@ class InPlaceConversion {
         backup_(BackupPathFor(input)),
         dry_run_(options.dry_run) {}
 
-  FileResult Run(const Converter& convert) {
-    if (std::optional<FileResult> skipped = Claim()) return *skipped;
+  // Steps 1 and 2, short of durability. Empty when the work file waits for the barrier;
+  // otherwise the result.
+  std::optional<FileResult> Prepare(const Converter& convert) {
+    if (std::optional<FileResult> skipped = Claim()) return skipped;
     FileResult result = Write(convert);
-    if (result.done() && !dry_run_) result = Move(std::move(result));
+    if (result.done() && !dry_run_) {
+      done_ = std::move(result);
+      return std::nullopt;
+    }
     source_.reset();
     return result;
+  }
+
+  std::uint64_t written() const { return work_ ? work_->written() : 0; }
+  std::uint64_t device() const { return source_->info().device; }
+  const std::filesystem::path& input() const { return input_; }
+
+  // The end of step 2: `synced` when the barrier made the work file durable already, else its
+  // own sync; empty when the moves may follow.
+  std::optional<FileResult> Seal(bool synced) {
+    Status s = work_->Seal(!synced);
+    if (!s.ok()) return Fail(Kind::kFailed, work_->failed_step(), s);
+    return std::nullopt;
+  }
+
+  // The barrier failed: nothing of the work file can be trusted.
+  FileResult Abandon(const Status& status) { return Fail(Kind::kFailed, Reason::kSync, status); }
+
+  // Step 3 and the release of step 4; the batch syncs the folder.
+  FileResult Move() {
+    // Where the system cannot keep writers out while the input is read, notice them instead.
+    FileInfo now;
+    if (!fs_.Stat(input_, &now).ok() || !SameFile(now, source_->info())) {
+      return Fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
+    }
+    Status s = fs_.MoveNoReplace(input_, backup_);
+    if (s.code() == Status::Code::kExists) return Fail(Kind::kSkipped, Reason::kBackupExists, s);
+    if (!s.ok()) return Fail(Kind::kFailed, Reason::kBackupMove, s);
+    s = fs_.MoveNoReplace(work_path_, input_);
+    if (!s.ok()) {
+      // Put the original back where the user left it. Should that fail, the work file stays
+      // beside the backup, and the next run finishes the conversion.
+      if (fs_.MoveNoReplace(backup_, input_).ok()) {
+        return Fail(Kind::kFailed, Reason::kInstallMove, s);
+      }
+      return Failed(Reason::kInstallMove, s);
+    }
+    source_.reset();
+    return std::move(done_);
   }
 
  private:
@@ -302,7 +348,8 @@ class InPlaceConversion {
     work_.emplace(fs_, work_path_, source_->info(), dry_run_);
     std::size_t cues = 0;
     Reason step = Reason::kNone;
-    Status s = convert(*source_, *work_, &cues, &step);
+    std::string_view code_page;
+    Status s = convert(*source_, *work_, &cues, &step, &code_page);
     if (!s.ok()) return Fail(Kind::kFailed, step, s);
     if (cues == 0) {
       // A backup without a cue is an input without one again, as before any run; the work
@@ -310,41 +357,16 @@ class InPlaceConversion {
       if (recovering_ && !dry_run_) (void)fs_.Remove(work_path_);
       return Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
     }
-    s = work_->Seal();
-    if (!s.ok()) return Fail(Kind::kFailed, work_->failed_step(), s);
     FileResult done;
     done.cues = cues;
+    done.code_page = code_page;
     done.recovered = recovering_;
-    return done;
-  }
-
-  // Step 3 and 4.
-  FileResult Move(FileResult done) {
-    // Where the system cannot keep writers out while the input is read, notice them instead.
-    FileInfo now;
-    if (!fs_.Stat(input_, &now).ok() || !SameFile(now, source_->info())) {
-      return Fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
-    }
-    Status s = fs_.MoveNoReplace(input_, backup_);
-    if (s.code() == Status::Code::kExists) return Fail(Kind::kSkipped, Reason::kBackupExists, s);
-    if (!s.ok()) return Fail(Kind::kFailed, Reason::kBackupMove, s);
-    s = fs_.MoveNoReplace(work_path_, input_);
-    if (!s.ok()) {
-      // Put the original back where the user left it. Should that fail, the work file stays
-      // beside the backup, and the next run finishes the conversion.
-      if (fs_.MoveNoReplace(backup_, input_).ok()) {
-        return Fail(Kind::kFailed, Reason::kInstallMove, s);
-      }
-      return Failed(Reason::kInstallMove, s);
-    }
-    source_.reset();
-    s = fs_.SyncDir(FolderOf(input_));
-    if (!s.ok()) return Failed(Reason::kSyncFolder, s);
     return done;
   }
 
   // Ends a conversion that did not succeed: the work file goes, and the result says why.
   FileResult Fail(Kind kind, Reason reason, const Status& status) {
+    source_.reset();
     std::string message = status.message();
     const std::string removal = work_->Discard();
     if (!removal.empty()) message += (message.empty() ? "" : "; ") + removal;
@@ -359,22 +381,83 @@ class InPlaceConversion {
   std::unique_ptr<ReadableFile> source_;  // open and claimed from step 1 to step 4
   bool recovering_ = false;
   std::optional<WorkFile> work_;
+  FileResult done_;  // what to report once the moves are made
 };
+
+ConversionBatch::ConversionBatch(FileSystem& fs, const ConvertOptions& options, Converter convert,
+                                 std::size_t size)
+    : fs_(fs), options_(options), convert_(std::move(convert)), pending_(size), results_(size) {}
+
+ConversionBatch::~ConversionBatch() = default;
+
+std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& task) {
+  if (task.interrupted_only) {
+    FileInfo info;
+    if (!Missing(fs_, task.input) || !Exists(fs_, WorkPathFor(task.input))) return 0;
+    if (!fs_.Stat(BackupPathFor(task.input), &info).ok() || info.kind != EntryKind::kFile) {
+      return 0;
+    }
+  }
+  auto conversion = std::make_unique<InPlaceConversion>(fs_, task.input, options_);
+  results_[slot] = conversion->Prepare(convert_);
+  if (results_[slot]) return 0;
+  const std::uint64_t written = conversion->written();
+  pending_[slot] = std::move(conversion);
+  return written;
+}
+
+std::vector<std::optional<FileResult>> ConversionBatch::Finish() {
+  // One sync of each file system the batch wrote to. The work file is beside its input, so on
+  // the input's device.
+  std::map<std::uint64_t, std::filesystem::path> devices;
+  for (const auto& conversion : pending_) {
+    if (conversion) devices.try_emplace(conversion->device(), FolderOf(conversion->input()));
+  }
+  bool synced = !devices.empty();
+  Status barrier;
+  for (const auto& [device, folder] : devices) {
+    Status s = fs_.SyncFileSystem(folder);
+    if (s.code() == Status::Code::kUnsupported) {
+      synced = false;
+    } else if (!s.ok() && barrier.ok()) {
+      barrier = s;
+    }
+  }
+
+  std::map<std::filesystem::path, std::vector<std::size_t>> moved;  // by folder
+  for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
+    InPlaceConversion* conversion = pending_[slot].get();
+    if (!conversion) continue;
+    if (!barrier.ok()) {
+      results_[slot] = conversion->Abandon(barrier);
+    } else if (!(results_[slot] = conversion->Seal(synced))) {
+      results_[slot] = conversion->Move();
+      if (results_[slot]->done()) moved[FolderOf(conversion->input())].push_back(slot);
+    }
+    pending_[slot].reset();
+  }
+  for (const auto& [folder, slots] : moved) {
+    Status s = fs_.SyncDir(folder);
+    if (s.ok()) continue;
+    for (std::size_t slot : slots)
+      results_[slot] = Failed(Reason::kSyncFolder, s);
+  }
+  return std::move(results_);
+}
 
 FileResult ConvertInPlace(FileSystem& fs, const std::filesystem::path& input,
                           const ConvertOptions& options, const Converter& convert) {
-  return InPlaceConversion(fs, input, options).Run(convert);
+  ConversionBatch batch(fs, options, convert, 1);
+  batch.Prepare(0, {input});
+  return *batch.Finish()[0];
 }
 
 std::optional<FileResult> FinishInterrupted(FileSystem& fs, const std::filesystem::path& input,
                                             const ConvertOptions& options,
                                             const Converter& convert) {
-  FileInfo info;
-  if (!Missing(fs, input) || !Exists(fs, WorkPathFor(input))) return std::nullopt;
-  if (!fs.Stat(BackupPathFor(input), &info).ok() || info.kind != EntryKind::kFile) {
-    return std::nullopt;
-  }
-  return ConvertInPlace(fs, input, options, convert);
+  ConversionBatch batch(fs, options, convert, 1);
+  batch.Prepare(0, {input, true});
+  return batch.Finish()[0];
 }
 
 FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup, bool dry_run) {

@@ -17,12 +17,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/file_result.h"
 #include "platform/codepage.h"
@@ -47,6 +49,12 @@ struct ConvertOptions {
   bool dry_run = false;
   // How 8-bit text that is not UTF-8 is read.
   LegacyEncoding legacy = {};
+  // How many files a walk converts at once; 0 for one per core.
+  unsigned jobs = 0;
+  // How much a batch takes before its work files are made durable together: each file of it
+  // keeps its input and its work file open until then, and the moves wait for it.
+  std::size_t batch_files = 256;
+  std::uint64_t batch_bytes = 64 << 20;
 };
 
 // The work file of one conversion. It is created by the first Append, so that an input without
@@ -60,11 +68,12 @@ class WorkFile {
   Status Append(std::string_view text);
   // The step that failed last: creating or writing.
   FileResult::Reason failed_step() const { return failed_step_; }
+  std::uint64_t written() const { return written_; }
 
  private:
   friend class InPlaceConversion;
-  Status Seal();          // durable, then closed
-  std::string Discard();  // removes what was written; the words of a failure to, if any
+  Status Seal(bool sync);  // durable (already, or by its own sync), then closed
+  std::string Discard();   // removes what was written; the words of a failure to, if any
   Status Create();
 
   FileSystem& fs_;
@@ -73,13 +82,54 @@ class WorkFile {
   bool dry_run_;
   std::unique_ptr<WritableFile> file_;
   bool created_ = false;
+  std::uint64_t written_ = 0;
   FileResult::Reason failed_step_ = FileResult::Reason::kNone;
 };
 
-// Reads `source` to its end and writes the converted text to `work`, counting the cues written.
-// On failure *step says which step failed.
+// Reads `source` to its end and writes the converted text to `work`, counting the cues written
+// and naming the legacy code page it read text with, if any. On failure *step says which step
+// failed.
 using Converter = std::function<Status(ReadableFile& source, WorkFile& work, std::size_t* cues,
-                                       FileResult::Reason* step)>;
+                                       FileResult::Reason* step, std::string_view* code_page)>;
+
+class InPlaceConversion;
+
+// What a batch is asked to do with one input: convert it (ConvertInPlace), or only finish its
+// interrupted conversion (FinishInterrupted).
+struct ConversionTask {
+  std::filesystem::path input;
+  bool interrupted_only = false;
+};
+
+// Conversions made durable together. Prepare claims an input and writes its work file; Finish
+// makes every work file of the batch durable at once, with one sync of each file system they are
+// on where the system can (else each file's own sync, one after the other), and only then moves
+// them in and syncs each folder once. No converted file takes an input's name before its bytes
+// are durable. When that barrier fails, every file of the batch fails with kSync: its work file
+// is removed and its input was never touched.
+class ConversionBatch {
+ public:
+  ConversionBatch(FileSystem& fs, const ConvertOptions& options, Converter convert,
+                  std::size_t size);
+  ~ConversionBatch();
+  ConversionBatch(const ConversionBatch&) = delete;
+  ConversionBatch& operator=(const ConversionBatch&) = delete;
+
+  // Claims the task's input and writes its work file, or settles its result at once (skipped,
+  // failed, dry run). Distinct slots (below `size`) may be prepared on several threads at once.
+  // Returns the bytes written.
+  std::uint64_t Prepare(std::size_t slot, const ConversionTask& task);
+  // The barrier, the moves and the folder syncs. The results by slot: none for a slot not
+  // prepared, nor for an interrupted_only task whose input was not left interrupted.
+  std::vector<std::optional<FileResult>> Finish();
+
+ private:
+  FileSystem& fs_;
+  const ConvertOptions options_;
+  const Converter convert_;
+  std::vector<std::unique_ptr<InPlaceConversion>> pending_;
+  std::vector<std::optional<FileResult>> results_;
+};
 
 // Converts `input` in place with `convert`, or finishes its conversion when a run was
 // interrupted between its two moves (then `recovered` is set). At every moment the original

@@ -115,6 +115,11 @@ class FileSystem {
   // survive a power cut once it returns.
   virtual Status SyncDir(const std::filesystem::path& dir) = 0;
 
+  // Makes everything written to the file system that holds `path` durable in one call: the data
+  // of every file, open or closed, and the entries of every folder. kUnsupported, having done
+  // nothing, where an ordinary program has no such call; then each file is synced on its own.
+  virtual Status SyncFileSystem(const std::filesystem::path& path) = 0;
+
   // Lists a folder in the order the system reports it, without "." and "..".
   virtual Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) = 0;
 };

@@ -69,6 +69,10 @@ Status RetryingFileSystem::SyncDir(const fs::path& dir) {
   return inner_.SyncDir(dir);
 }
 
+Status RetryingFileSystem::SyncFileSystem(const fs::path& path) {
+  return inner_.SyncFileSystem(path);
+}
+
 Status RetryingFileSystem::ListDir(const fs::path& dir, std::vector<DirEntry>* entries) {
   return inner_.ListDir(dir, entries);
 }

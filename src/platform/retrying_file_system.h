@@ -44,6 +44,7 @@ class RetryingFileSystem final : public FileSystem {
   // Passed on as they are.
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
   Status SyncDir(const std::filesystem::path& dir) override;
+  Status SyncFileSystem(const std::filesystem::path& path) override;
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
 
  private:

@@ -18,6 +18,7 @@ class Status {
     kNoSpace,       // the disk or a quota is full
     kNotRegular,    // a folder, device, FIFO or link where a regular file was wanted
     kBusy,          // held by another program or run for now: a sharing or lock violation
+    kUnsupported,   // the system offers no such operation here
     kIo,            // anything else the system reports
   };
 

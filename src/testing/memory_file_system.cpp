@@ -113,6 +113,7 @@ void MemoryFileSystem::MakeDurable(const std::string& key) {
 }
 
 void MemoryFileSystem::AddDir(const std::filesystem::path& path) {
+  std::lock_guard lock(mutex_);
   std::string key = Key(path);
   for (std::size_t slash = key.find('/', 1); slash != std::string::npos;
        slash = key.find('/', slash + 1)) {
@@ -122,6 +123,7 @@ void MemoryFileSystem::AddDir(const std::filesystem::path& path) {
 }
 
 void MemoryFileSystem::AddEntry(const std::filesystem::path& path, EntryKind kind) {
+  std::lock_guard lock(mutex_);
   Node& node = nodes_[Key(path)];
   if (node.info.inode == 0) node.info.inode = next_inode_++;
   node.info.kind = kind;
@@ -130,6 +132,7 @@ void MemoryFileSystem::AddEntry(const std::filesystem::path& path, EntryKind kin
 
 void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string bytes,
                                std::int64_t mtime_ns) {
+  std::lock_guard lock(mutex_);
   std::filesystem::path parent = KeyPath(Key(path)).parent_path();
   if (!parent.empty()) AddDir(parent);
   AddEntry(path, EntryKind::kFile);
@@ -141,6 +144,7 @@ void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string by
 }
 
 void MemoryFileSystem::AppendTo(std::uint64_t inode, std::string_view data) {
+  std::lock_guard lock(mutex_);
   for (auto& [key, node] : nodes_) {
     if (node.info.inode == inode) {
       Event event{Event::Kind::kAppend};
@@ -157,6 +161,7 @@ void MemoryFileSystem::AppendTo(std::uint64_t inode, std::string_view data) {
 }
 
 void MemoryFileSystem::SyncData(std::uint64_t inode) {
+  std::lock_guard lock(mutex_);
   ++syncs_;
   unsynced_.erase(inode);
   Event event{Event::Kind::kSync};
@@ -164,7 +169,13 @@ void MemoryFileSystem::SyncData(std::uint64_t inode) {
   events_.push_back(std::move(event));
 }
 
+void MemoryFileSystem::Unlock(std::uint64_t inode) {
+  std::lock_guard lock(mutex_);
+  locks_.erase(inode);
+}
+
 Status MemoryFileSystem::Lock(std::uint64_t inode, const std::filesystem::path& path) {
+  std::lock_guard lock(mutex_);
   if (!locks_.insert(inode).second) {
     return Err(Status::Code::kBusy, "lock", Key(path) + ": another run holds the file");
   }
@@ -172,6 +183,7 @@ Status MemoryFileSystem::Lock(std::uint64_t inode, const std::filesystem::path& 
 }
 
 void MemoryFileSystem::PowerCut(Keep entries, Keep data, std::uint32_t seed) {
+  std::lock_guard lock(mutex_);
   std::mt19937 rng(seed);
   auto below = [&](std::size_t n) { return static_cast<std::size_t>(rng() % (n + 1)); };
   // What a later sync made durable is kept whatever the cut; of the rest, a share per folder and
@@ -181,16 +193,18 @@ void MemoryFileSystem::PowerCut(Keep entries, Keep data, std::uint32_t seed) {
   std::set<std::uint64_t> synced_files;
   std::map<std::string, std::size_t> folder_changes;
   std::map<std::uint64_t, std::size_t> file_bytes;
+  bool all_synced = false;
   for (std::size_t i = events_.size(); i-- > 0;) {
     const Event& event = events_[i];
+    if (event.kind == Event::Kind::kSyncAll) all_synced = true;
     if (event.kind == Event::Kind::kSyncDir) synced_folders.insert(event.folder);
     if (event.kind == Event::Kind::kSync) synced_files.insert(event.inode);
     if (event.kind == Event::Kind::kEntries) {
-      durable[i] = synced_folders.contains(event.folder);
+      durable[i] = all_synced || synced_folders.contains(event.folder);
       if (!durable[i]) ++folder_changes[event.folder];
     }
     if (event.kind == Event::Kind::kAppend) {
-      durable[i] = synced_files.contains(event.inode);
+      durable[i] = all_synced || synced_files.contains(event.inode);
       if (!durable[i]) file_bytes[event.inode] += event.data.size();
     }
   }
@@ -248,12 +262,14 @@ void MemoryFileSystem::PowerCut(Keep entries, Keep data, std::uint32_t seed) {
 }
 
 std::optional<std::string> MemoryFileSystem::Contents(const std::filesystem::path& path) const {
+  std::lock_guard lock(mutex_);
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end() || it->second.info.kind != EntryKind::kFile) return std::nullopt;
   return it->second.bytes;
 }
 
 std::vector<std::string> MemoryFileSystem::Paths() const {
+  std::lock_guard lock(mutex_);
   std::vector<std::string> paths;
   for (const auto& [key, node] : nodes_) {
     if (key == "/") continue;
@@ -264,6 +280,7 @@ std::vector<std::string> MemoryFileSystem::Paths() const {
 
 Status MemoryFileSystem::OpenForRead(const std::filesystem::path& path,
                                      std::unique_ptr<ReadableFile>* file) {
+  std::lock_guard lock(mutex_);
   std::string key = Key(path);
   Node* node = Find(key);
   if (node == nullptr) return Err(Status::Code::kNotFound, "open", key);
@@ -274,6 +291,7 @@ Status MemoryFileSystem::OpenForRead(const std::filesystem::path& path,
 
 Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, FileMode mode,
                                    std::unique_ptr<WritableFile>* file) {
+  std::lock_guard lock(mutex_);
   std::string key = Key(path);
   if (Find(key) != nullptr) return Err(Status::Code::kExists, "create", key);
   if (!ParentIsDir(key)) return Err(Status::Code::kNotFound, "create", key);
@@ -289,6 +307,7 @@ Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, FileMode m
 
 Status MemoryFileSystem::MoveNoReplace(const std::filesystem::path& from,
                                        const std::filesystem::path& to) {
+  std::lock_guard lock(mutex_);
   std::string from_key = Key(from), to_key = Key(to);
   auto it = nodes_.find(from_key);
   if (it == nodes_.end()) return Err(Status::Code::kNotFound, "move", from_key);
@@ -309,6 +328,7 @@ Status MemoryFileSystem::MoveNoReplace(const std::filesystem::path& from,
 }
 
 Status MemoryFileSystem::Remove(const std::filesystem::path& path) {
+  std::lock_guard lock(mutex_);
   std::string key = Key(path);
   auto it = nodes_.find(key);
   if (it == nodes_.end()) return Err(Status::Code::kNotFound, "remove", key);
@@ -321,6 +341,7 @@ Status MemoryFileSystem::Remove(const std::filesystem::path& path) {
 }
 
 Status MemoryFileSystem::SyncDir(const std::filesystem::path& dir) {
+  std::lock_guard lock(mutex_);
   std::string key = Key(dir);
   Node* node = Find(key);
   if (node == nullptr || node->info.kind != EntryKind::kDirectory) {
@@ -331,7 +352,16 @@ Status MemoryFileSystem::SyncDir(const std::filesystem::path& dir) {
   return Status::Ok();
 }
 
+Status MemoryFileSystem::SyncFileSystem(const std::filesystem::path&) {
+  std::lock_guard lock(mutex_);
+  ++file_system_syncs_;
+  unsynced_.clear();
+  events_.push_back({Event::Kind::kSyncAll});
+  return Status::Ok();
+}
+
 Status MemoryFileSystem::Stat(const std::filesystem::path& path, FileInfo* info) {
+  std::lock_guard lock(mutex_);
   std::string key = Key(path);
   Node* node = Find(key);
   if (node == nullptr) return Err(Status::Code::kNotFound, "stat", key);
@@ -340,6 +370,7 @@ Status MemoryFileSystem::Stat(const std::filesystem::path& path, FileInfo* info)
 }
 
 Status MemoryFileSystem::ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) {
+  std::lock_guard lock(mutex_);
   std::string key = Key(dir);
   Node* node = Find(key);
   if (node == nullptr) return Err(Status::Code::kNotFound, "list", key);
@@ -427,11 +458,13 @@ void FaultyFileSystem::FailCalls(Op op, int first, int last, const Status& statu
 }
 
 int FaultyFileSystem::Calls(Op op) const {
+  std::lock_guard lock(mutex_);
   auto it = calls_.find(op);
   return it == calls_.end() ? 0 : it->second;
 }
 
 bool FaultyFileSystem::Count(Op op, Status* fault) {
+  std::lock_guard lock(mutex_);
   ++total_calls_;
   if (stopped()) {
     *fault = Status::Error(Status::Code::kIo, "power cut");
@@ -489,6 +522,12 @@ Status FaultyFileSystem::SyncDir(const std::filesystem::path& dir) {
   return inner_.SyncDir(dir);
 }
 
+Status FaultyFileSystem::SyncFileSystem(const std::filesystem::path& path) {
+  Status fault;
+  if (Count(Op::kSyncFs, &fault)) return fault;
+  return inner_.SyncFileSystem(path);
+}
+
 Status FaultyFileSystem::ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) {
   Status fault;
   if (Count(Op::kList, &fault)) return fault;
@@ -509,6 +548,8 @@ const char* OpName(FaultyFileSystem::Op op) {
       return "sync";
     case FaultyFileSystem::Op::kSyncDir:
       return "sync folder";
+    case FaultyFileSystem::Op::kSyncFs:
+      return "sync file system";
     case FaultyFileSystem::Op::kCreate:
       return "create";
     case FaultyFileSystem::Op::kAppend:

@@ -3,8 +3,10 @@
 // path of the converter can be driven.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -38,7 +40,8 @@ class StringFile : public ReadableFile {
 // It also keeps what a disk would have made durable, the way journaling file systems do: the
 // data of a file up to its last Sync, and the entries of a folder (files created, moved and
 // removed in it) up to its last SyncDir, the later changes to a folder in the order they were
-// made. PowerCut then leaves what a cut at that moment could leave.
+// made; SyncFileSystem makes everything durable. PowerCut then leaves what a cut at that moment
+// could leave. Safe to use from several threads at once.
 class MemoryFileSystem : public FileSystem {
  public:
   MemoryFileSystem();
@@ -61,6 +64,7 @@ class MemoryFileSystem : public FileSystem {
   // Every open file is forgotten with its lock: the processes died. Everything is durable after.
   void PowerCut(Keep entries, Keep data, std::uint32_t seed = 0);
   int syncs() const { return syncs_; }
+  int file_system_syncs() const { return file_system_syncs_; }
   int dir_syncs() const { return dir_syncs_; }
   // "from -> to" for every move of a file whose data was not yet durable.
   const std::vector<std::string>& unsynced_moves() const { return unsynced_moves_; }
@@ -70,7 +74,7 @@ class MemoryFileSystem : public FileSystem {
   void AppendTo(std::uint64_t inode, std::string_view data);
   void SyncData(std::uint64_t inode);
   Status Lock(std::uint64_t inode, const std::filesystem::path& path);
-  void Unlock(std::uint64_t inode) { locks_.erase(inode); }
+  void Unlock(std::uint64_t inode);
 
   Status OpenForRead(const std::filesystem::path& path,
                      std::unique_ptr<ReadableFile>* file) override;
@@ -80,6 +84,7 @@ class MemoryFileSystem : public FileSystem {
   Status Remove(const std::filesystem::path& path) override;
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
   Status SyncDir(const std::filesystem::path& dir) override;
+  Status SyncFileSystem(const std::filesystem::path& path) override;
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
 
   struct Node {
@@ -91,7 +96,7 @@ class MemoryFileSystem : public FileSystem {
   // A change since the durable state: entries of a folder set (a node) or removed (none),
   // together; appended data; or a sync.
   struct Event {
-    enum class Kind { kEntries, kAppend, kSync, kSyncDir } kind;
+    enum class Kind { kEntries, kAppend, kSync, kSyncDir, kSyncAll } kind;
     std::string folder = {};  // kEntries, kSyncDir
     std::vector<std::pair<std::string, std::optional<FileInfo>>> entries = {};
     std::uint64_t inode = 0;  // kAppend, kSync
@@ -104,6 +109,7 @@ class MemoryFileSystem : public FileSystem {
   bool ParentIsDir(const std::string& key);
   void MakeDurable(const std::string& key);
 
+  mutable std::recursive_mutex mutex_;
   std::map<std::string, Node> nodes_;
   std::map<std::string, Node> durable_;  // the tree as the disk holds it before `events_`
   std::vector<Event> events_;
@@ -112,11 +118,14 @@ class MemoryFileSystem : public FileSystem {
   std::vector<std::string> unsynced_moves_;
   int syncs_ = 0;
   int dir_syncs_ = 0;
+  int file_system_syncs_ = 0;
   std::uint64_t next_inode_ = 1;
 };
 
 // Forwards every call to another file system, except the chosen ones: the n-th call (1-based) of
-// an operation fails with the given status, and the calls after it succeed again.
+// an operation fails with the given status, and the calls after it succeed again. Its counts
+// are kept under a lock, so several threads may use it; which of them makes the n-th call is
+// then up to the scheduler.
 class FaultyFileSystem : public FileSystem {
  public:
   enum class Op {
@@ -132,6 +141,7 @@ class FaultyFileSystem : public FileSystem {
     kRemove,
     kStat,
     kSyncDir,
+    kSyncFs,
     kList
   };
 
@@ -159,15 +169,17 @@ class FaultyFileSystem : public FileSystem {
   Status Remove(const std::filesystem::path& path) override;
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
   Status SyncDir(const std::filesystem::path& dir) override;
+  Status SyncFileSystem(const std::filesystem::path& path) override;
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
 
  private:
   FileSystem& inner_;
+  mutable std::mutex mutex_;
   std::map<Op, int> calls_;
   std::map<std::pair<Op, int>, Status> faults_;
-  int faults_hit_ = 0;
-  int total_calls_ = 0;
-  int stop_at_ = 0;
+  std::atomic<int> faults_hit_ = 0;
+  std::atomic<int> total_calls_ = 0;
+  std::atomic<int> stop_at_ = 0;
 };
 
 const char* OpName(FaultyFileSystem::Op op);

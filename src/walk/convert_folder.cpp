@@ -1,7 +1,13 @@
 #include "walk/convert_folder.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <deque>
 #include <optional>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "convert/side_files.h"
 #include "walk/walk_tree.h"
@@ -35,9 +41,44 @@ void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options,
                    const WalkObserver& observer) {
-  auto report = [&](const std::filesystem::path& input, const FileResult& result) {
-    if (observer.on_file) observer.on_file(input, result);
+  // The walk queues the inputs; each batch converts the first ones on the workers, and reports
+  // them in the order the walk met them.
+  std::deque<ConversionTask> queue;
+  const unsigned jobs =
+      options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t batch_files = std::max<std::size_t>(1, options.batch_files);
+  auto run_batch = [&] {
+    const std::size_t size = std::min(queue.size(), batch_files);
+    ConversionBatch batch(fs, options, SubtitleConverter(options.legacy), size);
+    std::atomic<std::size_t> next = 0;
+    std::atomic<std::uint64_t> written = 0;
+    // Takes the tasks in order, stopping once the batch has written its share, so the tasks
+    // prepared are always the first ones.
+    auto work = [&] {
+      while (written < options.batch_bytes) {
+        const std::size_t slot = next++;
+        if (slot >= size) return;
+        written += batch.Prepare(slot, queue[slot]);
+      }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned i = 1; i < std::min<std::size_t>(jobs, size); ++i)
+      workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers)
+      worker.join();
+    const std::size_t taken = std::min<std::size_t>(next, size);
+    std::vector<std::optional<FileResult>> results = batch.Finish();
+    for (std::size_t slot = 0; slot < taken; ++slot) {
+      if (results[slot] && observer.on_file) observer.on_file(queue.front().input, *results[slot]);
+      queue.pop_front();
+    }
   };
+  auto add = [&](ConversionTask task) {
+    queue.push_back(std::move(task));
+    if (queue.size() >= batch_files) run_batch();
+  };
+
   TreeVisitor visitor;
   // Only names ending in .txt are inputs, so a backup or x.srt never reaches the converter and
   // no input is converted twice in one walk. Links and FIFOs named *.txt included: the
@@ -48,21 +89,29 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   };
   visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
     if (IsInputName(entry.name)) {
-      report(path, ConvertFile(fs, path, options));
+      add({path});
       return;
     }
     // A run stopped between its two moves leaves the backup and the work file but no input:
-    // only the work file's entry shows that the input is unfinished. RecoverFile does nothing
+    // only the work file's entry shows that the input is unfinished. Finishing does nothing
     // when the input exists, so an input is still handled once, by its own entry.
-    const std::filesystem::path input = InputPathFor(path);
-    if (std::optional<FileResult> result = RecoverFile(fs, input, options)) report(input, *result);
+    add({InputPathFor(path), true});
   };
   // Missing files, links and FIFOs go to the converter too, which skips them and says why; it
   // also finishes an interrupted conversion of the name.
   auto one = [&](const std::filesystem::path& input) {
-    if (IsInputName(input.filename())) report(input, ConvertFile(fs, input, options));
+    if (IsInputName(input.filename())) add({input});
   };
-  WalkFolderOrName(fs, folder, name, std::move(visitor), one, observer);
+  // A folder error is reported after the files the walk met before it.
+  WalkObserver walk_observer;
+  walk_observer.on_folder_error = [&](const std::filesystem::path& dir, const Status& status) {
+    while (!queue.empty())
+      run_batch();
+    if (observer.on_folder_error) observer.on_folder_error(dir, status);
+  };
+  WalkFolderOrName(fs, folder, name, std::move(visitor), one, walk_observer);
+  while (!queue.empty())
+    run_batch();
 }
 
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,

@@ -22,7 +22,9 @@ struct WalkObserver {
 // subfolders, depth-first in the order the system lists them; a drive's root or / is refused.
 // With a `name`, converts folder/name alone (a folder of that name is walked as a whole).
 // Links are neither followed nor converted through. An input that an interrupted run left as
-// backup and work file only is finished (RecoverFile), in both modes.
+// backup and work file only is finished (RecoverFile), in both modes. The files are converted by
+// batches (ConversionBatch), `options.jobs` at once; the observer is called on the calling
+// thread, for each file in the order the walk met it, once its batch is done.
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options = {},
                    const WalkObserver& observer = {});
