@@ -31,7 +31,12 @@ struct Result {
   std::string err;
 };
 
+// One worker unless a test asks for more: faults injected at the n-th call of an operation name
+// a file only when the files are taken one after the other.
 Result RunTool(FileSystem& fs, std::vector<std::string> args) {
+  if (std::find(args.begin(), args.end(), "-j") == args.end()) {
+    args.insert(args.begin(), {"-j", "1"});
+  }
   args.insert(args.begin(), "kestrane-cli");
   CapturedConsole console;
   const int status = RunCli(args, fs, console);
