@@ -22,7 +22,9 @@ const Case kCases[] = {
     {std::string("nul\0bel\x07", 8), "nul\\x00bel\\x07", "nul\\u0000bel\\u0007"},
     {"del\x7f", "del\\x7f", "del\\u007f"},
     {"c1\xc2\x80\xc2\x9b\xc2\x9f", "c1\\u0080\\u009b\\u009f", "c1\\u0080\\u009b\\u009f"},
-    {"rlo\xe2\x80\xae" "cod.exe", "rlo\\u202ecod.exe", "rlo\\u202ecod.exe"},
+    {"rlo\xe2\x80\xae"
+     "cod.exe",
+     "rlo\\u202ecod.exe", "rlo\\u202ecod.exe"},
     {"isolates\xe2\x81\xa6\xe2\x81\xa9 marks\xe2\x80\x8f\xd8\x9c",
      "isolates\\u2066\\u2069 marks\\u200f\\u061c", "isolates\\u2066\\u2069 marks\\u200f\\u061c"},
     {"line\xe2\x80\xa8sep", "line\\u2028sep", "line\\u2028sep"},
