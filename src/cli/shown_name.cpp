@@ -1,6 +1,7 @@
 #include "cli/shown_name.h"
 
 #include "cli/console.h"
+#include "platform/text.h"
 
 namespace kestrane {
 namespace {
@@ -10,20 +11,8 @@ constexpr char kHex[] = "0123456789abcdef";
 }  // namespace
 
 Character FirstCharacter(std::string_view text) {
-  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = at(0);
-  Character stray{.code_point = lead, .length = 1, .byte = true};
-  if (lead < 0x80) return {.code_point = lead};
-  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-  if (length == 0 || length > text.size()) return stray;
-  char32_t c = lead & (0x7F >> length);
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((at(k) & 0xC0) != 0x80) return stray;
-    c = (c << 6) | (at(k) & 0x3F);
-  }
-  constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < kLeast[length] || c > 0x10FFFF) return stray;
-  return {.code_point = c, .length = length};
+  const Wtf8Character c = FirstWtf8Character(text);
+  return {.code_point = c.code_point, .length = c.length, .byte = !c.valid};
 }
 
 bool IsUnsafe(char32_t c) {

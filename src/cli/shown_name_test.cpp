@@ -36,6 +36,9 @@ const Case kCases[] = {
     {"over\xc0\xaf", "over\\xc0\\xaf", "over\xef\xbf\xbd\xef\xbf\xbd"},
     {"far\xf4\x90\x80\x80", "far\\xf4\\x90\\x80\\x80",
      "far\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+    // A byte that leads no sequence at all, before what would decode as U+10FFFF.
+    {"fc\xfc\x8f\xbf\xbf", "fc\\xfc\\x8f\\xbf\\xbf",
+     "fc\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
     // An unpaired surrogate, as a Windows name carries it in WTF-8.
     {"lone\xed\xa0\x80", "lone\\ud800", "lone\xef\xbf\xbd"},
 };

@@ -107,50 +107,48 @@ std::basic_string<Unit> FromWtf8(std::string_view text) {
   static_assert(sizeof(Unit) == 2);
   std::basic_string<Unit> out;
   out.reserve(text.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n;) {
-    const unsigned char lead = p[i];
-    if (lead < 0x80) {
-      out.push_back(static_cast<Unit>(lead));
-      ++i;
-      continue;
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    }
-    bool valid = length != 0 && n - i >= length && p[i + 1] >= low && p[i + 1] <= high;
-    for (std::size_t k = 2; valid && k < length; ++k)
-      valid = (p[i + k] & 0xC0) == 0x80;
-    if (!valid) {
-      out.push_back(static_cast<Unit>(kReplacement));
-      ++i;
-      continue;
-    }
-    char32_t cp = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k)
-      cp = (cp << 6) | (p[i + k] & 0x3F);
+  for (std::size_t i = 0; i < text.size();) {
+    const Wtf8Character c = FirstWtf8Character(text.substr(i));
+    const char32_t cp = c.valid ? c.code_point : kReplacement;
     if (cp >= 0x10000) {
       out.push_back(static_cast<Unit>(0xD800 + ((cp - 0x10000) >> 10)));
       out.push_back(static_cast<Unit>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
     } else {
       out.push_back(static_cast<Unit>(cp));
     }
-    i += length;
+    i += c.length;
   }
   return out;
 }
 
 }  // namespace
+
+Wtf8Character FirstWtf8Character(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char lead = p[0];
+  if (lead < 0x80) return {.code_point = lead};
+  const Wtf8Character stray{.code_point = lead, .length = 1, .valid = false};
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  }
+  if (length == 0 || text.size() < length || p[1] < low || p[1] > high) return stray;
+  for (std::size_t k = 2; k < length; ++k) {
+    if ((p[k] & 0xC0) != 0x80) return stray;
+  }
+  char32_t cp = lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k)
+    cp = (cp << 6) | (p[k] & 0x3F);
+  return {.code_point = cp, .length = length};
+}
 
 std::string Utf16LeToUtf8(std::string_view bytes) {
   std::string out;

@@ -2,6 +2,7 @@
 // Windows speaks at its boundary.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,16 @@ std::string Utf16ToWtf8(std::u16string_view utf16);
 // The inverse of Utf16ToWtf8; UTF-8 is WTF-8 too. Each byte that starts no well-formed sequence
 // becomes U+FFFD.
 std::u16string Wtf8ToUtf16(std::string_view wtf8);
+
+// The first character of non-empty WTF-8 text and its length in bytes. A byte that starts no
+// well-formed sequence (a stray byte, an overlong form, past U+10FFFF, cut short) is not
+// `valid`: its length is 1 and `code_point` holds the byte.
+struct Wtf8Character {
+  char32_t code_point = 0;
+  std::size_t length = 1;
+  bool valid = true;
+};
+Wtf8Character FirstWtf8Character(std::string_view text);
 
 #ifdef _WIN32
 // wchar_t is a UTF-16 unit on Windows: the same conversions for the wide strings of Win32 calls.
