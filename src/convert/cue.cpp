@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <string_view>
 
 namespace kestrane {
@@ -52,7 +53,7 @@ int ParseInt(std::string_view text) {
 
 struct Time {
   std::string_view hours, minutes, seconds;
-  int frame = 0;
+  int ms = 0;
 };
 
 // One time token, such as 00:01:02,517. Real files also write 00:01:02.517 (read as if the last
@@ -70,7 +71,7 @@ std::optional<Time> ParseTime(std::string_view token) {
       digit(1) && digit(3) && digit(4) && digit(6) && digit(7) && digit(9) && digit(10) &&
       digit(11)) {
     int ms = (token[9] - '0') * 100 + (token[10] - '0') * 10 + (token[11] - '0');
-    return Time{token.substr(0, 2), token.substr(3, 2), token.substr(6, 2), FrameOf(ms)};
+    return Time{token.substr(0, 2), token.substr(3, 2), token.substr(6, 2), ms};
   }
   // Fields are cut from the text that is scanned but taken from the token, so the input's
   // characters stay. Only a token without ',' needs a copy, with its last '.' made the ','.
@@ -94,7 +95,7 @@ std::optional<Time> ParseTime(std::string_view token) {
   if (!hours || !minutes || !seconds) return std::nullopt;
   Time time{original(*hours), original(*minutes), original(*seconds)};
   if (auto ms = scan.Next(' ')) {
-    time.frame = FrameOf(ParseInt(*ms));
+    time.ms = ParseInt(*ms);
   } else if (time.seconds.ends_with('\n')) {
     // Without milliseconds, the block's closing line feed would end the seconds.
     time.seconds.remove_suffix(1);
@@ -103,12 +104,65 @@ std::optional<Time> ParseTime(std::string_view token) {
   return time;
 }
 
-void AppendTime(const Time& time, std::string* out) {
+// The time as the input wrote it, with the frame of its milliseconds.
+void AppendCopiedTime(const Time& time, int frame, std::string* out) {
   out->append(time.hours).push_back(';');
   out->append(time.minutes).push_back(';');
   out->append(time.seconds).push_back(';');
-  out->push_back(static_cast<char>('0' + time.frame / 10));
-  out->push_back(static_cast<char>('0' + time.frame % 10));
+  out->push_back(static_cast<char>('0' + frame / 10));
+  out->push_back(static_cast<char>('0' + frame % 10));
+}
+
+// A field of digits alone, as a number; nothing when it is empty, holds anything else, or
+// exceeds `limit`.
+std::optional<std::int64_t> Field(std::string_view text, std::int64_t limit) {
+  if (text.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > limit) return std::nullopt;
+  }
+  return value;
+}
+
+// A time token as H:M:S, one or more digits a field, then ',' or '.' and a fraction of a second
+// (cut to milliseconds), or no fraction: its milliseconds. Nothing for anything else, such as a
+// negative time, a letter inside a field, or a time past FrameRate::kMaxMs.
+std::optional<std::int64_t> ClockMs(std::string_view token) {
+  // Without text after the times, the block's closing line feed ends the end time.
+  if (token.ends_with('\n')) token.remove_suffix(1);
+  const std::size_t colon1 = token.find(':');
+  const std::size_t colon2 = token.find(':', colon1 == token.npos ? colon1 : colon1 + 1);
+  if (colon2 == token.npos) return std::nullopt;
+  const std::size_t mark = token.find_first_of(",.", colon2);
+  const std::string_view fraction = mark == token.npos ? "" : token.substr(mark + 1);
+  constexpr std::int64_t kMax = FrameRate::kMaxMs;
+  const auto hours = Field(token.substr(0, colon1), kMax / 3'600'000);
+  const auto minutes = Field(token.substr(colon1 + 1, colon2 - colon1 - 1), kMax / 60'000);
+  const auto seconds = Field(token.substr(colon2 + 1, mark - colon2 - 1), kMax / 1000);
+  const bool fraction_ok =
+      mark == token.npos ||
+      (!fraction.empty() && fraction.find_first_not_of("0123456789") == fraction.npos);
+  if (!hours || !minutes || !seconds || !fraction_ok) return std::nullopt;
+  // ",5" is half a second: the first three digits, padded with zeros, are the milliseconds.
+  std::int64_t ms = 0;
+  for (std::size_t i = 0; i < 3 && !fraction.empty(); ++i)
+    ms = ms * 10 + (i < fraction.size() ? fraction[i] - '0' : 0);
+  const std::int64_t total = ((*hours * 60 + *minutes) * 60 + *seconds) * 1000 + ms;
+  if (total > kMax) return std::nullopt;
+  return total;
+}
+
+// A time at a chosen rate: computed from the clock time, or, when the token is not one, the
+// input's fields copied with the frame of its milliseconds at the rate's frame length.
+void AppendRatedTime(std::string_view token, const Time& time, const FrameRate& rate,
+                     std::string* out) {
+  if (std::optional<std::int64_t> ms = ClockMs(token)) {
+    rate.AppendTimecode(rate.FrameAt(*ms), out);
+  } else {
+    AppendCopiedTime(time, rate.FrameInSecond(time.ms), out);
+  }
 }
 
 }  // namespace
@@ -131,7 +185,7 @@ int MsToFrame(int ms) {
   return ms <= mid ? i : i + 1;
 }
 
-bool AppendCueLine(std::string_view block, std::string* out) {
+bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* out) {
   Scanner scan(block);
   auto index = scan.Next(' ');
   auto start_token = scan.Next(' ');
@@ -143,9 +197,15 @@ bool AppendCueLine(std::string_view block, std::string* out) {
   if (!start || !end) return false;
 
   out->append(*index).push_back(' ');
-  AppendTime(*start, out);
-  out->push_back(' ');
-  AppendTime(*end, out);
+  if (rate.classic()) {
+    AppendCopiedTime(*start, FrameOf(start->ms), out);
+    out->push_back(' ');
+    AppendCopiedTime(*end, FrameOf(end->ms), out);
+  } else {
+    AppendRatedTime(*start_token, *start, rate, out);
+    out->push_back(' ');
+    AppendRatedTime(*end_token, *end, rate, out);
+  }
   out->push_back(' ');
   // Everything after the end time, the text lines and anything that shared the time line.
   while (auto text = scan.Next('\n'))
@@ -154,9 +214,9 @@ bool AppendCueLine(std::string_view block, std::string* out) {
   return true;
 }
 
-std::optional<std::string> ConvertCue(const std::string& block) {
+std::optional<std::string> ConvertCue(const std::string& block, const FrameRate& rate) {
   std::string line;
-  if (!AppendCueLine(block, &line)) return std::nullopt;
+  if (!AppendCueLine(block, rate, &line)) return std::nullopt;
   return line;
 }
 

@@ -49,7 +49,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   const std::size_t batch_files = std::max<std::size_t>(1, options.batch_files);
   auto run_batch = [&] {
     const std::size_t size = std::min(queue.size(), batch_files);
-    ConversionBatch batch(fs, options, SubtitleConverter(options.legacy), size);
+    ConversionBatch batch(fs, options, SubtitleConverter(options), size);
     std::atomic<std::size_t> next = 0;
     std::atomic<std::uint64_t> written = 0;
     // Takes the tasks in order, stopping once the batch has written its share, so the tasks
