@@ -25,6 +25,7 @@ class CApplication {
 
   // Argument n of the command line as UTF-8, 0 being the program; empty when there is none.
   std::string Argument(std::size_t n) const;
+  std::size_t ArgumentCount() const { return m_args.size(); }
   void SetArguments(std::vector<std::string> args) { m_args = std::move(args); }
 
   // The program's application object, or null when none is alive.

@@ -101,6 +101,12 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
 
 }  // namespace
 
+void ShowMessageBox(const std::string& text) {
+  // Topmost: with no window of its own, the program's box would otherwise open behind others.
+  MessageBoxW(nullptr, Wtf8ToWide(text).c_str(), L"Kestrane",
+              MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
 Dialogs& PlatformDialogs() {
   static ToolkitDialogs<Win32OpenFileDialog> dialogs;
   return dialogs;

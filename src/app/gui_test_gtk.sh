@@ -1,7 +1,7 @@
 #!/bin/sh
 # Drives the GTK build of Kestrane through its real dialogs on a private X server.
-# Usage: gui_test_gtk.sh KESTRANE CASE [PROBE], CASE being folder, file, cancel, no-display, or
-# picker (which drives PROBE, dir_dialog_probe).
+# Usage: gui_test_gtk.sh KESTRANE CASE [PROBE], CASE being folder, file, fps, cancel, no-display,
+# or picker (which drives PROBE, dir_dialog_probe).
 program=$1
 case_name=$2
 probe=${3:-}
@@ -53,6 +53,28 @@ file)
   wait_exit 0
   expect_converted "$subs/a.txt" "$subs/more/b.txt"
   expect_untouched "$subs/c.txt"
+  ;;
+fps)
+  # A rate Kestrane does not know: one message box, then the end, with nothing converted.
+  write_subtitles "$subs/a.txt" "$subs/b.txt"
+  start_x
+  start_app "$program" /file /fps:26
+  win=$(find_window Kestrane) || exit 1
+  focus "$win"
+  press Return
+  wait_exit 0
+  expect_untouched "$subs/a.txt" "$subs/b.txt"
+  # A known one, in any letter case.
+  start_app "$program" /FILE /FPS:25
+  first=$(find_window Open) || exit 1
+  choose_path "$first" "$subs/a.txt"
+  wait_file "$subs/a.txt_original"
+  second=$(find_window Open "$first") || exit 1
+  focus "$second"
+  press Escape
+  wait_exit 0
+  expect_at_25_fps "$subs/a.txt"
+  expect_untouched "$subs/b.txt"
   ;;
 cancel)
   write_subtitles "$subs/a.txt" "$subs/deeper/b.txt"

@@ -127,6 +127,15 @@ expect_converted() {
   done
 }
 
+# Converted at 25 fps: the sample's list with the timecodes computed at that rate.
+expect_at_25_fps() {
+  for f in "$@"; do
+    expect_converted "$f"
+    printf '\357\273\2771 00;00;01;00 00;00;02;12 Hello there \r\n2 00;00;03;00 00;00;04;01 General Kenobi \r\n' |
+      cmp -s - "$f" || fail "$f was not converted at 25 fps: $(od -c "$f" | head -5)"
+  done
+}
+
 # Untouched: the sample bytes still there, and no backup beside it.
 expect_untouched() {
   for f in "$@"; do

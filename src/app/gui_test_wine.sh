@@ -1,6 +1,7 @@
 #!/bin/sh
 # Drives Kestrane.exe under Wine through its real dialogs on a private X server.
-# Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose or file;
+# Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose, file or
+#        fps;
 #        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE setup SETUP_EXE SHORTCUT_PROBE_EXE
 #                         SETUP_FILES_DIR VERSION PUBLISHER
 #
@@ -103,6 +104,30 @@ file)
   wait_exit 0
   expect_converted "$subs/a.txt" "$subs/more/b.txt"
   expect_untouched "$subs/c.txt"
+  ;;
+fps)
+  # A rate Kestrane does not know: one message box, then the end, with nothing converted.
+  write_subtitles "$subs/a.txt" "$subs/b.txt"
+  start_x
+  start_app "$wine" "$exe" /file /fps:26
+  win=$(find_window Kestrane) || exit 1
+  focus "$win"
+  press Return
+  wait_exit 0
+  expect_untouched "$subs/a.txt" "$subs/b.txt"
+  # A known one, in any letter case.
+  start_app "$wine" "$exe" /FILE /FPS:25
+  first=$(find_window Open) || exit 1
+  focus "$first"
+  type_text "$(winpath "$subs/a.txt")"
+  press Return
+  wait_file "$subs/a.txt_original"
+  second=$(find_window Open "$first") || exit 1
+  focus "$second"
+  press Escape
+  wait_exit 0
+  expect_at_25_fps "$subs/a.txt"
+  expect_untouched "$subs/b.txt"
   ;;
 setup)
   setup_exe=$5 probe=$6 files=$7 version=$8 publisher=$9
