@@ -23,6 +23,7 @@ choose_path() {
   sleep 0.5
   press Delete Return
 }
+choose() { choose_path "$@"; }
 
 case $case_name in
 folder)
@@ -58,21 +59,10 @@ fps)
   # A rate Kestrane does not know: one message box, then the end, with nothing converted.
   write_subtitles "$subs/a.txt" "$subs/b.txt"
   start_x
-  start_app "$program" /file /fps:26
-  win=$(find_window Kestrane) || exit 1
-  focus "$win"
-  press Return
-  wait_exit 0
+  refuse_rate "$program" /file /fps:26
   expect_untouched "$subs/a.txt" "$subs/b.txt"
   # A known one, in any letter case.
-  start_app "$program" /FILE /FPS:25
-  first=$(find_window Open) || exit 1
-  choose_path "$first" "$subs/a.txt"
-  wait_file "$subs/a.txt_original"
-  second=$(find_window Open "$first") || exit 1
-  focus "$second"
-  press Escape
-  wait_exit 0
+  convert_one "$subs/a.txt" "$program" /FILE /FPS:25
   expect_at_25_fps "$subs/a.txt"
   expect_untouched "$subs/b.txt"
   ;;

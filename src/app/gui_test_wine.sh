@@ -35,6 +35,12 @@ trap 'end_session; cleanup' EXIT
 
 # The Windows name of a Linux path: Wine's drive Z: is /.
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+# How convert_one chooses a file: Wine's dialog takes a Windows path typed into it.
+choose() {
+  focus "$1"
+  type_text "$(winpath "$2")"
+  press Return
+}
 
 subs="$work/subs"
 case $case_name in
@@ -109,23 +115,10 @@ fps)
   # A rate Kestrane does not know: one message box, then the end, with nothing converted.
   write_subtitles "$subs/a.txt" "$subs/b.txt"
   start_x
-  start_app "$wine" "$exe" /file /fps:26
-  win=$(find_window Kestrane) || exit 1
-  focus "$win"
-  press Return
-  wait_exit 0
+  refuse_rate "$wine" "$exe" /file /fps:26
   expect_untouched "$subs/a.txt" "$subs/b.txt"
   # A known one, in any letter case.
-  start_app "$wine" "$exe" /FILE /FPS:25
-  first=$(find_window Open) || exit 1
-  focus "$first"
-  type_text "$(winpath "$subs/a.txt")"
-  press Return
-  wait_file "$subs/a.txt_original"
-  second=$(find_window Open "$first") || exit 1
-  focus "$second"
-  press Escape
-  wait_exit 0
+  convert_one "$subs/a.txt" "$wine" "$exe" /FILE /FPS:25
   expect_at_25_fps "$subs/a.txt"
   expect_untouched "$subs/b.txt"
   ;;
@@ -214,12 +207,23 @@ setup)
   press Escape
   wait_exit 0
 
+  # The setup again, silently with a frame rate: an unknown one changes nothing, /FPS=25 makes
+  # both entries pass it, and the files entry then converts at that rate.
+  ! wine_quiet "$setup_exe" /S /FPS=26 || fail "setup /S /FPS=26 succeeded"
+  check_link "$folder_link" ""
+  wine_quiet "$setup_exe" /S /FPS=25 || fail "setup /S /FPS=25 failed: $(cat "$work/wine.out")"
+  check_link "$folder_link" "/fps:25"
+  check_link "$files_link" "/file /fps:25"
+  write_subtitles "$subs/a.txt"
+  convert_one "$subs/a.txt" "$wine" start /wait /unix "$files_link"
+  expect_at_25_fps "$subs/a.txt"
+
   # The uninstaller runs from a copy of itself and returns at once: wait for its work to show.
   echo "notes of the user's" >"$dir/notes.txt"
   wine_quiet "$dir/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
   i=0
   while [ -e "$dir/Uninstall.exe" ] || [ -e "$folder_link" ] || [ -e "$files_link" ] ||
-    record; do
+    record || timeout 60 "$wine" reg query 'HKCU\Software\Kestrane' </dev/null >/dev/null 2>&1; do
     i=$((i + 1))
     [ $i -lt 60 ] || fail "after 60 s the uninstaller has left: $(ls -A "$dir" "$menu" 2>&1)" \
       "$(cat "$work/record")"
