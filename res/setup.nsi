@@ -167,6 +167,7 @@ Function FrameRatePage
   ${NSD_CreateDropList} 0 48u 100% 120u ""
   Pop $FrameRateList
   !insertmacro ForEachRate AddRate
+  ${NSD_SetFocus} $FrameRateList
   nsDialogs::Show
 FunctionEnd
 

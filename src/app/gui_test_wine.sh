@@ -217,6 +217,27 @@ setup)
   # Running it again without /FPS= keeps the rate chosen last.
   wine_quiet "$setup_exe" /S || fail "setup /S again failed: $(cat "$work/wine.out")"
   check_link "$files_link" "/file /fps:25"
+  # Its page, as a user meets it on running the setup again: the last rate is chosen already,
+  # and the next in the list, 29.97 drop-frame, replaces it. Return takes each page's default
+  # button: I Agree, Install, Next (after the install), Finish.
+  start_app "$wine" "$setup_exe"
+  win=$(find_window "Kestrane Setup ") || exit 1
+  focus "$win"
+  for keys in Return Return Down Return; do
+    press $keys
+    sleep 1
+  done
+  i=0
+  until timeout 60 "$wine" "$probe" "$(winpath "$folder_link")" </dev/null 2>/dev/null |
+    tr -d '\r' | grep -qx '/fps:29.97'; do
+    i=$((i + 1))
+    [ $i -lt 30 ] || fail "the setup's page did not set 29.97 within 30 s"
+    sleep 1
+  done
+  press Return
+  wait_exit 0
+  check_link "$folder_link" "/fps:29.97"
+  check_link "$files_link" "/file /fps:29.97"
 
   # The uninstaller runs from a copy of itself and returns at once: wait for its work to show.
   echo "notes of the user's" >"$dir/notes.txt"
