@@ -63,16 +63,21 @@ int FrameOf(int ms) {
   return frame == 30 ? 29 : frame;
 }
 
-std::optional<Time> ParseTime(std::string_view token) {
-  // The form nearly every file uses, HH:MM:SS,mmm, read without scanning: the scan below gives
-  // the same fields for it.
+// The form nearly every file uses, HH:MM:SS,mmm, which is read without scanning.
+bool IsUsualForm(std::string_view token) {
   auto digit = [&](std::size_t i) { return token[i] >= '0' && token[i] <= '9'; };
-  if (token.size() == 12 && token[2] == ':' && token[5] == ':' && token[8] == ',' && digit(0) &&
-      digit(1) && digit(3) && digit(4) && digit(6) && digit(7) && digit(9) && digit(10) &&
-      digit(11)) {
-    int ms = (token[9] - '0') * 100 + (token[10] - '0') * 10 + (token[11] - '0');
-    return Time{token.substr(0, 2), token.substr(3, 2), token.substr(6, 2), ms};
-  }
+  return token.size() == 12 && token[2] == ':' && token[5] == ':' && token[8] == ',' && digit(0) &&
+         digit(1) && digit(3) && digit(4) && digit(6) && digit(7) && digit(9) && digit(10) &&
+         digit(11);
+}
+int UsualMs(std::string_view token) {
+  return (token[9] - '0') * 100 + (token[10] - '0') * 10 + (token[11] - '0');
+}
+
+std::optional<Time> ParseTime(std::string_view token) {
+  // The scan below gives the same fields for the usual form.
+  if (IsUsualForm(token))
+    return Time{token.substr(0, 2), token.substr(3, 2), token.substr(6, 2), UsualMs(token)};
   // Fields are cut from the text that is scanned but taken from the token, so the input's
   // characters stay. Only a token without ',' needs a copy, with its last '.' made the ','.
   std::string copy;
@@ -132,6 +137,10 @@ std::optional<std::int64_t> Field(std::string_view text, std::int64_t limit) {
 std::optional<std::int64_t> ClockMs(std::string_view token) {
   // Without text after the times, the block's closing line feed ends the end time.
   if (token.ends_with('\n')) token.remove_suffix(1);
+  if (IsUsualForm(token)) {
+    auto two = [&](std::size_t i) { return (token[i] - '0') * 10 + (token[i + 1] - '0'); };
+    return ((two(0) * 60 + two(3)) * 60 + two(6)) * std::int64_t{1000} + UsualMs(token);
+  }
   const std::size_t colon1 = token.find(':');
   const std::size_t colon2 = token.find(':', colon1 == token.npos ? colon1 : colon1 + 1);
   if (colon2 == token.npos) return std::nullopt;
