@@ -56,8 +56,7 @@ struct Time {
   int ms = 0;
 };
 
-// One time token, such as 00:01:02,517. Real files also write 00:01:02.517 (read as if the last
-// '.' were the ',') and 00:01:02 (no milliseconds: frame 0).
+// The classic frame of a time's milliseconds: the last of a second is 29.
 int FrameOf(int ms) {
   int frame = MsToFrame(ms);
   return frame == 30 ? 29 : frame;
@@ -74,6 +73,8 @@ int UsualMs(std::string_view token) {
   return (token[9] - '0') * 100 + (token[10] - '0') * 10 + (token[11] - '0');
 }
 
+// One time token, such as 00:01:02,517. Real files also write 00:01:02.517 (read as if the last
+// '.' were the ',') and 00:01:02 (no milliseconds: frame 0).
 std::optional<Time> ParseTime(std::string_view token) {
   // The scan below gives the same fields for the usual form.
   if (IsUsualForm(token))
