@@ -43,8 +43,6 @@ class FrameRate {
   // The longest time the frame math takes: a million hours.
   static constexpr std::int64_t kMaxMs = 3'600'000'000'000;
 
-  friend bool operator==(const FrameRate& a, const FrameRate& b) { return a.name_ == b.name_; }
-
  private:
   using FrameAtFunction = std::int64_t (*)(std::int64_t ms);
   using AppendFunction = void (*)(std::int64_t frame, std::string* out);
