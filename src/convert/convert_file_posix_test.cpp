@@ -1,14 +1,17 @@
 // The converter against what only POSIX file systems can hold.
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <vector>
 
 #include "convert/convert_file.h"
 #include "testing/temp_dir.h"
@@ -53,6 +56,78 @@ TEST(ConvertFilePosixTest, AReadOnlyFolderLeavesTheInputAsItWas) {
   EXPECT_EQ(result.reason, FileResult::Reason::kCreateWork) << Describe(result.reason);
   EXPECT_EQ(ReadBytes(input), kSubRip);
   EXPECT_FALSE(fs::exists(dir.path() / "sub/a.txt_temp"));
+}
+
+// A converted file belongs to whom its input belonged, as far as the converting user may give
+// it: root (sudo on a shared disk) gives both owner and group; another user a group of theirs.
+TEST(ConvertFilePosixTest, TheConvertedFileKeepsTheOwnerAndGroupItMayKeep) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to own files as nobody and run as nobody";
+  constexpr uid_t kNobody = 65534;
+  constexpr gid_t kNogroup = 65534;
+  constexpr gid_t kOther = 100;
+  const struct {
+    const char* fault;      // what each case catches
+    uid_t run_as;           // 0: root
+    std::vector<gid_t> in;  // the groups of a user that is not root
+    uid_t input_owner;
+    gid_t input_group;
+    uid_t expected_owner;
+    gid_t expected_group;
+  } kCases[] = {
+      {"root makes the file root's, locking its owner out",
+       0,
+       {},
+       kNobody,
+       kNogroup,
+       kNobody,
+       kNogroup},
+      {"a user's converted file falls back to their own group",
+       kNobody,
+       {kNogroup, kOther},
+       kNobody,
+       kOther,
+       kNobody,
+       kOther},
+      {"a user cannot keep a group of theirs on a file another owns",
+       kNobody,
+       {kNogroup, kOther},
+       0,
+       kOther,
+       kNobody,
+       kOther},
+      {"a group the user is not in fails the conversion",
+       kNobody,
+       {kNogroup},
+       kNobody,
+       kOther,
+       kNobody,
+       kNogroup},
+  };
+  for (const auto& c : kCases) {
+    TempDir dir;
+    const fs::path input = dir.Write("a.txt", kSubRip);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+    ASSERT_EQ(chown(input.c_str(), c.input_owner, c.input_group), 0);
+    ASSERT_EQ(chmod(input.c_str(), 0640), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (c.run_as != 0 && (setgroups(c.in.size(), c.in.data()) != 0 || setgid(c.in.front()) != 0 ||
+                            setuid(c.run_as) != 0)) {
+        _exit(2);
+      }
+      _exit(ConvertFile(DefaultFileSystem(), input).done() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.fault << ": " << status;
+    struct stat st;
+    ASSERT_EQ(lstat(input.c_str(), &st), 0) << c.fault;
+    EXPECT_EQ(st.st_uid, c.expected_owner) << c.fault;
+    EXPECT_EQ(st.st_gid, c.expected_group) << c.fault;
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << c.fault;
+    EXPECT_EQ(ReadBytes(input), kConverted) << c.fault;
+  }
 }
 
 TEST(ConvertFilePosixTest, WhatIsNotAFileIsNeverOpened) {

@@ -52,7 +52,36 @@ std::string SystemText(DWORD error) {
 #define ERROR_DISK_QUOTA_EXCEEDED 1295L
 #endif
 
-Status::Code CodeFor(DWORD error) {
+// What the last failed call left: its Win32 error and the NT status it was made from, which
+// tells apart what Win32 folds into one error.
+struct SystemError {
+  DWORD error = 0;
+  LONG nt_status = 0;
+};
+
+// Read at once after the failed call, before another call overwrites them.
+SystemError LastError() {
+  using GetLastNtStatus = LONG(NTAPI*)();
+  static const auto get_last_nt_status = [] {
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<GetLastNtStatus>(
+                       reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetLastNtStatus")))
+                 : nullptr;
+  }();
+  SystemError last;
+  last.error = ::GetLastError();
+  last.nt_status = get_last_nt_status ? get_last_nt_status() : 0;
+  return last;
+}
+
+Status::Code CodeFor(DWORD error, LONG nt_status = 0) {
+  // A file deleted while another program still holds it open keeps its name until the last
+  // handle closes; Win32 calls that "access denied", which would be lasting, but it is over
+  // once that program lets go.
+  constexpr LONG kStatusDeletePending = static_cast<LONG>(0xC0000056);
+  if (error == ERROR_ACCESS_DENIED && nt_status == kStatusDeletePending) {
+    return Status::Code::kBusy;
+  }
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -86,6 +115,11 @@ Status::Code CodeFor(DWORD error) {
 
 Status SystemStatus(std::string_view operation, const fs::path& path, DWORD error) {
   return Failure(CodeFor(error), operation, PathText(path), SystemText(error));
+}
+
+Status SystemStatus(std::string_view operation, const fs::path& path, SystemError last) {
+  return Failure(CodeFor(last.error, last.nt_status), operation, PathText(path),
+                 SystemText(last.error));
 }
 
 Status NotRegular(std::string_view operation, const fs::path& path) {
@@ -240,7 +274,10 @@ class Win32ReadableFile final : public ReadableFile {
 class Win32WritableFile final : public WritableFile {
  public:
   Win32WritableFile(HANDLE handle, fs::path path, DWORD attributes)
-      : handle_(handle), path_(std::move(path)), attributes_(attributes) {}
+      : handle_(handle), path_(std::move(path)), attributes_(attributes) {
+    BY_HANDLE_FILE_INFORMATION data;
+    if (::GetFileInformationByHandle(handle_, &data)) info_ = InfoOf(data);
+  }
   ~Win32WritableFile() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
   }
@@ -285,10 +322,14 @@ class Win32WritableFile final : public WritableFile {
     return Status::Ok();
   }
 
+  // Zero, "cannot tell", where the system would not say.
+  const FileInfo& info() const override { return info_; }
+
  private:
   HANDLE handle_;
   fs::path path_;
   DWORD attributes_;
+  FileInfo info_;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -311,10 +352,10 @@ class Win32FileSystem final : public FileSystem {
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     }
     if (handle == INVALID_HANDLE_VALUE) {
-      DWORD error = ::GetLastError();
+      const SystemError last = LastError();
       // A folder cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: "access denied".
-      if (error == ERROR_ACCESS_DENIED && IsFolder(name)) return NotRegular("open", path);
-      return SystemStatus("open", path, error);
+      if (last.error == ERROR_ACCESS_DENIED && IsFolder(name)) return NotRegular("open", path);
+      return SystemStatus("open", path, last);
     }
     BY_HANDLE_FILE_INFORMATION data;
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
@@ -342,10 +383,10 @@ class Win32FileSystem final : public FileSystem {
     HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      DWORD error = ::GetLastError();
+      SystemError last = LastError();
       // CREATE_NEW on a folder's name says "access denied"; the name is taken all the same.
-      if (error == ERROR_ACCESS_DENIED && IsFolder(name)) error = ERROR_ALREADY_EXISTS;
-      return SystemStatus("create", path, error);
+      if (last.error == ERROR_ACCESS_DENIED && IsFolder(name)) last = {ERROR_ALREADY_EXISTS, 0};
+      return SystemStatus("create", path, last);
     }
     *file = std::make_unique<Win32WritableFile>(handle, path, mode.attributes & kKeptAttributes);
     return Status::Ok();
@@ -357,15 +398,16 @@ class Win32FileSystem final : public FileSystem {
     if (::MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
       return Status::Ok();
     }
-    DWORD error = ::GetLastError();
-    return Failure(CodeFor(error), "move", PathText(from) + " to " + PathText(to),
-                   SystemText(error));
+    const SystemError last = LastError();
+    return Failure(CodeFor(last.error, last.nt_status), "move",
+                   PathText(from) + " to " + PathText(to), SystemText(last.error));
   }
 
   Status Remove(const fs::path& path) override {
     std::wstring name = Win32Path(path);
     if (::DeleteFileW(name.c_str())) return Status::Ok();
-    DWORD error = ::GetLastError();
+    const SystemError first = LastError();
+    DWORD error = first.error;
     DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -387,6 +429,7 @@ class Win32FileSystem final : public FileSystem {
         ::SetFileAttributesW(name.c_str(), attributes);
       }
     }
+    if (error == first.error) return SystemStatus("remove", path, first);
     return SystemStatus("remove", path, error);
   }
 
@@ -431,6 +474,22 @@ class Win32FileSystem final : public FileSystem {
   Status SyncFileSystem(const fs::path& path) override {
     return Failure(Status::Code::kUnsupported, "sync", PathText(path),
                    "a volume is flushed by administrators only");
+  }
+
+  // FindFirstFileW matches a name against both the long and the 8.3 short names of a folder's
+  // entries, and gives the long one.
+  fs::path RealName(const fs::path& path) override {
+    const std::wstring name = path.filename().native();
+    // Windows names hold no wildcard; such a name would match others.
+    if (name.empty() || name.find_first_of(L"*?<>\"") != std::wstring::npos) return path;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileExW(Win32Path(path).c_str(), FindExInfoBasic, &data,
+                                     FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return path;
+    ::FindClose(find);
+    const std::wstring_view real = data.cFileName;
+    if (real.empty() || real == name) return path;
+    return path.parent_path() / fs::path(std::wstring(real));
   }
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
