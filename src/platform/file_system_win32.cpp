@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/retrying_file_system.h"
 #include "platform/text.h"
+#include "platform/windows_error.h"
 #include "platform/windows_path.h"
 
 namespace kestrane {
@@ -47,11 +48,6 @@ std::string SystemText(DWORD error) {
   return Utf16ToUtf8(text);
 }
 
-// Windows' winerror.h has it; mingw-w64's does not.
-#ifndef ERROR_DISK_QUOTA_EXCEEDED
-#define ERROR_DISK_QUOTA_EXCEEDED 1295L
-#endif
-
 // What the last failed call left: its Win32 error and the NT status it was made from, which
 // tells apart what Win32 folds into one error.
 struct SystemError {
@@ -75,43 +71,28 @@ SystemError LastError() {
 }
 
 Status::Code CodeFor(DWORD error, LONG nt_status = 0) {
-  // A file deleted while another program still holds it open keeps its name until the last
-  // handle closes; Win32 calls that "access denied", which would be lasting, but it is over
-  // once that program lets go.
-  constexpr LONG kStatusDeletePending = static_cast<LONG>(0xC0000056);
-  if (error == ERROR_ACCESS_DENIED && nt_status == kStatusDeletePending) {
-    return Status::Code::kBusy;
-  }
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_DIRECTORY:
-    case ERROR_INVALID_NAME:  // Wine's answer to listing a file as a folder
-      return Status::Code::kNotFound;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return Status::Code::kBusy;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_NETWORK_ACCESS_DENIED:
-      return Status::Code::kAccessDenied;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
-      return Status::Code::kNoSpace;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return Status::Code::kExists;
-    case ERROR_CANT_ACCESS_FILE:
-    case ERROR_CANT_RESOLVE_FILENAME:
-      return Status::Code::kNotRegular;
-    default:
-      return Status::Code::kIo;
-  }
+  return WindowsErrorCode(error, nt_status);
 }
+
+// The rules are written with the values of winerror.h (mingw-w64's lacks the quota's).
+static_assert(win32::kFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(win32::kPathNotFound == ERROR_PATH_NOT_FOUND);
+static_assert(win32::kAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(win32::kInvalidDrive == ERROR_INVALID_DRIVE);
+static_assert(win32::kWriteProtect == ERROR_WRITE_PROTECT);
+static_assert(win32::kSharingViolation == ERROR_SHARING_VIOLATION);
+static_assert(win32::kLockViolation == ERROR_LOCK_VIOLATION);
+static_assert(win32::kHandleDiskFull == ERROR_HANDLE_DISK_FULL);
+static_assert(win32::kBadNetPath == ERROR_BAD_NETPATH);
+static_assert(win32::kNetworkAccessDenied == ERROR_NETWORK_ACCESS_DENIED);
+static_assert(win32::kBadNetName == ERROR_BAD_NET_NAME);
+static_assert(win32::kFileExists == ERROR_FILE_EXISTS);
+static_assert(win32::kDiskFull == ERROR_DISK_FULL);
+static_assert(win32::kInvalidName == ERROR_INVALID_NAME);
+static_assert(win32::kAlreadyExists == ERROR_ALREADY_EXISTS);
+static_assert(win32::kDirectory == ERROR_DIRECTORY);
+static_assert(win32::kCantAccessFile == ERROR_CANT_ACCESS_FILE);
+static_assert(win32::kCantResolveFilename == ERROR_CANT_RESOLVE_FILENAME);
 
 Status SystemStatus(std::string_view operation, const fs::path& path, DWORD error) {
   return Failure(CodeFor(error), operation, PathText(path), SystemText(error));
