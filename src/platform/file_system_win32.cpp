@@ -361,8 +361,10 @@ class Win32FileSystem final : public FileSystem {
                    std::unique_ptr<WritableFile>* file) override {
     file->reset();
     std::wstring name = Win32Path(path);
-    HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    // GetFileInformationByHandle, for the identity, needs FILE_READ_ATTRIBUTES, which
+    // GENERIC_WRITE does not include.
+    HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       SystemError last = LastError();
       // CREATE_NEW on a folder's name says "access denied"; the name is taken all the same.
