@@ -336,16 +336,12 @@ class PosixFileSystem final : public FileSystem {
     int fd = OpenRetrying(At(path), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                           static_cast<mode_t>(mode.permissions & 07777));
     if (fd < 0) return ErrnoStatus("create", path, errno);
+    // An identity the system will not tell stays unknown (zero).
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-      const int error = errno;
-      ::close(fd);
-      (void)UnlinkAt(At(path));
-      return ErrnoStatus("create", path, error);
-    }
+    const FileInfo info = ::fstat(fd, &st) == 0 ? InfoOf(st) : FileInfo();
     GiveOwnership(fd, mode.owner, mode.group);
     Watch(fd, path);
-    *file = std::make_unique<PosixWritableFile>(fd, path, InfoOf(st));
+    *file = std::make_unique<PosixWritableFile>(fd, path, info);
     return Status::Ok();
   }
 
