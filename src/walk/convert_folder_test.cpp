@@ -328,7 +328,7 @@ TEST(ConvertFolderTest, ConvertsAtTheBottomOfThousandsOfNestedFolders) {
 std::vector<std::string> Restored(FileSystem& fs, const std::filesystem::path& folder,
                                   const std::filesystem::path& name) {
   Report report("/", /*restore=*/true);
-  RestoreBackups(fs, folder, name, /*dry_run=*/false, report.Observer());
+  RestoreBackups(fs, folder, name, {}, report.Observer());
   return report.files;
 }
 
@@ -381,12 +381,14 @@ TEST(RestoreBackupsTest, ANamedFileRestoresItsOwnBackup) {
   fs.AddFile("/r/b.txt_original", kOther);
   fs.AddFile("/r/c.txt", "never converted");
   EXPECT_EQ(Restored(fs, "/r", "a.txt"), (std::vector<std::string>{"r/a.txt_original restored"}));
+  // b.txt is not what converting its backup gives: another program's, and it stays.
   EXPECT_EQ(Restored(fs, "/r", "b.txt_original"),
-            (std::vector<std::string>{"r/b.txt_original restored"}));
+            (std::vector<std::string>{"r/b.txt_original changed since it was converted"}));
   EXPECT_EQ(Restored(fs, "/r", "c.txt"), (std::vector<std::string>{"r/c.txt_original no backup"}));
   EXPECT_EQ(Restored(fs, "/r", "c.srt"), (std::vector<std::string>{}));
   EXPECT_EQ(fs.Contents("/r/a.txt"), kSubRip);
-  EXPECT_EQ(fs.Contents("/r/b.txt"), kOther);
+  EXPECT_EQ(fs.Contents("/r/b.txt"), kConverted);
+  EXPECT_EQ(fs.Contents("/r/b.txt_original"), kOther);
   EXPECT_EQ(fs.Contents("/r/c.txt"), "never converted");
 }
 
