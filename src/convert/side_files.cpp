@@ -599,6 +599,8 @@ std::optional<FileResult> RestoreBackup(FileSystem& fs, const std::filesystem::p
   const std::filesystem::path aside = AsidePathFor(target);
   FileInfo info;
   Status status = fs.Stat(backup, &info);
+  // Restored by another run since the look.
+  if (status.code() == Status::Code::kNotFound) return std::nullopt;
   if (!status.ok()) return Failed(Reason::kStat, status);
   if (info.kind != EntryKind::kFile) return Skipped(Reason::kBackupNotRegular);
 

@@ -169,6 +169,11 @@ TEST(SideFilesTest, AFileAnotherRunHoldsIsBusyUntilItLetsGo) {
       {"a.txt=S", "/d/a.txt", convert, "done"},
       {"a.txt_original=S a.txt_temp=T", "/d/a.txt_original", convert, "done, recovered"},
       {"a.txt=C a.txt_original=S", "/d/a.txt_original", restore, "done"},
+      // A restore under way, between its moves: the claim has moved with the backup's file.
+      {"a.txt_converted=C a.txt_original=S", "/d/a.txt_original", restore, "done"},
+      {"a.txt_converted=C a.txt_original=S", "/d/a.txt_original", convert, "backup exists"},
+      {"a.txt=S a.txt_converted=C", "/d/a.txt", restore, "done, recovered"},
+      {"a.txt=S a.txt_converted=C", "/d/a.txt", convert, "done"},
   };
   for (const Case& c : cases) {
     MemoryFileSystem fs;
