@@ -161,7 +161,7 @@ TEST(ConvertFolderTest, FileModeWorksUnderTheFilesOwnName) {
   ConvertFolder(fs, "/d", "MOVIEF~1.TXT");
   EXPECT_EQ(memory.Paths(), (std::vector<std::string>{"/d/", "/d/Movie file long name.txt",
                                                       "/d/Movie file long name.txt_original"}));
-  RestoreBackups(fs, "/d", "MOVIEF~1.TXT", false);
+  RestoreBackups(fs, "/d", "MOVIEF~1.TXT", {});
   EXPECT_EQ(memory.Paths(), (std::vector<std::string>{"/d/", "/d/Movie file long name.txt"}));
   EXPECT_EQ(memory.Contents("/d/Movie file long name.txt"), kSubRip);
 }
