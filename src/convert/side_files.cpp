@@ -323,8 +323,8 @@ class InPlaceConversion {
   std::optional<FileResult> Prepare(const Converter& convert) {
     if (std::optional<FileResult> skipped = Claim()) return skipped;
     if (!recovering_) {
-      // Looked at with the claim held, through opening rather than a look at the name, which
-      // the work file's own creation does again.
+      // With the claim held no live run writes this work file: what is there is a dead run's,
+      // or another program's.
       if (WorkAt(fs_, work_path_) == Work::kForeign) {
         source_.reset();
         return Skipped(Reason::kForeignWork);

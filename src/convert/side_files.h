@@ -14,10 +14,10 @@
 //   B W        interrupted       a run stopped between its two moves: convert puts B -> I and
 //                                goes on as for an untouched input; restore: B -> I
 //   B          lone backup       convert reports it and leaves it; restore: B -> I
-//   A B        restore set aside a restore stopped before putting the backup back: restore
-//                                checks A and goes on; convert puts A -> I (converted again)
-//   I A        restore finishing a restore stopped before removing A: either run removes A when
-//                                it is what converting I gives
+//   A B        set aside         a restore stopped before putting the backup back: restore
+//                                checks A and goes on; convert puts A -> I, converted again
+//   I A        nearly restored   a restore stopped before removing A: either run removes A
+//                                when it is what converting I gives
 //   any        busy              another run holds the claim on the original: skipped
 // The claim is a lock on the original's open file, taken before anything is written or moved
 // and held until the moves are done; it travels with the file as it changes names.
