@@ -29,6 +29,8 @@ const char* Describe(FileResult::Reason reason) {
       return "name taken by a folder or link";
     case R::kChangedSinceConverted:
       return "changed since it was converted";
+    case R::kForeignAside:
+      return "a file of another program holds the name a restore needs";
     case R::kBusy:
       return "busy";
     case R::kNotAnInput:

@@ -82,6 +82,11 @@ bool Exists(FileSystem& fs, const std::filesystem::path& path) {
   return fs.Stat(path, &info).ok();
 }
 
+bool IsFile(FileSystem& fs, const std::filesystem::path& path) {
+  FileInfo info;
+  return fs.Stat(path, &info).ok() && info.kind == EntryKind::kFile;
+}
+
 bool Missing(FileSystem& fs, const std::filesystem::path& path) {
   FileInfo info;
   return fs.Stat(path, &info).code() == Status::Code::kNotFound;
@@ -401,7 +406,7 @@ class InPlaceConversion {
       // over. A backup that cannot be looked at is no reason to stop: no move replaces one.
       if (Exists(fs_, backup_)) {
         if (!Missing(fs_, input_)) return Skipped(Reason::kBackupExists);
-        if (Exists(fs_, aside_)) {
+        if (IsFile(fs_, aside_)) {
           result = PutBackSetAside();
         } else if (!Exists(fs_, work_path_)) {
           return Skipped(Reason::kLoneBackup);
@@ -531,7 +536,7 @@ std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& t
     if (Exists(fs_, WorkPathFor(task.input)) ? backup || aside : !backup && !aside) {
       return 0;
     }
-    if (backup && Exists(fs_, AsidePathFor(task.input))) return 0;
+    if (backup && IsFile(fs_, AsidePathFor(task.input))) return 0;
   }
   auto conversion = std::make_unique<InPlaceConversion>(fs_, task.input, options_);
   results_[slot] = conversion->Prepare(convert_);
@@ -648,8 +653,11 @@ std::optional<FileResult> RestoreBackup(FileSystem& fs, const std::filesystem::p
     if (!StillNames(fs, backup, *claim)) return std::nullopt;
   }
 
-  // What to check: what an earlier restore set aside, else name.txt, set aside now.
-  const bool resumed = Exists(fs, aside);
+  // What to check: what an earlier restore set aside, else name.txt, set aside now. Only a
+  // regular file can have been name.txt.
+  status = fs.Stat(aside, &info);
+  const bool resumed = status.ok();
+  if (resumed && info.kind != EntryKind::kFile) return Skipped(Reason::kForeignAside);
   bool set_aside = resumed;
   if (!resumed) {
     status = fs.Stat(target, &info);
@@ -670,13 +678,20 @@ std::optional<FileResult> RestoreBackup(FileSystem& fs, const std::filesystem::p
   if (set_aside) {
     const std::filesystem::path& checked = dry_run && !resumed ? target : aside;
     status = CheckSetAside(fs, checked, *claim, convert, &taken);
-    if (!taken && !dry_run) {
-      // Not ours, or not readable: it goes back where it was.
-      Status back = fs.MoveNoReplace(aside, target);
-      if (!back.ok()) return Failed(Reason::kPutBack, back);
+    if (!taken) {
+      // Not ours, or not readable. Beside a name.txt it cannot have been that name.txt, so it is
+      // not ours to move; else it goes back where it was.
+      if (resumed && !Missing(fs, target)) {
+        return status.ok() ? Skipped(Reason::kForeignAside)
+                           : Failed(Reason::kReadConverted, status);
+      }
+      if (!dry_run) {
+        Status back = fs.MoveNoReplace(aside, target);
+        if (!back.ok()) return Failed(Reason::kPutBack, back);
+      }
+      if (!status.ok()) return Failed(Reason::kReadConverted, status);
+      return Skipped(Reason::kChangedSinceConverted);
     }
-    if (!status.ok()) return Failed(Reason::kReadConverted, status);
-    if (!taken) return Skipped(Reason::kChangedSinceConverted);
   }
   if (dry_run && resumed && Exists(fs, target)) {
     // The name.txt saved since would be looked at next.
@@ -711,7 +726,7 @@ std::optional<FileResult> RestoreBackup(FileSystem& fs, const std::filesystem::p
 std::optional<FileResult> RemoveLeftAside(FileSystem& fs, const std::filesystem::path& target,
                                           bool dry_run, const Converter& convert) {
   const std::filesystem::path aside = AsidePathFor(target);
-  if (!Exists(fs, aside) || !Missing(fs, BackupPathFor(target))) return std::nullopt;
+  if (!IsFile(fs, aside) || !Missing(fs, BackupPathFor(target))) return std::nullopt;
   std::unique_ptr<ReadableFile> original;
   Status status = fs.OpenForRead(target, &original);
   if (!status.ok()) return std::nullopt;

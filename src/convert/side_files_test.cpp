@@ -397,6 +397,8 @@ TEST(SideFilesTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
        "changed since it was converted", newer, subrip, none},
       {"set aside, but not ours", none, subrip, newer, "changed since it was converted", newer,
        subrip, none},
+      {"not ours set aside, beside a converted file", converted, subrip, newer,
+       "a file of another program holds the name a restore needs", converted, subrip, newer},
       {"stopped before removing what it set aside", subrip, none, converted, "done, recovered",
        subrip, none, none},
       {"no backup, and not ours aside", subrip, none, newer, "no backup", subrip, none, newer},

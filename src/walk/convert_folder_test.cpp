@@ -385,11 +385,15 @@ TEST(RestoreBackupsTest, HandlesWhateverCarriesTheInputsName) {
   fs.AddFile("/r/link.txt_original", kSubRip);
   fs.AddEntry("/r/link.txt", EntryKind::kLink);
   fs.AddEntry("/r/dangling.txt_original", EntryKind::kLink);
+  fs.AddFile("/r/held.txt", "converted");
+  fs.AddFile("/r/held.txt_original", kSubRip);
+  fs.AddDir("/r/held.txt_converted");
   EXPECT_EQ(Restored(fs, "/r", {}),
-            (std::vector<std::string>{"r/dangling.txt_original backup not a regular file",
-                                      "r/dir.txt_original name taken by a folder or link",
-                                      "r/gone.txt_original restored",
-                                      "r/link.txt_original name taken by a folder or link"}));
+            (std::vector<std::string>{
+                "r/dangling.txt_original backup not a regular file",
+                "r/dir.txt_original name taken by a folder or link", "r/gone.txt_original restored",
+                "r/held.txt_original a file of another program holds the name a restore needs",
+                "r/link.txt_original name taken by a folder or link"}));
   EXPECT_EQ(fs.Contents("/r/gone.txt"), kSubRip);
   EXPECT_EQ(fs.Contents("/r/dir.txt_original"), kSubRip);
   EXPECT_EQ(fs.Contents("/r/link.txt_original"), kSubRip);
