@@ -374,7 +374,7 @@ run(STATUS 0 ARGS -v undo
 expect_bytes("undo/notes.txt" "${old_cue}")
 expect_bytes("undo/notes.txt_temp" "a draft of my own")
 file(WRITE "${WORK}/undo/x.txt" "${newer}")
-file(RENAME "${WORK}/undo/swapped.txt" "${WORK}/undo/swapped.txt_converted")
+file(RENAME "${WORK}/undo/swapped.txt" "${WORK}/undo/swapped.txt_undoing")
 file(WRITE "${WORK}/undo/swapped.txt" "${newer}")
 file(REMOVE "${WORK}/undo/lone.txt")
 run(STATUS 0 ARGS -v undo
@@ -390,7 +390,7 @@ foreach(name x swapped)
   expect_bytes("undo/${name}.txt" "${newer}")
   expect_bytes("undo/${name}.txt_original" "${old_cue}")
 endforeach()
-if(EXISTS "${WORK}/undo/swapped.txt_converted" OR EXISTS "${WORK}/undo/arrow.txt_original")
+if(EXISTS "${WORK}/undo/swapped.txt_undoing" OR EXISTS "${WORK}/undo/arrow.txt_original")
   fail("the restore left a converted file aside, or the backup of a file it restored")
 endif()
 

@@ -26,7 +26,7 @@ struct FileResult {
     kBackupNotRegular,       // the backup is a folder, link, FIFO or device
     kTargetNotFile,          // name.txt is a folder, link, FIFO or device
     kChangedSinceConverted,  // name.txt is not what converting the backup gives: it stays
-    kForeignAside,           // name.txt_converted holds a file that a restore did not set aside
+    kForeignAside,           // name.txt_undoing holds a file that a restore did not set aside
     kBusy,                   // another run is converting or restoring it at this moment
     kNotAnInput,             // a path named by the user that is not a .txt file
     kNotAnInputOrBackup,     // the same, for a restore

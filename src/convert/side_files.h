@@ -1,10 +1,10 @@
 // A subtitle file and its side files: name.txt, the work file name.txt_temp its conversion is
-// written to, the backup name.txt_original that keeps its original bytes, and name.txt_converted,
+// written to, the backup name.txt_original that keeps its original bytes, and name.txt_undoing,
 // where a restore sets the converted file aside while it proves it is ours. The one place that
 // knows their names, the states they can be in and the order of the moves between them.
 //
 // What a run finds (I = name.txt, W = name.txt_temp, B = name.txt_original, A =
-// name.txt_converted) and does:
+// name.txt_undoing) and does:
 //   I          untouched         convert: write W, then I -> B, W -> I
 //   I W        leftover work     the same; W is stale (no live run holds I) and is replaced,
 //                                when it looks like ours (empty, or the UTF-8 mark first)
@@ -45,11 +45,11 @@ namespace kestrane {
 bool IsInputName(const std::filesystem::path& name);   // x.txt
 bool IsWorkName(const std::filesystem::path& name);    // x.txt_temp
 bool IsBackupName(const std::filesystem::path& name);  // x.txt_original
-bool IsAsideName(const std::filesystem::path& name);   // x.txt_converted
+bool IsAsideName(const std::filesystem::path& name);   // x.txt_undoing
 std::filesystem::path WorkPathFor(const std::filesystem::path& input);
 std::filesystem::path BackupPathFor(const std::filesystem::path& input);
 std::filesystem::path AsidePathFor(const std::filesystem::path& input);
-// The input a side file belongs to: x.txt_temp, x.txt_original and x.txt_converted give x.txt.
+// The input a side file belongs to: x.txt_temp, x.txt_original and x.txt_undoing give x.txt.
 // Any other name comes back as it is.
 std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
 

@@ -100,13 +100,12 @@ const StateCase kStates[] = {
     {"someone else's work file", "a.txt=S a.txt_temp=O",
      "a file of another program holds the work file's name", "a.txt=S a.txt_temp=O", "-",
      "no backup", "a.txt=S a.txt_temp=O", true},
-    {"converted, a restore stopped after setting it aside", "a.txt_converted=C a.txt_original=S",
+    {"converted, a restore stopped after setting it aside", "a.txt_original=S a.txt_undoing=C",
      "backup exists", "a.txt=C a.txt_original=S", "-", "done", "a.txt=S", true},
-    {"restored, a restore stopped before removing what it set aside", "a.txt=S a.txt_converted=C",
+    {"restored, a restore stopped before removing what it set aside", "a.txt=S a.txt_undoing=C",
      "done", "a.txt=C a.txt_original=S", "-", "done, recovered", "a.txt=S", true},
-    {"someone else's file with the name a restore sets aside", "a.txt=S a.txt_converted=O", "done",
-     "a.txt=C a.txt_converted=O a.txt_original=S", "-", "no backup", "a.txt=S a.txt_converted=O",
-     true},
+    {"someone else's file with the name a restore sets aside", "a.txt=S a.txt_undoing=O", "done",
+     "a.txt=C a.txt_original=S a.txt_undoing=O", "-", "no backup", "a.txt=S a.txt_undoing=O", true},
     {"stray work file", "a.txt_temp=T", "no such file", "a.txt_temp=T", "-", "no backup",
      "a.txt_temp=T", false},
     {"nothing", "", "no such file", "", "-", "no backup", "", false},
@@ -170,10 +169,10 @@ TEST(SideFilesTest, AFileAnotherRunHoldsIsBusyUntilItLetsGo) {
       {"a.txt_original=S a.txt_temp=T", "/d/a.txt_original", convert, "done, recovered"},
       {"a.txt=C a.txt_original=S", "/d/a.txt_original", restore, "done"},
       // A restore under way, between its moves: the claim has moved with the backup's file.
-      {"a.txt_converted=C a.txt_original=S", "/d/a.txt_original", restore, "done"},
-      {"a.txt_converted=C a.txt_original=S", "/d/a.txt_original", convert, "backup exists"},
-      {"a.txt=S a.txt_converted=C", "/d/a.txt", restore, "done, recovered"},
-      {"a.txt=S a.txt_converted=C", "/d/a.txt", convert, "done"},
+      {"a.txt_original=S a.txt_undoing=C", "/d/a.txt_original", restore, "done"},
+      {"a.txt_original=S a.txt_undoing=C", "/d/a.txt_original", convert, "backup exists"},
+      {"a.txt=S a.txt_undoing=C", "/d/a.txt", restore, "done, recovered"},
+      {"a.txt=S a.txt_undoing=C", "/d/a.txt", convert, "done"},
   };
   for (const Case& c : cases) {
     MemoryFileSystem fs;
@@ -357,7 +356,7 @@ TEST(SideFilesTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
   const Bytes none;
   struct Case {
     const char* name;
-    Bytes input, backup, aside;  // a.txt, a.txt_original, a.txt_converted
+    Bytes input, backup, aside;  // a.txt, a.txt_original, a.txt_undoing
     const char* said;
     Bytes input_after, backup_after, aside_after;
     LegacyEncoding legacy = {};
@@ -410,7 +409,7 @@ TEST(SideFilesTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
       fs.AddDir("/d");
       if (c.input) fs.AddFile("/d/a.txt", *c.input);
       if (c.backup) fs.AddFile("/d/a.txt_original", *c.backup);
-      if (c.aside) fs.AddFile("/d/a.txt_converted", *c.aside);
+      if (c.aside) fs.AddFile("/d/a.txt_undoing", *c.aside);
       const auto before = fs.Paths();
       FileResult result =
           RestoreInPlace(fs, "/d/a.txt_original", {.dry_run = dry_run, .legacy = c.legacy},
@@ -418,7 +417,7 @@ TEST(SideFilesTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
       EXPECT_EQ(Said(result), c.said) << name;
       EXPECT_EQ(fs.Contents("/d/a.txt"), dry_run ? c.input : c.input_after) << name;
       EXPECT_EQ(fs.Contents("/d/a.txt_original"), dry_run ? c.backup : c.backup_after) << name;
-      EXPECT_EQ(fs.Contents("/d/a.txt_converted"), dry_run ? c.aside : c.aside_after) << name;
+      EXPECT_EQ(fs.Contents("/d/a.txt_undoing"), dry_run ? c.aside : c.aside_after) << name;
       if (dry_run) {
         EXPECT_EQ(fs.Paths(), before) << name;
       }
@@ -468,7 +467,7 @@ TEST(SideFilesTest, AFileSavedDuringARestoreStays) {
       // The backup does not replace it; the conversion set aside goes.
       {"saved after it was set aside", Op::kMove, 2, save("/d/a.txt"), "a.txt=O a.txt_original=S"},
       // The look after the check sees another file: back where it was.
-      {"replaced while it was checked", Op::kStat, 6, save("/d/a.txt_converted"),
+      {"replaced while it was checked", Op::kStat, 6, save("/d/a.txt_undoing"),
        "a.txt=O a.txt_original=S"},
   };
   for (const Case& c : cases) {
@@ -503,9 +502,9 @@ TEST(SideFilesTest, NoRestoreFailureLosesABackupOrAFileItDidNotMake) {
       // Nor can it go back: the next restore goes on from there.
       {{{Op::kMove, 2}, {Op::kMove, 3}},
        Reason::kRestoreMove,
-       "a.txt_converted=C a.txt_original=S",
+       "a.txt_original=S a.txt_undoing=C",
        "done"},
-      {{{Op::kRemove, 1}}, Reason::kRemove, "a.txt=S a.txt_converted=C", "done, recovered"},
+      {{{Op::kRemove, 1}}, Reason::kRemove, "a.txt=S a.txt_undoing=C", "done, recovered"},
       {{{Op::kSyncDir, 1}}, Reason::kSyncFolder, "a.txt=S", "no backup"},
   };
   for (const Case& c : cases) {

@@ -387,7 +387,7 @@ TEST(RestoreBackupsTest, HandlesWhateverCarriesTheInputsName) {
   fs.AddEntry("/r/dangling.txt_original", EntryKind::kLink);
   fs.AddFile("/r/held.txt", "converted");
   fs.AddFile("/r/held.txt_original", kSubRip);
-  fs.AddDir("/r/held.txt_converted");
+  fs.AddDir("/r/held.txt_undoing");
   EXPECT_EQ(Restored(fs, "/r", {}),
             (std::vector<std::string>{
                 "r/dangling.txt_original backup not a regular file",

@@ -220,8 +220,7 @@ TEST(PowerCutTest, ARestoreCutAtEveryCallLosesNothingAndARerunFinishes) {
                                                 : subtitle.converted);
       }
       if (name != removing) memory.AddFile(name + "_original", subtitle.original);
-      if (name == aside || name == removing)
-        memory.AddFile(name + "_converted", subtitle.converted);
+      if (name == aside || name == removing) memory.AddFile(name + "_undoing", subtitle.converted);
     }
   };
   auto restore_fails = [](FileSystem& files) {
@@ -256,7 +255,7 @@ TEST(PowerCutTest, ARestoreCutAtEveryCallLosesNothingAndARerunFinishes) {
                     memory.Contents(name + "_original") == subtitle.original)
             << name << " lost " << when;
         if (name == saved) {
-          EXPECT_TRUE(input == newer || memory.Contents(name + "_converted") == newer)
+          EXPECT_TRUE(input == newer || memory.Contents(name + "_undoing") == newer)
               << "the newer " << name << " lost " << when;
         }
       }
