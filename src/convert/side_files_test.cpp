@@ -442,6 +442,11 @@ class BetweenStepsFileSystem : public MemoryFileSystem {
     Before(Op::kStat);
     return MemoryFileSystem::Stat(path, info);
   }
+  Status CreateNew(const std::filesystem::path& path, FileMode mode,
+                   std::unique_ptr<WritableFile>* file) override {
+    Before(Op::kCreate);
+    return MemoryFileSystem::CreateNew(path, mode, file);
+  }
 
  private:
   void Before(Op called) {
@@ -450,7 +455,7 @@ class BetweenStepsFileSystem : public MemoryFileSystem {
   int calls_ = 0;
 };
 
-TEST(SideFilesTest, AFileSavedDuringARestoreStays) {
+TEST(SideFilesTest, AFileSavedBetweenOurStepsStays) {
   auto save = [](const char* path) {
     return [path](MemoryFileSystem& fs) { fs.AddFile(path, kBytes.at('O'), 7); };
   };
@@ -479,44 +484,68 @@ TEST(SideFilesTest, AFileSavedDuringARestoreStays) {
     EXPECT_EQ(Said(Restore(fs, "/d/a.txt_original")), "changed since it was converted") << c.name;
     EXPECT_EQ(Show(fs), c.files_after) << c.name;
   }
+
+  // The same for a conversion: a file saved under the work file's name while the input is read.
+  BetweenStepsFileSystem fs;
+  Put(fs, "a.txt=S");
+  fs.op = Op::kCreate;
+  fs.nth = 1;
+  fs.hook = save("/d/a.txt_temp");
+  EXPECT_EQ(Said(ConvertFile(fs, "/d/a.txt")),
+            "a file of another program holds the work file's name");
+  EXPECT_EQ(Show(fs), "a.txt=S a.txt_temp=O");
 }
 
 TEST(SideFilesTest, NoRestoreFailureLosesABackupOrAFileItDidNotMake) {
   using Reason = FileResult::Reason;
+  const char* const kConverted = "a.txt=C a.txt_original=S";
+  const char* const kSetAside = "a.txt_original=S a.txt_undoing=C";
+  const char* const kNearlyRestored = "a.txt=S a.txt_undoing=C";
   struct Case {
+    const char* files;
     std::vector<std::pair<Op, int>> faults;
     Reason reason;
     const char* files_after;
     const char* rerun;  // what the next restore says
+    bool convert = false;
   };
   const Case cases[] = {
-      {{{Op::kStat, 2}}, Reason::kStat, "a.txt=C a.txt_original=S", "done"},  // the backup
-      {{{Op::kOpen, 1}}, Reason::kStat, "a.txt=C a.txt_original=S", "done"},  // to claim it
-      {{{Op::kStat, 5}}, Reason::kStat, "a.txt=C a.txt_original=S", "done"},  // name.txt
-      {{{Op::kMove, 1}}, Reason::kSetAside, "a.txt=C a.txt_original=S", "done"},
+      {kConverted, {{Op::kStat, 2}}, Reason::kStat, kConverted, "done"},  // the backup
+      {kConverted, {{Op::kOpen, 1}}, Reason::kStat, kConverted, "done"},  // to claim it
+      {kConverted, {{Op::kStat, 5}}, Reason::kStat, kConverted, "done"},  // name.txt
+      {kConverted, {{Op::kMove, 1}}, Reason::kSetAside, kConverted, "done"},
       // Reading what was set aside, or the backup to compare it with: it goes back.
-      {{{Op::kOpen, 2}}, Reason::kReadConverted, "a.txt=C a.txt_original=S", "done"},
-      {{{Op::kRead, 1}}, Reason::kReadConverted, "a.txt=C a.txt_original=S", "done"},
-      {{{Op::kRewind, 1}}, Reason::kReadConverted, "a.txt=C a.txt_original=S", "done"},
-      {{{Op::kMove, 2}}, Reason::kRestoreMove, "a.txt=C a.txt_original=S", "done"},
+      {kConverted, {{Op::kOpen, 2}}, Reason::kReadConverted, kConverted, "done"},
+      {kConverted, {{Op::kRead, 1}}, Reason::kReadConverted, kConverted, "done"},
+      {kConverted, {{Op::kRewind, 1}}, Reason::kReadConverted, kConverted, "done"},
+      {kConverted, {{Op::kRead, 1}, {Op::kMove, 2}}, Reason::kPutBack, kSetAside, "done"},
+      {kConverted, {{Op::kMove, 2}}, Reason::kRestoreMove, kConverted, "done"},
       // Nor can it go back: the next restore goes on from there.
-      {{{Op::kMove, 2}, {Op::kMove, 3}},
-       Reason::kRestoreMove,
-       "a.txt_original=S a.txt_undoing=C",
-       "done"},
-      {{{Op::kRemove, 1}}, Reason::kRemove, "a.txt=S a.txt_undoing=C", "done, recovered"},
-      {{{Op::kSyncDir, 1}}, Reason::kSyncFolder, "a.txt=S", "no backup"},
+      {kConverted, {{Op::kMove, 2}, {Op::kMove, 3}}, Reason::kRestoreMove, kSetAside, "done"},
+      {kConverted, {{Op::kRemove, 1}}, Reason::kRemove, kNearlyRestored, "done, recovered"},
+      {kConverted, {{Op::kSyncDir, 1}}, Reason::kSyncFolder, "a.txt=S", "no backup"},
+      // Finishing a restore that stopped.
+      {kNearlyRestored,
+       {{Op::kRead, 1}},
+       Reason::kReadConverted,
+       kNearlyRestored,
+       "done, recovered"},
+      {kNearlyRestored, {{Op::kRemove, 1}}, Reason::kRemove, kNearlyRestored, "done, recovered"},
+      {kNearlyRestored, {{Op::kSyncDir, 1}}, Reason::kSyncFolder, "a.txt=S", "no backup"},
+      // A conversion putting back what a stopped restore set aside.
+      {kSetAside, {{Op::kOpen, 1}}, Reason::kOpen, kSetAside, "done", true},
+      {kSetAside, {{Op::kMove, 1}}, Reason::kPutBack, kSetAside, "done", true},
   };
   for (const Case& c : cases) {
-    std::string name;
+    std::string name = std::string(c.files) + ": ";
     MemoryFileSystem memory;
-    Put(memory, "a.txt=C a.txt_original=S");
+    Put(memory, c.files);
     FaultyFileSystem fs(memory);
     for (const auto& [op, nth] : c.faults) {
       fs.FailOn(op, nth);
       name += std::string(testing::OpName(op)) + " #" + std::to_string(nth) + " ";
     }
-    FileResult result = Restore(fs, "/d/a.txt_original");
+    FileResult result = c.convert ? ConvertFile(fs, "/d/a.txt") : Restore(fs, "/d/a.txt_original");
     EXPECT_EQ(fs.FaultsHit(), static_cast<int>(c.faults.size())) << name;
     EXPECT_EQ(result.kind, FileResult::Kind::kFailed) << name;
     EXPECT_EQ(result.reason, c.reason) << name << ": " << Describe(result.reason);
