@@ -210,7 +210,7 @@ class Run {
   void Report(const std::filesystem::path& path, const FileResult& result) {
     tally_.Add(result);
     const char* reason = Describe(result.reason);
-    // Cues and recovery count for a converted file only.
+    // Cues and code pages belong to a converted file only.
     const bool converted = result.done() && !settings_.restore;
     if (settings_.json) {
       JsonObject record;
@@ -221,7 +221,7 @@ class Run {
       if (!result.done()) record.Text("reason", reason);
       if (converted) record.Number("cues", result.cues);
       if (converted && !result.code_page.empty()) record.Text("code_page", result.code_page);
-      if (converted && result.recovered) record.Bool("recovered", true);
+      if (result.done() && result.recovered) record.Bool("recovered", true);
       if (!result.message.empty()) record.Text("message", result.message);
       console_.Out(record.ToString() + "\n");
     }
@@ -240,7 +240,7 @@ class Run {
       if (result.reason == FileResult::Reason::kLoneBackup) line += ": --restore puts it back";
       if (converted) line += ", " + Plural(result.cues, "cue", "cues");
       if (converted && !result.code_page.empty()) line += ", " + std::string(result.code_page);
-      if (converted && result.recovered) line += ", finishing an interrupted run";
+      if (result.done() && result.recovered) line += ", finishing an interrupted run";
       console_.Out(line + "\n");
     }
     progress_.Update(++files_, shown);

@@ -390,7 +390,16 @@ foreach(name x swapped)
   expect_bytes("undo/${name}.txt" "${newer}")
   expect_bytes("undo/${name}.txt_original" "${old_cue}")
 endforeach()
-if(EXISTS "${WORK}/undo/swapped.txt_undoing" OR EXISTS "${WORK}/undo/arrow.txt_original")
+# A restore stopped before removing the converted file it had set aside is finished.
+file(WRITE "${WORK}/undo/near.txt" "${old_cue}")
+run(STATUS 0 ARGS -q undo/near.txt ERR "^$")
+file(RENAME "${WORK}/undo/near.txt" "${WORK}/undo/near.txt_undoing")
+file(RENAME "${WORK}/undo/near.txt_original" "${WORK}/undo/near.txt")
+run(STATUS 0 ARGS -v --restore undo/near.txt
+    OUT "near.txt_original: restored, finishing an interrupted run\n")
+expect_bytes("undo/near.txt" "${old_cue}")
+if(EXISTS "${WORK}/undo/swapped.txt_undoing" OR EXISTS "${WORK}/undo/arrow.txt_original"
+   OR EXISTS "${WORK}/undo/near.txt_undoing")
   fail("the restore left a converted file aside, or the backup of a file it restored")
 endif()
 
