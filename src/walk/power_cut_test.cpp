@@ -99,16 +99,20 @@ class PowerCutTree {
   std::map<std::string, Subtitle> inputs_;
 };
 
-// Runs over the tree, two files to a batch so that there are several, and says whether any file
-// failed.
-bool RunFails(FileSystem& files, unsigned jobs = 1) {
+// Runs over the tree, two files to a batch so that there are several, or restores it, and says
+// whether any file failed.
+bool RunFails(FileSystem& files, unsigned jobs = 1, bool restore = false) {
   bool failed = false;
   WalkObserver observer;
   observer.on_file = [&](const std::filesystem::path&, const FileResult& result) {
     failed |= result.kind == FileResult::Kind::kFailed;
   };
   observer.on_folder_error = [&](const std::filesystem::path&, const Status&) { failed = true; };
-  ConvertFolder(files, "/t", "", {.jobs = jobs, .batch_files = 2}, observer);
+  if (restore) {
+    RestoreBackups(files, "/t", "", {}, observer);
+  } else {
+    ConvertFolder(files, "/t", "", {.jobs = jobs, .batch_files = 2}, observer);
+  }
   return failed;
 }
 
@@ -223,16 +227,6 @@ TEST(PowerCutTest, ARestoreCutAtEveryCallLosesNothingAndARerunFinishes) {
       if (name == aside || name == removing) memory.AddFile(name + "_undoing", subtitle.converted);
     }
   };
-  auto restore_fails = [](FileSystem& files) {
-    bool failed = false;
-    WalkObserver observer;
-    observer.on_file = [&](const std::filesystem::path&, const FileResult& result) {
-      failed |= result.kind == FileResult::Kind::kFailed;
-    };
-    observer.on_folder_error = [&](const std::filesystem::path&, const Status&) { failed = true; };
-    RestoreBackups(files, "/t", "", {}, observer);
-    return failed;
-  };
   int boundaries = 0;
   for (bool run_ended = false; !run_ended; ++boundaries) {
     const int stop_at = boundaries + 1;
@@ -243,7 +237,7 @@ TEST(PowerCutTest, ARestoreCutAtEveryCallLosesNothingAndARerunFinishes) {
       build(memory);
       FaultyFileSystem cut(memory);
       cut.StopAt(stop_at);
-      restore_fails(cut);
+      RunFails(cut, 1, /*restore=*/true);
       if (!cut.stopped()) {
         run_ended = true;
         break;
@@ -259,7 +253,7 @@ TEST(PowerCutTest, ARestoreCutAtEveryCallLosesNothingAndARerunFinishes) {
               << "the newer " << name << " lost " << when;
         }
       }
-      EXPECT_FALSE(restore_fails(memory)) << "the rerun " << when;
+      EXPECT_FALSE(RunFails(memory, 1, /*restore=*/true)) << "the rerun " << when;
       std::vector<std::string> paths = {"/t/", "/t/a/", "/t/b/", "/t/c/", saved + "_original"};
       for (const auto& [name, subtitle] : tree.inputs()) {
         EXPECT_TRUE(memory.Contents(name) == (name == saved ? newer : subtitle.original))
