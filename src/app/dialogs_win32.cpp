@@ -32,15 +32,11 @@ std::filesystem::path FileSystemPath(PCIDLIST_ABSOLUTE item) {
   return result;
 }
 
-// The shell item of a folder named by a path, relative ones against the current folder; null
-// when the shell does not know it. Free it with CoTaskMemFree.
-PIDLIST_ABSOLUTE ItemOfPath(const std::filesystem::path& path) {
+// A path made absolute against the current folder, every name kept as it is.
+std::wstring AbsolutePath(const std::filesystem::path& path) {
   std::error_code error;
   const std::filesystem::path current = std::filesystem::current_path(error);
-  const std::wstring full = AbsoluteWindowsPath(path.native(), current.native());
-  PIDLIST_ABSOLUTE item = nullptr;
-  if (FAILED(SHParseDisplayName(full.c_str(), nullptr, &item, 0, nullptr))) return nullptr;
-  return item;
+  return AbsoluteWindowsPath(path.native(), current.native());
 }
 
 // The window's DPI where Windows can tell it (Windows 10 1607 and later); 0 elsewhere. Looked
@@ -118,7 +114,8 @@ class Win32Dialogs : public Dialogs {
 // What the browser's callback needs besides the picker.
 struct BrowseState {
   CDirDialog* picker;
-  PIDLIST_ABSOLUTE start;  // the start selection's item; null for none
+  std::wstring start;           // the start selection, absolute; empty for none
+  PIDLIST_ABSOLUTE start_item;  // its item, for a path too long to pass as text; else null
 };
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data) {
@@ -126,9 +123,17 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
   CDirDialog& picker = *state.picker;
   switch (message) {
     case BFFM_INITIALIZED: {
-      // By item rather than by path: the path form stops at MAX_PATH characters.
-      if (state.start != nullptr)
-        SendMessageW(window, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(state.start));
+      // As text where it fits, which Wine handles too; past MAX_PATH only as an item.
+      if (state.start_item != nullptr) {
+        SendMessageW(window, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(state.start_item));
+      } else if (!state.start.empty()) {
+        SendMessageW(window, BFFM_SETSELECTIONW, TRUE,
+                     reinterpret_cast<LPARAM>(state.start.c_str()));
+        // Again once the browser runs: Wine's sometimes stops half-way down a tree it is still
+        // filling. The text lives until Browse returns.
+        PostMessageW(window, BFFM_SETSELECTIONW, TRUE,
+                     reinterpret_cast<LPARAM>(state.start.c_str()));
+      }
       if (!picker.m_strCaption.empty())
         SetWindowTextW(window, Wtf8ToWide(picker.m_strCaption).c_str());
       // Centred on the client size the browser chose, then enlarged: its default is cramped.
@@ -203,7 +208,11 @@ bool CDirDialog::Browse() {
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;
   if (m_bStatusText) info.ulFlags |= BIF_STATUSTEXT;
   info.lpfn = BrowseCallback;
-  BrowseState state{this, m_strStartSel.empty() ? nullptr : ItemOfPath(m_strStartSel)};
+  BrowseState state{this, m_strStartSel.empty() ? L"" : AbsolutePath(m_strStartSel), nullptr};
+  if (state.start.size() >= MAX_PATH &&
+      FAILED(SHParseDisplayName(state.start.c_str(), nullptr, &state.start_item, 0, nullptr))) {
+    state.start_item = nullptr;
+  }
   info.lParam = reinterpret_cast<LPARAM>(&state);
 
   bool chosen_folder = false;
@@ -217,7 +226,7 @@ bool CDirDialog::Browse() {
     }
     free_item(chosen);
   }
-  CoTaskMemFree(state.start);
+  CoTaskMemFree(state.start_item);
   free_item(root);
   shell_malloc->Release();
   return chosen_folder;

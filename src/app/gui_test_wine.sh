@@ -1,6 +1,7 @@
 #!/bin/sh
 # Drives Kestrane.exe under Wine through its real dialogs on a private X server.
-# Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose or file;
+# Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose,
+#        start-folder or file;
 #        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE setup SETUP_EXE SHORTCUT_PROBE_EXE
 #                         SETUP_FILES_DIR VERSION PUBLISHER
 #
@@ -82,6 +83,26 @@ choose)
   press Return
   wait_exit 0
   expect_converted "$desktop/$name/a.txt" "$desktop/$name/deeper/b.TXT"
+  ;;
+start-folder)
+  # As Explorer's right-click entry starts it: the folder is selected already, and OK (Return)
+  # converts it. The folder lies deeper than the tree shows at first, so a selection that was
+  # not made would choose another. On drive C: of the prefix: Wine's browser walking down to a
+  # folder in Z:\tmp (the whole Linux tree) has been seen to stop half-way.
+  name="kestrane-gui-$$"
+  deep="$WINEPREFIX/drive_c/$name/level 1/level 2"
+  also_remove="$WINEPREFIX/drive_c/$name"
+  write_subtitles "$WINEPREFIX/drive_c/$name/a.txt" "$deep/b.txt" "$deep/deeper/c.txt"
+  start_x
+  start_app "$wine" "$exe" "C:\\$name\\level 1\\level 2"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  sleep 1
+  expect_untouched "$deep/b.txt"
+  focus "$win"
+  press Return
+  wait_exit 0
+  expect_converted "$deep/b.txt" "$deep/deeper/c.txt"
+  expect_untouched "$WINEPREFIX/drive_c/$name/a.txt"
   ;;
 file)
   write_subtitles "$subs/a.txt" "$subs/more/b.txt" "$subs/c.txt"
