@@ -166,4 +166,20 @@ from the command line, with a dry run and an undo.")
   endif()
 endif()
 
+# The hardening of a release build, checked on the programs themselves. Not for a debug or
+# sanitizer build, which leave the fortified functions out.
+if(KESTRANE_HARDENING AND NOT CMAKE_BUILD_TYPE STREQUAL Debug AND NOT CMAKE_CXX_FLAGS MATCHES
+                                                                    "-fsanitize")
+  if(WIN32)
+    add_test(NAME hardening COMMAND sh ${PROJECT_SOURCE_DIR}/res/hardening_test.sh windows
+                                    ${CMAKE_BINARY_DIR} ${CMAKE_OBJDUMP} $<TARGET_FILE:Kestrane>
+                                    $<TARGET_FILE:kestrane-cli>)
+  else()
+    add_test(NAME hardening COMMAND sh ${PROJECT_SOURCE_DIR}/res/hardening_test.sh linux
+                                    ${CMAKE_BINARY_DIR} ${CMAKE_READELF} $<TARGET_FILE:kestrane>
+                                    $<TARGET_FILE:kestrane-cli>)
+  endif()
+  set_tests_properties(hardening PROPERTIES SKIP_RETURN_CODE 77)
+endif()
+
 include(CPack)
