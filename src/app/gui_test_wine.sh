@@ -159,6 +159,21 @@ setup)
     tr -d '\r' <"$work/record.raw" >"$work/record"
   }
   ! record || fail "the prefix has an Uninstall record for Kestrane before the setup ran"
+  # check_menu TEXT COMMAND: the right-click entries of folders and of a folder's background
+  # show TEXT and run COMMAND; "absent" for a key that must not be there.
+  check_menu() {
+    for menu_key in 'HKCU\Software\Classes\Directory\shell\Kestrane' \
+      'HKCU\Software\Classes\Directory\Background\shell\Kestrane'; do
+      for sub in "" '\command'; do
+        have=absent
+        if timeout 60 "$wine" reg query "$menu_key$sub" /ve </dev/null >"$work/menu.raw" 2>&1; then
+          have=$(tr -d '\r' <"$work/menu.raw" | sed -n 's/^ *(Default) *REG_SZ *//p')
+        fi
+        if [ -z "$sub" ]; then want=$1; else want=$2; fi
+        [ "$have" = "$want" ] || fail "$menu_key$sub is '$have', not '$want'"
+      done
+    done
+  }
 
   started=$(date +%s)
   wine_quiet "$setup_exe" /S || fail "setup /S failed: $(cat "$work/wine.out")"
@@ -197,6 +212,7 @@ setup)
   done
   size=$(sed -n 's/^ *EstimatedSize  *REG_DWORD  *//p' "$work/record")
   [ -n "$size" ] && [ $((size)) -gt 0 ] || fail "record EstimatedSize is '$size'"
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" \"%V\""
 
   # Each shortcut starts its mode: opened as the user's click would, through the shell.
   start_app "$wine" start /wait /unix "$folder_link"
@@ -222,7 +238,26 @@ setup)
     sleep 1
   done
   [ "$(ls -A "$dir")" = notes.txt ] || fail "the uninstaller left or removed: $(ls -A "$dir")"
+  check_menu absent absent
   rm -rf "$dir"
+
+  # An upgrade goes where the installed copy is, not to the default folder.
+  elsewhere="$WINEPREFIX/drive_c/kestrane-elsewhere-$$"
+  also_remove=$elsewhere
+  wine_quiet "$setup_exe" /S "/D=C:\\kestrane-elsewhere-$$" ||
+    fail "setup /S /D= failed: $(cat "$work/wine.out")"
+  [ -f "$elsewhere/Kestrane.exe" ] || fail "setup /D= did not install into the folder given"
+  wine_quiet "$setup_exe" /S || fail "the second setup /S failed: $(cat "$work/wine.out")"
+  [ ! -e "$dir" ] || fail "the upgrade installed a second copy in $dir: $(ls -A "$dir")"
+  cmp -s "$files/Kestrane.exe" "$elsewhere/Kestrane.exe" || fail "the upgrade left $elsewhere"
+  wine_quiet "$elsewhere/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
+  i=0
+  while record; do
+    i=$((i + 1))
+    [ $i -lt 60 ] || fail "after 60 s the uninstaller has left its record"
+    sleep 1
+  done
+  [ ! -e "$elsewhere" ] || fail "the uninstaller left: $(ls -A "$elsewhere")"
   ;;
 *)
   fail "unknown case $case_name"
