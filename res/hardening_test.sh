@@ -29,7 +29,8 @@ kinds = [  # (what a word of the kind looks like, what the last one must be)
 ]
 if sys.argv[2] == "windows":
     kinds = kinds[:1]  # mingw: the stack protector only
-entries = [e for e in json.load(open(sys.argv[1])) if re.search(r"/(src|third_party)/", e["file"])]
+entries = [e for e in json.load(open(sys.argv[1]))
+           if re.search(r"/(src|third_party)/.*\.(c|cc|cpp)$", e["file"])]
 if not entries:
     sys.exit("no compilation of the sources in " + sys.argv[1])
 bad = False
