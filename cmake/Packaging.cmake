@@ -15,7 +15,7 @@ set(CPACK_STRIP_FILES ${WIN32})
 set(CPACK_KESTRANE_SOURCE_DATE_EPOCH ${KESTRANE_SOURCE_DATE_EPOCH})
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackageConfig.cmake)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageFiles.cmake)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageZip.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageFinish.cmake)
 
 if(WIN32)
   # A zip that is unpacked and run: both programs and a short readme side by side.
