@@ -315,6 +315,16 @@ if(NOT emulator)
   central(ENV LC_ALL= LC_CTYPE= LANG=hu_HU.UTF-8 ARGS -v legacy/pl.txt)
 endif()
 
+# Windows shells leave wildcards to the program: it expands them as a Linux shell would, letter
+# case ignored, in the order of the names. (A Linux shell has done it before the tool starts.)
+if(emulator)
+  file(WRITE "${WORK}/wild/b.txt" "${subrip}")
+  file(WRITE "${WORK}/wild/a.TXT" "${subrip}")
+  file(WRITE "${WORK}/wild/c.srt" "${subrip}")
+  run(STATUS 0 ARGS -n -v "wild\\*.txt" ERR "^would convert 2,"
+      OUT "^[^\n]*wild\\\\a\\.TXT: would convert, 1 cue\n[^\n]*wild\\\\b\\.txt: would convert, 1 cue\n$")
+endif()
+
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} checks failed")
 endif()
