@@ -226,6 +226,27 @@ setup)
   press Escape
   wait_exit 0
 
+  # Kestrane still running holds its program file: a silent uninstall gives up on it after a
+  # few seconds, and keeps its uninstaller, record and entries for a later run.
+  start_app "$wine" "$dir/Kestrane.exe"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  wine_quiet "$dir/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
+  i=0
+  while [ -e "$dir/README.txt" ]; do
+    i=$((i + 1))
+    [ $i -lt 60 ] || fail "after 60 s the uninstaller has not removed README.txt"
+    sleep 1
+  done
+  sleep 8
+  [ -e "$dir/Kestrane.exe" ] || fail "the running Kestrane.exe was removed (Wine allows it?)"
+  [ -e "$dir/Uninstall.exe" ] && record || fail "with Kestrane.exe left, the uninstaller or its record went"
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" \"%V\""
+  # Wine has been seen to give the picker a new X window meanwhile.
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  focus "$win"
+  press Escape
+  wait_exit 0
+
   # The uninstaller runs from a copy of itself and returns at once: wait for its work to show.
   echo "notes of the user's" >"$dir/notes.txt"
   wine_quiet "$dir/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
