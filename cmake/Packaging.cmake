@@ -41,8 +41,11 @@ if(WIN32)
   add_custom_command(
     OUTPUT ${KESTRANE_SETUP}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${stage} ${CPACK_PACKAGE_DIRECTORY}
-    COMMAND ${CMAKE_STRIP} -o ${stage}/Kestrane.exe $<TARGET_FILE:Kestrane>
-    COMMAND ${CMAKE_STRIP} -o ${stage}/kestrane-cli.exe $<TARGET_FILE:kestrane-cli>
+    # strip stamps a program's header with the time, or with SOURCE_DATE_EPOCH (as in the zip).
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${KESTRANE_SOURCE_DATE_EPOCH} ${CMAKE_STRIP}
+            -o ${stage}/Kestrane.exe $<TARGET_FILE:Kestrane>
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${KESTRANE_SOURCE_DATE_EPOCH} ${CMAKE_STRIP}
+            -o ${stage}/kestrane-cli.exe $<TARGET_FILE:kestrane-cli>
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt
             ${stage}
     # The setup records each file's date: the source's, so that every build packs the same.
