@@ -170,7 +170,7 @@ Section "Uninstall"
   !insertmacro ForEachFile RemoveFile
   ${If} $R1 <> 0
     SetErrorLevel 2
-    DetailPrint "$R1 files are in use and stay: uninstall again once Kestrane is closed."
+    DetailPrint "Files in use stay ($R1): uninstall again once Kestrane is closed."
     Return
   ${EndIf}
   Delete "$INSTDIR\Uninstall.exe"
