@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 reps=${1:-5}
 out=build/bench
 
-scripts/install-deps.sh python3-srt time bc ffmpeg eatmydata
+scripts/install-deps.sh python3-srt time bc ffmpeg eatmydata strace
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target kestrane-cli micro_bench >/dev/null
 cli=$PWD/build/linux/kestrane-cli
@@ -16,6 +16,8 @@ py=/usr/bin/python3  # Debian's, where python3-srt lives
 mkdir -p "$out"
 shim=$PWD/$out/slow_sync.so
 cc -O2 -shared -fPIC -o "$shim" bench/slow_sync.c -ldl
+floor=$PWD/$out/floor
+cc -O2 -o "$floor" bench/floor.c
 
 [ -d "$out/tree" ] || { echo "generating the 10,000-file tree" >&2; $py bench/gen_corpus.py tree "$out/tree"; }
 [ -f "$out/big/big.txt" ] || { echo "generating the 120 MB file" >&2; $py bench/gen_corpus.py big "$out/big/big.txt" 120; }
@@ -39,8 +41,7 @@ time_run() {
   "$@" "$dir" >/dev/null 2>&1
   echo "$(now) - $t0" | bc -l
 }
-# time_copy SOURCE DIR: the floor, cp -a of SOURCE to DIR, its data made durable as the
-# converter's is.
+# time_copy SOURCE DIR: cp -a of SOURCE to DIR.
 time_copy() {
   rm -rf "$2"; sync
   local t0; t0=$(now)
@@ -64,8 +65,9 @@ tree() {
   local source=$out/tree
   [ "$place" = "$out" ] || { source=$place/tree; cp -a "$out/tree" "$source"; }
   local load0; load0=$(load)
-  local cp_med cli_med one_med eat_med
+  local cp_med floor_med cli_med one_med eat_med
   medians cp_med time_copy "$source" "$place/copy"
+  medians floor_med time_run "$source" "$place/work" "$floor"
   medians cli_med time_run "$source" "$place/work" "$cli" -q
   medians one_med time_run "$source" "$place/work" "$cli" -q -j 1
   medians eat_med time_run "$source" "$place/work" eatmydata "$cli" -q
@@ -74,12 +76,39 @@ tree() {
   cat <<TABLE
 ### 10,000 files, $label ($(df -T "$place" | awk 'NR == 2 { print $2 }'); load $load0 to $(load))
 
-| measure | result | target |
+| measure | result | × the floor | × \`cp -a\` | target |
+|---|---|---|---|---|
+| \`cp -a\` | $(fmt "$cp_med") s | $(ratio "$cp_med" "$floor_med") | 1.000 | |
+| the floor (\`bench/floor.c\`) | $(fmt "$floor_med") s | 1.000 | $(ratio "$floor_med" "$cp_med") | |
+| \`kestrane-cli\` ($(nproc) workers) | $(fmt "$cli_med") s | $(ratio "$cli_med" "$floor_med") | $(ratio "$cli_med" "$cp_med") | at most $3 × the floor |
+| \`kestrane-cli -j 1\` | $(fmt "$one_med") s | $(ratio "$one_med" "$floor_med") | $(ratio "$one_med" "$cp_med") | ${4:+at most $4 × the floor} |
+| \`kestrane-cli\` under \`eatmydata\` (no sync does anything) | $(fmt "$eat_med") s | $(ratio "$eat_med" "$floor_med") | $(ratio "$eat_med" "$cp_med") | |
+
+TABLE
+}
+
+# System calls a file, counted by strace over the first 1,000 files, the floor's beside ours.
+syscalls() {
+  echo "counting system calls" >&2
+  local source=$out/tree1000
+  if [ ! -d "$source" ]; then
+    mkdir -p "$source"
+    for d in $(ls "$out/tree" | sort | head -10); do cp -a "$out/tree/$d" "$source/"; done
+  fi
+  count() {
+    rm -rf "$out/sys"; cp -a "$source" "$out/sys"
+    strace -f -c -o "$out/sys.strace" "$@" "$out/sys" >/dev/null 2>&1
+    awk '$NF == "total" { printf "%.1f", $4 / 1000 }' "$out/sys.strace"
+    rm -rf "$out/sys" "$out/sys.strace"
+  }
+  cat <<TABLE
+### System calls a file (\`strace -f -c\`, 1,000 files, start-up included)
+
+| program | calls a file | target |
 |---|---|---|
-| \`cp -a\` (the floor) | $(fmt "$cp_med") s | |
-| \`kestrane-cli\` ($(nproc) workers) | $(fmt "$cli_med") s, $(ratio "$cli_med" "$cp_med") × \`cp -a\` | at most $3 × |
-| \`kestrane-cli -j 1\` | $(fmt "$one_med") s, $(ratio "$one_med" "$cp_med") × \`cp -a\` | |
-| \`kestrane-cli\` under \`eatmydata\` (no sync does anything) | $(fmt "$eat_med") s, $(ratio "$eat_med" "$cp_med") × \`cp -a\` | |
+| the floor | $(count "$floor") | |
+| \`kestrane-cli -j 1\` | $(count "$cli" -q -j 1) | at most 14 |
+| \`kestrane-cli\` | $(count "$cli" -q) | |
 
 TABLE
 }
@@ -158,9 +187,10 @@ echo "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 10485
 echo "Command: \`bench/run.sh $reps\` (medians of $reps runs). The corpora are read from the page"
 echo "cache in every run; \"load\" is the machine's one-minute load average before and after."
 echo
-tree "$out" "on disk" 1.5
+tree "$out" "on disk" 1.15
 shm=$(mktemp -d /dev/shm/kestrane-bench.XXXXXX)
-tree "$shm" "in memory" 1.0
+tree "$shm" "in memory" 1.0 1.3
+syscalls
 slow_syncs
 big "$shm"
 rm -rf "$shm"

@@ -134,6 +134,9 @@ class Run {
     if (target->folder && IsRoot(target->path)) {
       return shown + ": will not walk a whole drive or /; name the folders to convert";
     }
+    // Whether a file is an input or a backup, and the names of its side files, go by its own
+    // name, never by a short name standing for it (MOVIEF~1.TXT for a .txt_original too).
+    if (!target->folder) target->path = fs_.RealName(target->path);
     return {};
   }
 

@@ -253,6 +253,38 @@ if(emulator)
   endif()
 endif()
 
+# A drive-relative argument names a folder from that drive's current folder, which is where the
+# program was started: Wine shows it on drive Z:.
+if(emulator)
+  file(WRITE "${WORK}/drive/a.txt" "${subrip}")
+  file(WRITE "${WORK}/drive/sub/b.txt" "${subrip}")
+  foreach(arg_and_count "Z:;2" "Z:sub;1" "Z:sub\\b.txt;1")
+    list(GET arg_and_count 0 arg)
+    list(GET arg_and_count 1 count)
+    execute_process(COMMAND ${emulator} ${CLI} -n ${arg} WORKING_DIRECTORY "${WORK}/drive"
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT status EQUAL 0 OR NOT err MATCHES "^would convert ${count}, ")
+      fail("kestrane-cli -n ${arg}: status ${status}, expected ${count} files\n${out}${err}")
+    endif()
+  endforeach()
+endif()
+
+# Under a low limit on open files (ulimit -n 64) the batches shrink to fit it: every file of a
+# thousand converts, none fails for want of a descriptor.
+if(NOT emulator)
+  foreach(i RANGE 1 1000)
+    file(WRITE "${WORK}/many/${i}.txt" "${subrip}")
+  endforeach()
+  execute_process(COMMAND /bin/sh -c "ulimit -n 64 && exec \"$0\" many" "${CLI}"
+                  WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE status ERROR_VARIABLE err)
+  file(GLOB backups "${WORK}/many/*.txt_original")
+  list(LENGTH backups count)
+  if(NOT status EQUAL 0 OR NOT count EQUAL 1000)
+    string(SUBSTRING "${err}" 0 400 err)
+    fail("under ulimit -n 64: status ${status}, ${count} of 1000 converted\n${err}")
+  endif()
+endif()
+
 # Legacy text, as the same bytes on every system: each file holds one cue in its own code page.
 # bytes(VAR HEX): the bytes that HEX spells.
 function(bytes var hex)

@@ -6,8 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "convert/side_files.h"
 #include "testing/legacy_samples.h"
 #include "testing/memory_file_system.h"
+#include "testing/temp_dir.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX  // libstdc++ defines it already
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 namespace kestrane {
 namespace {
@@ -395,6 +405,41 @@ TEST(CliTest, RelativePathsKeepEveryCharacter) {
   const std::filesystem::path expected = "sub/Vol. 1. /x.txt ";
 #endif
   EXPECT_EQ(typed.native(), expected.native());
+}
+
+// A file named by its 8.3 short name is converted and restored under its own name. Its backup's
+// short name ends in .TXT too, and must not be taken for an input.
+TEST(CliTest, AShortNameStandsForTheFilesOwnName) {
+#ifndef _WIN32
+  GTEST_SKIP() << "short names are Windows'";
+#else
+  auto short_name = [](const std::filesystem::path& path) {
+    std::wstring name(32768, L'\0');
+    name.resize(GetShortPathNameW(path.c_str(), name.data(), static_cast<DWORD>(name.size())));
+    return std::filesystem::path(name);
+  };
+  testing::TempDir dir;
+  const std::filesystem::path input = dir.Write(L"Movie file long name.txt", kSubRip);
+  const std::filesystem::path backup = BackupPathFor(input);
+  const std::filesystem::path short_input = short_name(input);
+  if (short_input.filename() == input.filename()) {
+    GTEST_SKIP() << "this volume gives no short names";
+  }
+  Result result = RunTool(DefaultFileSystem(), {PathText(short_input)});
+  EXPECT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(testing::ReadBytes(backup), kSubRip) << PathText(short_input);
+
+  const std::filesystem::path short_backup = short_name(backup);
+  result = RunTool(DefaultFileSystem(), {"-v", PathText(short_backup)});
+  EXPECT_NE(result.out.find("skipped, not a .txt file"), std::string::npos) << result.out;
+  result = RunTool(DefaultFileSystem(), {"--restore", PathText(short_backup)});
+  EXPECT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_EQ(testing::ReadBytes(input), kSubRip);
+  std::vector<std::filesystem::path> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::filesystem::path>{input.filename()});
+#endif
 }
 
 }  // namespace

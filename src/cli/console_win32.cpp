@@ -70,16 +70,40 @@ std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   });
 }
 
+// The current folder of `drive` ("D:"), which the system keeps for each drive apart from the
+// process's own; empty when it cannot say.
+std::wstring CurrentFolderOf(const std::wstring& drive) {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFullPathNameW(drive.c_str(), static_cast<DWORD>(folder.size()), folder.data(), nullptr);
+    if (length == 0) return {};
+    if (length < folder.size()) {
+      folder.resize(length);
+      return folder;
+    }
+    folder.resize(length);
+  }
+}
+
 std::filesystem::path PathFromArg(std::string_view arg) {
   std::filesystem::path path(Wtf8ToWide(arg));
-  if (path.empty() || path.has_root_name() || path.has_root_directory()) return path;
+  if (path.empty() || path.has_root_directory()) return path;
   // Made absolute once, here, without std::filesystem::absolute, which would drop a name's
   // trailing dots and spaces. The file system then reaches every file below it whatever the
   // length of its absolute name. A path rooted on the current drive (\x) needs only the drive,
   // which the file system adds.
   std::error_code error;
-  const std::filesystem::path current = std::filesystem::current_path(error);
-  if (error) return path;
+  std::filesystem::path current;
+  if (path.has_root_name()) {
+    // "D:" and "D:x" start from drive D's own current folder; \\server\share has no other.
+    const std::wstring root = path.root_name().native();
+    if (root.size() != 2 || root[1] != L':') return path;
+    current = CurrentFolderOf(root);
+  } else {
+    current = std::filesystem::current_path(error);
+  }
+  if (error || current.empty()) return path;
   return std::filesystem::path(AbsoluteWindowsPath(path.native(), current.native()));
 }
 

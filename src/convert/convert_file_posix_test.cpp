@@ -1,8 +1,10 @@
 // The converter against what only POSIX file systems can hold.
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -53,6 +55,50 @@ TEST(ConvertFilePosixTest, AReadOnlyFolderLeavesTheInputAsItWas) {
   EXPECT_EQ(result.reason, FileResult::Reason::kCreateWork) << Describe(result.reason);
   EXPECT_EQ(ReadBytes(input), kSubRip);
   EXPECT_FALSE(fs::exists(dir.path() / "sub/a.txt_temp"));
+}
+
+// A converted file belongs to whom its input belonged, as far as the converting user may give
+// it: root (sudo on a shared disk) gives owner and group; another user a group of theirs.
+TEST(ConvertFilePosixTest, TheConvertedFileKeepsTheOwnerAndGroupItMayKeep) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to own files as nobody and run as nobody";
+  constexpr uid_t kNobody = 65534;
+  constexpr gid_t kNogroup = 65534, kOther = 100;
+  const struct {
+    const char* fault;
+    uid_t run_as;  // 0: root; else nobody, in groups nogroup and kOther
+    uid_t owner;   // of the input, whose group is kOther
+    uid_t expected_owner;
+  } kCases[] = {
+      {"root makes the file root's, locking its owner out", 0, kNobody, kNobody},
+      {"a user's converted file takes their own group", kNobody, kNobody, kNobody},
+      {"a user cannot keep a group of theirs on a file another owns", kNobody, 0, kNobody},
+  };
+  for (const auto& c : kCases) {
+    TempDir dir;
+    const fs::path input = dir.Write("a.txt", kSubRip);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+    ASSERT_EQ(chown(input.c_str(), c.owner, kOther), 0);
+    ASSERT_EQ(chmod(input.c_str(), 0640), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const gid_t groups[] = {kNogroup, kOther};
+      if (c.run_as != 0 &&
+          (setgroups(2, groups) != 0 || setgid(kNogroup) != 0 || setuid(c.run_as) != 0)) {
+        _exit(2);
+      }
+      _exit(ConvertFile(DefaultFileSystem(), input).done() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.fault << ": " << status;
+    struct stat st;
+    ASSERT_EQ(lstat(input.c_str(), &st), 0) << c.fault;
+    EXPECT_EQ(st.st_uid, c.expected_owner) << c.fault;
+    EXPECT_EQ(st.st_gid, kOther) << c.fault;
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << c.fault;
+    EXPECT_EQ(ReadBytes(input), kConverted) << c.fault;
+  }
 }
 
 TEST(ConvertFilePosixTest, WhatIsNotAFileIsNeverOpened) {

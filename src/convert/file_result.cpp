@@ -43,6 +43,8 @@ const char* Describe(FileResult::Reason reason) {
       return "syncing the work file";
     case R::kClose:
       return "closing the work file";
+    case R::kWorkReplaced:
+      return "work file replaced";
     case R::kBackupMove:
       return "moving the input to its backup";
     case R::kInstallMove:

@@ -34,9 +34,10 @@ struct FileResult {
     kWrite,
     kSync,  // making the work file durable
     kClose,
-    kBackupMove,   // input to name.txt_original
-    kInstallMove,  // work file to the input's name
-    kStat,         // the backup or name.txt could not be examined
+    kWorkReplaced,  // the work file's name came to name another file before the moves
+    kBackupMove,    // input to name.txt_original
+    kInstallMove,   // work file to the input's name
+    kStat,          // the backup or name.txt could not be examined
     kReadConverted,
     kRemove,       // removing the converted name.txt before a restore
     kRestoreMove,  // backup to name.txt

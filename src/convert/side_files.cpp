@@ -69,6 +69,12 @@ bool SameFile(const FileInfo& a, const FileInfo& b) {
   return a.kind == b.kind && a.size == b.size && a.mtime_ns == b.mtime_ns && same_identity;
 }
 
+// Whether `now` is the file `then` describes, by identity where both tell theirs.
+bool SameIdentity(const FileInfo& now, const FileInfo& then) {
+  if (now.inode == 0 || then.inode == 0) return now.kind == then.kind;
+  return now.kind == then.kind && now.device == then.device && now.inode == then.inode;
+}
+
 bool Exists(FileSystem& fs, const std::filesystem::path& path) {
   FileInfo info;
   return fs.Stat(path, &info).ok();
@@ -86,7 +92,7 @@ bool StillNames(FileSystem& fs, const std::filesystem::path& path, const Readabl
   if (!fs.Stat(path, &now).ok()) return false;
   const FileInfo& then = file.info();
   if (now.inode == 0 || then.inode == 0) return SameFile(now, then);
-  return now.kind == then.kind && now.device == then.device && now.inode == then.inode;
+  return SameIdentity(now, then);
 }
 
 std::filesystem::path FolderOf(const std::filesystem::path& path) {
@@ -189,6 +195,7 @@ Status WorkFile::Create() {
     failed_step_ = Reason::kCreateWork;
     return s;
   }
+  identity_ = file_->info();
   created_ = true;
   return s;
 }
@@ -204,6 +211,11 @@ Status WorkFile::Seal(bool sync) {
   file_.reset();
   if (!s.ok()) failed_step_ = Reason::kClose;
   return s;
+}
+
+void WorkFile::Disown() {
+  file_.reset();
+  created_ = false;
 }
 
 std::string WorkFile::Discard() {
@@ -275,7 +287,16 @@ class InPlaceConversion {
     if (!fs_.Stat(input_, &now).ok() || !SameFile(now, source_->info())) {
       return Fail(Kind::kSkipped, Reason::kChanged, Status::Ok());
     }
-    Status s = fs_.MoveNoReplace(input_, backup_);
+    // While the work file waited for the barrier, its name may have been given to another file
+    // (a link planted there): only the file written goes in, and the other is not ours to remove.
+    Status s = fs_.Stat(work_path_, &now);
+    if (!s.ok() || !SameIdentity(now, work_->identity())) {
+      work_->Disown();
+      if (!s.ok() && s.code() != Status::Code::kNotFound)
+        return Fail(Kind::kFailed, Reason::kStat, s);
+      return Fail(Kind::kFailed, Reason::kWorkReplaced, Status::Ok());
+    }
+    s = fs_.MoveNoReplace(input_, backup_);
     if (s.code() == Status::Code::kExists) return Fail(Kind::kSkipped, Reason::kBackupExists, s);
     if (!s.ok()) return Fail(Kind::kFailed, Reason::kBackupMove, s);
     s = fs_.MoveNoReplace(work_path_, input_);
@@ -407,20 +428,29 @@ std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& t
 }
 
 std::vector<std::optional<FileResult>> ConversionBatch::Finish() {
-  // One sync of each file system the batch wrote to. The work file is beside its input, so on
-  // the input's device.
-  std::map<std::uint64_t, std::filesystem::path> devices;
+  // One sync of each file system the batch wrote to, through a folder of the batch on it. The
+  // work file is beside its input, so on the input's device.
+  struct Barrier {
+    std::vector<std::filesystem::path> folders;
+    bool synced = false;  // else each work file syncs itself
+    Status failed;
+  };
+  std::map<std::uint64_t, Barrier> barriers;
   for (const auto& conversion : pending_) {
-    if (conversion) devices.try_emplace(conversion->device(), FolderOf(conversion->input()));
+    if (!conversion) continue;
+    std::vector<std::filesystem::path>& folders = barriers[conversion->device()].folders;
+    const std::filesystem::path folder = FolderOf(conversion->input());
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+      folders.push_back(folder);
   }
-  bool synced = !devices.empty();
-  Status barrier;
-  for (const auto& [device, folder] : devices) {
-    Status s = fs_.SyncFileSystem(folder);
-    if (s.code() == Status::Code::kUnsupported) {
-      synced = false;
-    } else if (!s.ok() && barrier.ok()) {
-      barrier = s;
+  for (auto& [device, barrier] : barriers) {
+    for (const std::filesystem::path& folder : barrier.folders) {
+      Status s = fs_.SyncFileSystem(folder);
+      // A folder renamed since its files were written: any other on that file system serves.
+      if (s.code() == Status::Code::kNotFound) continue;
+      barrier.synced = s.ok();
+      if (!s.ok() && s.code() != Status::Code::kUnsupported) barrier.failed = s;
+      break;
     }
   }
 
@@ -428,9 +458,10 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish() {
   for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
     InPlaceConversion* conversion = pending_[slot].get();
     if (!conversion) continue;
-    if (!barrier.ok()) {
-      results_[slot] = conversion->Abandon(barrier);
-    } else if (!(results_[slot] = conversion->Seal(synced))) {
+    const Barrier& barrier = barriers[conversion->device()];
+    if (!barrier.failed.ok()) {
+      results_[slot] = conversion->Abandon(barrier.failed);
+    } else if (!(results_[slot] = conversion->Seal(barrier.synced))) {
       results_[slot] = conversion->Move();
       if (results_[slot]->done()) moved[FolderOf(conversion->input())].push_back(slot);
     }

@@ -69,11 +69,14 @@ class WorkFile {
   // The step that failed last: creating or writing.
   FileResult::Reason failed_step() const { return failed_step_; }
   std::uint64_t written() const { return written_; }
+  // The file created, as it told its identity when new; a default FileInfo before.
+  const FileInfo& identity() const { return identity_; }
 
  private:
   friend class InPlaceConversion;
   Status Seal(bool sync);  // durable (already, or by its own sync), then closed
   std::string Discard();   // removes what was written; the words of a failure to, if any
+  void Disown();           // closes, and leaves whatever has the name to whoever put it there
   Status Create();
 
   FileSystem& fs_;
@@ -81,6 +84,7 @@ class WorkFile {
   FileMode mode_;
   bool dry_run_;
   std::unique_ptr<WritableFile> file_;
+  FileInfo identity_;
   bool created_ = false;
   std::uint64_t written_ = 0;
   FileResult::Reason failed_step_ = FileResult::Reason::kNone;
@@ -105,8 +109,11 @@ struct ConversionTask {
 // makes every work file of the batch durable at once, with one sync of each file system they are
 // on where the system can (else each file's own sync, one after the other), and only then moves
 // them in and syncs each folder once. No converted file takes an input's name before its bytes
-// are durable. When that barrier fails, every file of the batch fails with kSync: its work file
-// is removed and its input was never touched.
+// are durable. The sync of a file system goes through a folder of the batch on it, the next
+// when one is gone (renamed meanwhile); with none left, each file there syncs itself. When that
+// barrier fails, every file on that file system fails with kSync: its work file is removed and
+// its input was never touched. A work file whose name has come to name another file by the
+// time of the moves fails with kWorkReplaced, and that other file stays.
 class ConversionBatch {
  public:
   ConversionBatch(FileSystem& fs, const ConvertOptions& options, Converter convert,

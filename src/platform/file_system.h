@@ -40,15 +40,26 @@ struct FileInfo {
   std::uint64_t inode = 0;
   std::uint32_t permissions = 0644;  // POSIX permission bits; ignored on Windows
   std::uint32_t attributes = 0;      // the kKeptAttributes bits it has; zero on POSIX systems
+  // POSIX owner and group; kNoId on Windows, whose files belong to whoever creates them.
+  std::uint32_t owner = kNoId;
+  std::uint32_t group = kNoId;
+  static constexpr std::uint32_t kNoId = 0xFFFFFFFF;
 };
 
 // What a new file takes from the file it stands for: plain permission bits, or all of that
-// file's permissions and attributes (both conversions implicit, so either serves as a mode).
+// file's permissions, attributes, owner and group (both conversions implicit, so either serves
+// as a mode).
 struct FileMode {
   FileMode(std::uint32_t permissions) : permissions(permissions) {}
-  FileMode(const FileInfo& like) : permissions(like.permissions), attributes(like.attributes) {}
+  FileMode(const FileInfo& like)
+      : permissions(like.permissions),
+        attributes(like.attributes),
+        owner(like.owner),
+        group(like.group) {}
   std::uint32_t permissions;
   std::uint32_t attributes = 0;
+  std::uint32_t owner = FileInfo::kNoId;  // kNoId: whoever creates the file
+  std::uint32_t group = FileInfo::kNoId;
 };
 
 struct DirEntry {
@@ -81,6 +92,9 @@ class WritableFile {
   // Makes the bytes appended so far durable: once it returns they survive a power cut.
   virtual Status Sync() = 0;
   virtual Status Close() = 0;
+  // The new file's identity (device and inode, as Stat gives them), taken from the open file
+  // when it was created, so that it still tells the file after its name was given to another.
+  virtual const FileInfo& info() const = 0;
 };
 
 class FileSystem {
@@ -96,6 +110,8 @@ class FileSystem {
   // Creates a new file, failing with kExists when the name is taken by anything, a dangling
   // link included. Permissions are POSIX bits (less the umask); Windows ignores them and gives
   // the file the attributes instead, at Close, so that a read-only one does not stop the writing.
+  // On POSIX systems the file takes the mode's owner and group as far as this process may give
+  // them (root: both; anyone else: a group they belong to); what it may not give is no failure.
   virtual Status CreateNew(const std::filesystem::path& path, FileMode mode,
                            std::unique_ptr<WritableFile>* file) = 0;
 
@@ -117,11 +133,21 @@ class FileSystem {
 
   // Makes everything written to the file system that holds `path` durable in one call: the data
   // of every file, open or closed, and the entries of every folder. kUnsupported, having done
-  // nothing, where an ordinary program has no such call; then each file is synced on its own.
+  // nothing, where an ordinary program has no such call, and kNotFound when `path` is gone (a
+  // folder renamed meanwhile); then each file is synced on its own.
   virtual Status SyncFileSystem(const std::filesystem::path& path) = 0;
 
   // Lists a folder in the order the system reports it, without "." and "..".
   virtual Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) = 0;
+
+  // `path` with its last name spelled as the folder holds it: on Windows the long name of a file
+  // named by its 8.3 short name (MOVIEF~1.TXT), so that names built from it belong to the file.
+  // Where the system has one spelling per name, or `path` cannot be looked up, `path` itself.
+  virtual std::filesystem::path RealName(const std::filesystem::path& path) { return path; }
+
+  // How many more files this process may hold open at once, by the system's limit on open
+  // descriptors less those in use now. SIZE_MAX where the system sets no such limit.
+  virtual std::size_t FreeFileHandles() { return SIZE_MAX; }
 };
 
 // The real file system of the platform this program was built for.

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -75,7 +76,20 @@ FileInfo InfoOf(const struct stat& st) {
   info.device = static_cast<std::uint64_t>(st.st_dev);
   info.inode = static_cast<std::uint64_t>(st.st_ino);
   info.permissions = st.st_mode & 07777;
+  info.owner = static_cast<std::uint32_t>(st.st_uid);
+  info.group = static_cast<std::uint32_t>(st.st_gid);
   return info;
+}
+
+// Gives a new file the owner and group of the file it stands for, as far as this process may:
+// root gives both; anyone else only a group they belong to (their own files are theirs). What it
+// may not give leaves the file as the system made it, which is never a reason to fail.
+void GiveOwnership(int fd, std::uint32_t owner, std::uint32_t group) {
+  if (owner == FileInfo::kNoId && group == FileInfo::kNoId) return;
+  const auto uid = static_cast<uid_t>(owner == FileInfo::kNoId ? -1 : owner);
+  const auto gid = static_cast<gid_t>(group == FileInfo::kNoId ? -1 : group);
+  if (::fchown(fd, uid, gid) == 0 || errno != EPERM) return;
+  (void)::fchown(fd, static_cast<uid_t>(-1), gid);
 }
 
 // A path as a folder descriptor and a name in it. Paths shorter than PATH_MAX go to the system
@@ -232,7 +246,8 @@ class PosixReadableFile final : public ReadableFile {
 
 class PosixWritableFile final : public WritableFile {
  public:
-  PosixWritableFile(int fd, fs::path path) : fd_(fd), path_(std::move(path)) {}
+  PosixWritableFile(int fd, fs::path path, FileInfo info)
+      : fd_(fd), path_(std::move(path)), info_(info) {}
   ~PosixWritableFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -259,9 +274,12 @@ class PosixWritableFile final : public WritableFile {
     return Status::Ok();
   }
 
+  const FileInfo& info() const override { return info_; }
+
  private:
   int fd_;
   fs::path path_;
+  FileInfo info_;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -318,8 +336,12 @@ class PosixFileSystem final : public FileSystem {
     int fd = OpenRetrying(At(path), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                           static_cast<mode_t>(mode.permissions & 07777));
     if (fd < 0) return ErrnoStatus("create", path, errno);
+    // An identity the system will not tell stays unknown (zero).
+    struct stat st;
+    const FileInfo info = ::fstat(fd, &st) == 0 ? InfoOf(st) : FileInfo();
+    GiveOwnership(fd, mode.owner, mode.group);
     Watch(fd, path);
-    *file = std::make_unique<PosixWritableFile>(fd, path);
+    *file = std::make_unique<PosixWritableFile>(fd, path, info);
     return Status::Ok();
   }
 
@@ -396,6 +418,32 @@ class PosixFileSystem final : public FileSystem {
 #else
     return Failure(Status::Code::kUnsupported, "sync", path.native(), "no syncfs here");
 #endif
+  }
+
+  // The soft limit was raised as far as it goes when this file system was made; under a hard
+  // limit set low (ulimit -n 64) only what is left of it counts.
+  std::size_t FreeFileHandles() override {
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur >= SIZE_MAX) {
+      return SIZE_MAX;
+    }
+    const auto most = static_cast<std::size_t>(limit.rlim_cur);
+    std::size_t in_use = 0;
+    if (DIR* open = ::opendir("/proc/self/fd")) {
+      while (const dirent* entry = ::readdir(open)) {
+        if (entry->d_name[0] != '.') ++in_use;
+      }
+      ::closedir(open);
+      if (in_use != 0) --in_use;  // the listing's own
+    } else {
+      // Without /proc, asking each descriptor in turn; past the first few thousand the limit is
+      // generous enough for a guess.
+      for (int fd = 0; fd < static_cast<int>(std::min<std::size_t>(most, 4096)); ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1) ++in_use;
+      }
+    }
+    return most > in_use ? most - in_use : 0;
   }
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
@@ -538,8 +586,9 @@ Status MoveByCopy(const fs::path& from, const fs::path& to) {
     if (got == 0) break;
     if (int error = WriteFully(out, std::string_view(buffer.data(), got))) return fail(error);
   }
-  // The umask narrowed the mode given to open(). A file system without POSIX modes (FAT)
-  // refuses this, which loses nothing it could have kept.
+  GiveOwnership(out, static_cast<std::uint32_t>(st.st_uid), static_cast<std::uint32_t>(st.st_gid));
+  // The umask narrowed the mode given to open(), and a change of owner clears the set-ID bits. A
+  // file system without POSIX modes (FAT) refuses this, which loses nothing it could have kept.
   (void)::fchmod(out, st.st_mode & 07777);
   const timespec times[2] = {st.st_atim, st.st_mtim};
   if (::futimens(out, times) != 0) return fail(errno);

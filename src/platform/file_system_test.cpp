@@ -290,6 +290,11 @@ TEST_P(FileSystemContract, CreateNewWritesEverythingAppended) {
 #ifndef _WIN32
   EXPECT_EQ(info.permissions, 0600u);
 #endif
+  // The identity told by the open file is the one its name shows, so that a name given to
+  // another file meanwhile can be told from it.
+  EXPECT_NE(out->info().inode, 0u);
+  EXPECT_EQ(out->info().inode, info.inode);
+  EXPECT_EQ(out->info().device, info.device);
 }
 
 TEST_P(FileSystemContract, CreateNewNeverTakesAnExistingName) {

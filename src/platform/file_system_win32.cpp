@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/retrying_file_system.h"
 #include "platform/text.h"
+#include "platform/windows_error.h"
 #include "platform/windows_path.h"
 
 namespace kestrane {
@@ -47,45 +48,59 @@ std::string SystemText(DWORD error) {
   return Utf16ToUtf8(text);
 }
 
-// Windows' winerror.h has it; mingw-w64's does not.
-#ifndef ERROR_DISK_QUOTA_EXCEEDED
-#define ERROR_DISK_QUOTA_EXCEEDED 1295L
-#endif
+// What the last failed call left: its Win32 error and the NT status it was made from, which
+// tells apart what Win32 folds into one error.
+struct SystemError {
+  DWORD error = 0;
+  LONG nt_status = 0;
+};
 
-Status::Code CodeFor(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_DIRECTORY:
-    case ERROR_INVALID_NAME:  // Wine's answer to listing a file as a folder
-      return Status::Code::kNotFound;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return Status::Code::kBusy;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_NETWORK_ACCESS_DENIED:
-      return Status::Code::kAccessDenied;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
-      return Status::Code::kNoSpace;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return Status::Code::kExists;
-    case ERROR_CANT_ACCESS_FILE:
-    case ERROR_CANT_RESOLVE_FILENAME:
-      return Status::Code::kNotRegular;
-    default:
-      return Status::Code::kIo;
-  }
+// Read at once after the failed call, before another call overwrites them.
+SystemError LastError() {
+  using GetLastNtStatus = LONG(NTAPI*)();
+  static const auto get_last_nt_status = [] {
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<GetLastNtStatus>(
+                       reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetLastNtStatus")))
+                 : nullptr;
+  }();
+  SystemError last;
+  last.error = ::GetLastError();
+  last.nt_status = get_last_nt_status ? get_last_nt_status() : 0;
+  return last;
 }
+
+Status::Code CodeFor(DWORD error, LONG nt_status = 0) {
+  return WindowsErrorCode(error, nt_status);
+}
+
+// The rules are written with the values of winerror.h (mingw-w64's lacks the quota's).
+static_assert(win32::kFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(win32::kPathNotFound == ERROR_PATH_NOT_FOUND);
+static_assert(win32::kAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(win32::kInvalidDrive == ERROR_INVALID_DRIVE);
+static_assert(win32::kWriteProtect == ERROR_WRITE_PROTECT);
+static_assert(win32::kSharingViolation == ERROR_SHARING_VIOLATION);
+static_assert(win32::kLockViolation == ERROR_LOCK_VIOLATION);
+static_assert(win32::kHandleDiskFull == ERROR_HANDLE_DISK_FULL);
+static_assert(win32::kBadNetPath == ERROR_BAD_NETPATH);
+static_assert(win32::kNetworkAccessDenied == ERROR_NETWORK_ACCESS_DENIED);
+static_assert(win32::kBadNetName == ERROR_BAD_NET_NAME);
+static_assert(win32::kFileExists == ERROR_FILE_EXISTS);
+static_assert(win32::kDiskFull == ERROR_DISK_FULL);
+static_assert(win32::kInvalidName == ERROR_INVALID_NAME);
+static_assert(win32::kAlreadyExists == ERROR_ALREADY_EXISTS);
+static_assert(win32::kDirectory == ERROR_DIRECTORY);
+static_assert(win32::kCantAccessFile == ERROR_CANT_ACCESS_FILE);
+static_assert(win32::kCantResolveFilename == ERROR_CANT_RESOLVE_FILENAME);
 
 Status SystemStatus(std::string_view operation, const fs::path& path, DWORD error) {
   return Failure(CodeFor(error), operation, PathText(path), SystemText(error));
+}
+
+Status SystemStatus(std::string_view operation, const fs::path& path, SystemError last) {
+  return Failure(CodeFor(last.error, last.nt_status), operation, PathText(path),
+                 SystemText(last.error));
 }
 
 Status NotRegular(std::string_view operation, const fs::path& path) {
@@ -240,7 +255,10 @@ class Win32ReadableFile final : public ReadableFile {
 class Win32WritableFile final : public WritableFile {
  public:
   Win32WritableFile(HANDLE handle, fs::path path, DWORD attributes)
-      : handle_(handle), path_(std::move(path)), attributes_(attributes) {}
+      : handle_(handle), path_(std::move(path)), attributes_(attributes) {
+    BY_HANDLE_FILE_INFORMATION data;
+    if (::GetFileInformationByHandle(handle_, &data)) info_ = InfoOf(data);
+  }
   ~Win32WritableFile() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
   }
@@ -285,10 +303,14 @@ class Win32WritableFile final : public WritableFile {
     return Status::Ok();
   }
 
+  // Zero, "cannot tell", where the system would not say.
+  const FileInfo& info() const override { return info_; }
+
  private:
   HANDLE handle_;
   fs::path path_;
   DWORD attributes_;
+  FileInfo info_;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -311,10 +333,10 @@ class Win32FileSystem final : public FileSystem {
                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     }
     if (handle == INVALID_HANDLE_VALUE) {
-      DWORD error = ::GetLastError();
+      const SystemError last = LastError();
       // A folder cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: "access denied".
-      if (error == ERROR_ACCESS_DENIED && IsFolder(name)) return NotRegular("open", path);
-      return SystemStatus("open", path, error);
+      if (last.error == ERROR_ACCESS_DENIED && IsFolder(name)) return NotRegular("open", path);
+      return SystemStatus("open", path, last);
     }
     BY_HANDLE_FILE_INFORMATION data;
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
@@ -339,13 +361,15 @@ class Win32FileSystem final : public FileSystem {
                    std::unique_ptr<WritableFile>* file) override {
     file->reset();
     std::wstring name = Win32Path(path);
-    HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    // GetFileInformationByHandle, for the identity, needs FILE_READ_ATTRIBUTES, which
+    // GENERIC_WRITE does not include.
+    HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      DWORD error = ::GetLastError();
+      SystemError last = LastError();
       // CREATE_NEW on a folder's name says "access denied"; the name is taken all the same.
-      if (error == ERROR_ACCESS_DENIED && IsFolder(name)) error = ERROR_ALREADY_EXISTS;
-      return SystemStatus("create", path, error);
+      if (last.error == ERROR_ACCESS_DENIED && IsFolder(name)) last = {ERROR_ALREADY_EXISTS, 0};
+      return SystemStatus("create", path, last);
     }
     *file = std::make_unique<Win32WritableFile>(handle, path, mode.attributes & kKeptAttributes);
     return Status::Ok();
@@ -357,15 +381,16 @@ class Win32FileSystem final : public FileSystem {
     if (::MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
       return Status::Ok();
     }
-    DWORD error = ::GetLastError();
-    return Failure(CodeFor(error), "move", PathText(from) + " to " + PathText(to),
-                   SystemText(error));
+    const SystemError last = LastError();
+    return Failure(CodeFor(last.error, last.nt_status), "move",
+                   PathText(from) + " to " + PathText(to), SystemText(last.error));
   }
 
   Status Remove(const fs::path& path) override {
     std::wstring name = Win32Path(path);
     if (::DeleteFileW(name.c_str())) return Status::Ok();
-    DWORD error = ::GetLastError();
+    const SystemError first = LastError();
+    DWORD error = first.error;
     DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -387,6 +412,7 @@ class Win32FileSystem final : public FileSystem {
         ::SetFileAttributesW(name.c_str(), attributes);
       }
     }
+    if (error == first.error) return SystemStatus("remove", path, first);
     return SystemStatus("remove", path, error);
   }
 
@@ -431,6 +457,22 @@ class Win32FileSystem final : public FileSystem {
   Status SyncFileSystem(const fs::path& path) override {
     return Failure(Status::Code::kUnsupported, "sync", PathText(path),
                    "a volume is flushed by administrators only");
+  }
+
+  // FindFirstFileW matches a name against both the long and the 8.3 short names of a folder's
+  // entries, and gives the long one.
+  fs::path RealName(const fs::path& path) override {
+    const std::wstring name = path.filename().native();
+    // Windows names hold no wildcard; such a name would match others.
+    if (name.empty() || name.find_first_of(L"*?<>\"") != std::wstring::npos) return path;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileExW(Win32Path(path).c_str(), FindExInfoBasic, &data,
+                                     FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return path;
+    ::FindClose(find);
+    const std::wstring_view real = data.cFileName;
+    if (real.empty() || real == name) return path;
+    return path.parent_path() / fs::path(std::wstring(real));
   }
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {

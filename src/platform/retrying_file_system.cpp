@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 namespace {
 
 bool Retryable(const Status& status) {
-  return status.code() == Status::Code::kBusy || status.code() == Status::Code::kAccessDenied;
+  return status.code() == Status::Code::kBusy;
 }
 
 }  // namespace
@@ -23,14 +23,9 @@ RetryingFileSystem::Timing RetryingFileSystem::RealTiming() {
 RetryingFileSystem::RetryingFileSystem(FileSystem& inner, Timing timing)
     : inner_(inner), timing_(std::move(timing)) {}
 
-Status RetryingFileSystem::Retry(const fs::path& path, const std::function<Status()>& attempt) {
+Status RetryingFileSystem::Retry(const std::function<Status()>& attempt) {
   Status status = attempt();
   if (!Retryable(status)) return status;
-  const fs::path folder = path.parent_path().lexically_normal();
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (hopeless_.count(folder) != 0) return status;
-  }
   const Clock::time_point deadline = timing_.now() + kPatience;
   Clock::duration wait = std::chrono::milliseconds(10);
   for (Clock::time_point now = timing_.now(); now < deadline; now = timing_.now()) {
@@ -39,26 +34,24 @@ Status RetryingFileSystem::Retry(const fs::path& path, const std::function<Statu
     if (!Retryable(status)) return status;
     wait = std::min<Clock::duration>(wait * 2, std::chrono::milliseconds(500));
   }
-  std::lock_guard<std::mutex> lock(mutex_);
-  hopeless_.insert(folder);
   return status;
 }
 
 Status RetryingFileSystem::OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) {
-  return Retry(path, [&] { return inner_.OpenForRead(path, file); });
+  return Retry([&] { return inner_.OpenForRead(path, file); });
 }
 
 Status RetryingFileSystem::CreateNew(const fs::path& path, FileMode mode,
                                      std::unique_ptr<WritableFile>* file) {
-  return Retry(path, [&] { return inner_.CreateNew(path, mode, file); });
+  return Retry([&] { return inner_.CreateNew(path, mode, file); });
 }
 
 Status RetryingFileSystem::MoveNoReplace(const fs::path& from, const fs::path& to) {
-  return Retry(from, [&] { return inner_.MoveNoReplace(from, to); });
+  return Retry([&] { return inner_.MoveNoReplace(from, to); });
 }
 
 Status RetryingFileSystem::Remove(const fs::path& path) {
-  return Retry(path, [&] { return inner_.Remove(path); });
+  return Retry([&] { return inner_.Remove(path); });
 }
 
 Status RetryingFileSystem::Stat(const fs::path& path, FileInfo* info) {
@@ -75,6 +68,14 @@ Status RetryingFileSystem::SyncFileSystem(const fs::path& path) {
 
 Status RetryingFileSystem::ListDir(const fs::path& dir, std::vector<DirEntry>* entries) {
   return inner_.ListDir(dir, entries);
+}
+
+fs::path RetryingFileSystem::RealName(const fs::path& path) {
+  return inner_.RealName(path);
+}
+
+std::size_t RetryingFileSystem::FreeFileHandles() {
+  return inner_.FreeFileHandles();
 }
 
 }  // namespace kestrane

@@ -1,15 +1,15 @@
 // A file system that tries again, for a moment, what another program's brief hold on a file
 // makes fail. On Windows, antivirus scanners, indexers, sync clients and the shell's preview
 // pane open new and renamed files for a moment; meanwhile opening, creating, moving or removing
-// them fails with a sharing violation (kBusy) or with access denied, which is also what a file
-// pending deletion gives. POSIX systems have no such holds, and there access denied is lasting.
+// them fails with a sharing or lock violation, or, for a name whose file is deleted but still
+// open somewhere, with a pending delete: all kBusy. Access denied is lasting (permissions,
+// write-protected media, a read-only share) and is never waited for. POSIX systems have no such
+// holds.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <mutex>
-#include <set>
 
 #include "platform/file_system.h"
 
@@ -29,11 +29,11 @@ class RetryingFileSystem final : public FileSystem {
 
   explicit RetryingFileSystem(FileSystem& inner, Timing timing = RealTiming());
 
-  // Retried on kBusy and kAccessDenied, until they succeed, fail otherwise or kPatience has
-  // passed. Access denied can be lasting too (a read-only folder): once a call has run out of
-  // patience in a folder, later calls there fail at once, so such a folder costs one wait, not
-  // one per file. A lock (ReadableFile::TryLock) is never retried: its kBusy says that another
-  // run is converting that file, which is reported at once.
+  // Retried on kBusy, until they succeed, fail otherwise or kPatience has passed; every call
+  // has its own patience, wherever an earlier one ran out, so that a hold on one file does not
+  // cost the next its retries (a rollback least of all). Nothing else is retried. A lock
+  // (ReadableFile::TryLock) never is: its kBusy says that another run is converting that file,
+  // which is reported at once.
   Status OpenForRead(const std::filesystem::path& path,
                      std::unique_ptr<ReadableFile>* file) override;
   Status CreateNew(const std::filesystem::path& path, FileMode mode,
@@ -46,14 +46,14 @@ class RetryingFileSystem final : public FileSystem {
   Status SyncDir(const std::filesystem::path& dir) override;
   Status SyncFileSystem(const std::filesystem::path& path) override;
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
+  std::filesystem::path RealName(const std::filesystem::path& path) override;
+  std::size_t FreeFileHandles() override;
 
  private:
-  Status Retry(const std::filesystem::path& path, const std::function<Status()>& attempt);
+  Status Retry(const std::function<Status()>& attempt);
 
   FileSystem& inner_;
   Timing timing_;
-  std::mutex mutex_;
-  std::set<std::filesystem::path> hopeless_;  // folders where a call ran out of patience
 };
 
 }  // namespace kestrane

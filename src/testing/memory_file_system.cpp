@@ -21,7 +21,8 @@ Status Err(Status::Code code, std::string_view what, const std::string& key) {
 // vanish once it is removed.
 class MemoryWritable : public WritableFile {
  public:
-  MemoryWritable(MemoryFileSystem& fs, std::uint64_t inode) : fs_(fs), inode_(inode) {}
+  MemoryWritable(MemoryFileSystem& fs, const FileInfo& info)
+      : fs_(fs), inode_(info.inode), info_(info) {}
   Status Append(std::string_view data) override {
     if (closed_) return Status::Error(Status::Code::kIo, "append after close");
     fs_.AppendTo(inode_, data);
@@ -37,10 +38,12 @@ class MemoryWritable : public WritableFile {
     closed_ = true;
     return Status::Ok();
   }
+  const FileInfo& info() const override { return info_; }
 
  private:
   MemoryFileSystem& fs_;
   std::uint64_t inode_;
+  FileInfo info_;
   bool closed_ = false;
 };
 
@@ -299,9 +302,11 @@ Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, FileMode m
   info.inode = next_inode_++;
   info.permissions = mode.permissions;
   info.attributes = mode.attributes;
+  info.owner = mode.owner;
+  info.group = mode.group;
   info.mtime_ns = 2;
   events_.push_back({Event::Kind::kEntries, ParentOf(key), {{key, info}}});
-  *file = std::make_unique<MemoryWritable>(*this, info.inode);
+  *file = std::make_unique<MemoryWritable>(*this, info);
   return Status::Ok();
 }
 
@@ -352,8 +357,12 @@ Status MemoryFileSystem::SyncDir(const std::filesystem::path& dir) {
   return Status::Ok();
 }
 
-Status MemoryFileSystem::SyncFileSystem(const std::filesystem::path&) {
+Status MemoryFileSystem::SyncFileSystem(const std::filesystem::path& path) {
   std::lock_guard lock(mutex_);
+  Node* node = Find(Key(path));
+  if (node == nullptr || node->info.kind != EntryKind::kDirectory) {
+    return Err(Status::Code::kNotFound, "sync", Key(path));
+  }
   ++file_system_syncs_;
   unsynced_.clear();
   events_.push_back({Event::Kind::kSyncAll});
@@ -440,6 +449,7 @@ class FaultyWritable : public WritableFile {
     if (fs_.Count(FaultyFileSystem::Op::kClose, &fault)) return fault;
     return closed;
   }
+  const FileInfo& info() const override { return inner_->info(); }
 
  private:
   FaultyFileSystem& fs_;
@@ -532,6 +542,14 @@ Status FaultyFileSystem::ListDir(const std::filesystem::path& dir, std::vector<D
   Status fault;
   if (Count(Op::kList, &fault)) return fault;
   return inner_.ListDir(dir, entries);
+}
+
+std::filesystem::path FaultyFileSystem::RealName(const std::filesystem::path& path) {
+  return inner_.RealName(path);
+}
+
+std::size_t FaultyFileSystem::FreeFileHandles() {
+  return inner_.FreeFileHandles();
 }
 
 const char* OpName(FaultyFileSystem::Op op) {

@@ -171,6 +171,8 @@ class FaultyFileSystem : public FileSystem {
   Status SyncDir(const std::filesystem::path& dir) override;
   Status SyncFileSystem(const std::filesystem::path& path) override;
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
+  std::filesystem::path RealName(const std::filesystem::path& path) override;
+  std::size_t FreeFileHandles() override;
 
  private:
   FileSystem& inner_;

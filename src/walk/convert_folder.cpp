@@ -15,6 +15,26 @@
 namespace kestrane {
 namespace {
 
+// What a batch holds open, in descriptors: each of its files keeps its input and its work file
+// until the barrier; each worker opens a few more for a moment (a folder to move in or sync, the
+// two ends of a copy); and a few stay aside for the file system's own (one per device it wrote
+// to) and the program's.
+constexpr std::size_t kHeldPerFile = 2;
+constexpr std::size_t kPassingPerWorker = 4;
+constexpr std::size_t kSpareHandles = 16;
+
+// The most files a batch of `jobs` workers may take with `free_handles` descriptors left, never
+// more than `wanted` nor fewer than one.
+std::size_t BatchFilesFor(std::size_t wanted, unsigned jobs, std::size_t free_handles) {
+  if (free_handles == SIZE_MAX) return wanted;
+  const std::size_t room = free_handles > kSpareHandles ? free_handles - kSpareHandles : 0;
+  // At most as many workers as files: then each file costs its own and a worker's.
+  std::size_t fit = room / (kHeldPerFile + kPassingPerWorker);
+  const std::size_t workers = kPassingPerWorker * jobs;
+  if (room > workers) fit = std::max(fit, (room - workers) / kHeldPerFile);
+  return std::clamp<std::size_t>(fit, 1, wanted);
+}
+
 // With a name, folder/name alone goes to `one`, unless it is a folder, which is walked as a
 // whole; without, the whole tree under `folder`. A name holding * or ? is taken literally: it
 // names that one file, not a pattern.
@@ -27,7 +47,9 @@ void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
     std::filesystem::path path = folder / name;
     FileInfo info;
     if (!fs.Stat(path, &info).ok() || info.kind != EntryKind::kDirectory) {
-      one(path);
+      // The side files' names are built from this one: the file's own spelling, never a short
+      // name standing for it.
+      one(fs.RealName(path));
       return;
     }
     start = std::move(path);
@@ -46,7 +68,8 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   std::deque<ConversionTask> queue;
   const unsigned jobs =
       options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t batch_files = std::max<std::size_t>(1, options.batch_files);
+  const std::size_t batch_files =
+      BatchFilesFor(std::max<std::size_t>(1, options.batch_files), jobs, fs.FreeFileHandles());
   auto run_batch = [&] {
     const std::size_t size = std::min(queue.size(), batch_files);
     ConversionBatch batch(fs, options, SubtitleConverter(options.legacy), size);

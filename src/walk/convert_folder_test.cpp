@@ -144,6 +144,28 @@ TEST(ConvertFolderTest, FileModeTakesWildcardsLiterally) {
   EXPECT_EQ(ReadBytes(dir.path() / "a.txt"), kSubRip);
 }
 
+// A file named by a short name (MOVIEF~1.TXT on Windows) is converted and restored under its
+// own name: side files named after the short one would leave the long name nowhere.
+TEST(ConvertFolderTest, FileModeWorksUnderTheFilesOwnName) {
+  class ShortNames : public testing::FaultyFileSystem {
+   public:
+    using FaultyFileSystem::FaultyFileSystem;
+    std::filesystem::path RealName(const std::filesystem::path& path) override {
+      if (path.filename() != "MOVIEF~1.TXT") return path;
+      return path.parent_path() / "Movie file long name.txt";
+    }
+  };
+  MemoryFileSystem memory;
+  memory.AddFile("/d/Movie file long name.txt", kSubRip);
+  ShortNames fs(memory);
+  ConvertFolder(fs, "/d", "MOVIEF~1.TXT");
+  EXPECT_EQ(memory.Paths(), (std::vector<std::string>{"/d/", "/d/Movie file long name.txt",
+                                                      "/d/Movie file long name.txt_original"}));
+  RestoreBackups(fs, "/d", "MOVIEF~1.TXT", false);
+  EXPECT_EQ(memory.Paths(), (std::vector<std::string>{"/d/", "/d/Movie file long name.txt"}));
+  EXPECT_EQ(memory.Contents("/d/Movie file long name.txt"), kSubRip);
+}
+
 TEST(ConvertFolderTest, AnEmptyFolderChangesNothing) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "empty");
