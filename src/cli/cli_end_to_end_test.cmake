@@ -403,6 +403,16 @@ if(EXISTS "${WORK}/undo/swapped.txt_undoing" OR EXISTS "${WORK}/undo/arrow.txt_o
   fail("the restore left a converted file aside, or the backup of a file it restored")
 endif()
 
+# Windows shells leave wildcards to the program: it expands them as a Linux shell would, letter
+# case ignored, in the order of the names. (A Linux shell has done it before the tool starts.)
+if(emulator)
+  file(WRITE "${WORK}/wild/b.txt" "${subrip}")
+  file(WRITE "${WORK}/wild/a.TXT" "${subrip}")
+  file(WRITE "${WORK}/wild/c.srt" "${subrip}")
+  run(STATUS 0 ARGS -n -v "wild\\*.txt" ERR "^would convert 2,"
+      OUT "^[^\n]*wild\\\\a\\.TXT: would convert, 1 cue\n[^\n]*wild\\\\b\\.txt: would convert, 1 cue\n$")
+endif()
+
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} checks failed")
 endif()
