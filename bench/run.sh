@@ -134,6 +134,28 @@ slow_syncs() {
 TABLE
 }
 
+# The undo of the 10,000-file tree in memory beside its conversion: a restore converts each backup
+# again to prove the converted file is its own before it removes it.
+restore() {
+  local place=$1
+  echo "measuring a restore" >&2
+  local load0; load0=$(load)
+  rm -rf "$place/converted"; cp -a "$out/tree" "$place/converted"; "$cli" -q "$place/converted"
+  local convert_med restore_med
+  medians convert_med time_run "$out/tree" "$place/work" "$cli" -q
+  medians restore_med time_run "$place/converted" "$place/work" "$cli" -q --restore
+  rm -rf "$place/converted" "$place/work"
+  cat <<TABLE
+### Undoing 10,000 files, in memory (load $load0 to $(load))
+
+| measure | result |
+|---|---|
+| \`kestrane-cli\` (converting) | $(fmt "$convert_med") s |
+| \`kestrane-cli --restore\` | $(fmt "$restore_med") s, $(ratio "$restore_med" "$convert_med") × converting |
+
+TABLE
+}
+
 # time_big PLACE NAME COMMAND...: copies the big file to PLACE/NAME, runs COMMAND on it and
 # prints "seconds peak-kilobytes".
 time_big() {
@@ -194,6 +216,7 @@ shm=$(mktemp -d /dev/shm/kestrane-bench.XXXXXX)
 tree "$shm" "in memory" 1.0 1.3
 syscalls
 slow_syncs
+restore "$shm"
 big "$shm"
 rm -rf "$shm"
 

@@ -44,7 +44,7 @@ Var FrameRateList
 ; The arguments of such an entry: its own (FIRST, which may be empty), then the rate's. The one
 ; place they are built, so that every entry passes the same rate.
 !macro KestraneArguments RESULT FIRST
-  StrCpy ${RESULT} "${FIRST}"
+  StrCpy ${RESULT} `${FIRST}`
   ${If} $FrameRate != ""
   ${AndIf} ${RESULT} != ""
     StrCpy ${RESULT} "${RESULT} "
@@ -53,6 +53,10 @@ Var FrameRateList
     StrCpy ${RESULT} "${RESULT}/fps:$FrameRate"
   ${EndIf}
 !macroend
+; Explorer's right-click menu of a folder and of a folder's background, for this user only. The
+; folder comes first, so that further arguments can follow it.
+!define MENU_FOLDER_KEY "Software\Classes\Directory\shell\Kestrane"
+!define MENU_BACKGROUND_KEY "Software\Classes\Directory\Background\shell\Kestrane"
 
 ; What the setup puts in the installation folder besides the uninstaller: one list for both ways.
 !macro ForEachFile ACTION
@@ -64,30 +68,65 @@ Var FrameRateList
 !macro InstallFile NAME
   File "${STAGE}/${NAME}"
 !macroend
-; A program that has just ended can hold its file a moment longer, and one still open holds it
-; until it is closed: retry for a few seconds, then ask (a silent uninstall goes on without it).
-!macro RemoveFile NAME
+; Waits until NAME in the installation folder can be written or removed (TEST, a command that
+; sets the error flag while it cannot): a program that has just ended can hold its file a moment
+; longer, and one still open holds it until it is closed. After five seconds it asks; Cancel
+; (and a silent run, which cannot ask) goes on with the error flag set.
+!macro WaitForFile NAME TEST
   StrCpy $R0 0
   ${Do}
     ClearErrors
-    Delete "$INSTDIR\${NAME}"
+    ${TEST} "$INSTDIR\${NAME}"
     ${IfNot} ${Errors}
       ${ExitDo}
     ${EndIf}
     IntOp $R0 $R0 + 1
     ${If} $R0 >= 20
       MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-        "$INSTDIR\${NAME} is in use. Close Kestrane, then choose Retry." /SD IDCANCEL IDRETRY +2
+        "$INSTDIR\${NAME} is in use. Close Kestrane, then choose Retry." /SD IDCANCEL IDRETRY +3
+      SetErrors
       ${ExitDo}
       StrCpy $R0 0
     ${EndIf}
     Sleep 250
   ${Loop}
 !macroend
+; Opening for appending fails while a running program holds the file; it creates nothing.
+!macro OpenToReplace PATH
+  ${If} ${FileExists} "${PATH}"
+    FileOpen $R2 "${PATH}" a
+    ${IfNot} ${Errors}
+      FileClose $R2
+    ${EndIf}
+  ${EndIf}
+!macroend
+!define OpenToReplace "!insertmacro OpenToReplace"
+!macro ReplaceableFile NAME
+  !insertmacro WaitForFile "${NAME}" "${OpenToReplace}"
+  ${If} ${Errors}
+    Abort "Kestrane is still running from $INSTDIR: close it and run the setup again."
+  ${EndIf}
+!macroend
+; $R1 counts what could not be removed.
+!macro RemoveFile NAME
+  !insertmacro WaitForFile "${NAME}" Delete
+  ${If} ${Errors}
+    IntOp $R1 $R1 + 1
+  ${EndIf}
+!macroend
+; Both right-click entries, written and removed alike.
+!macro MenuEntry KEY
+  WriteRegStr HKCU "${KEY}" "" "Convert subtitles with Kestrane..."
+  WriteRegStr HKCU "${KEY}" "Icon" "$INSTDIR\Kestrane.exe,0"
+  !insertmacro KestraneArguments $R3 '"%V"'
+  WriteRegStr HKCU "${KEY}\command" "" '"$INSTDIR\Kestrane.exe" $R3'
+!macroend
 
 Name "Kestrane"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Kestrane"
+; An upgrade goes where the installed copy is, and replaces it.
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "Kestrane ${VERSION}"
 
 VIProductVersion "${VERSION}"
@@ -113,8 +152,6 @@ Page custom FrameRatePage FrameRatePageLeave
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; The rate of the last setup, then /FPS=RATE (any letter case; /FPS= or /FPS=classic for the
-; classic frame). A rate Kestrane does not know ends the setup before it changes anything.
 !macro KnownRate VALUE LABEL
   ${If} $1 == "${VALUE}"
     StrCpy $FrameRate "${VALUE}"
@@ -126,7 +163,26 @@ Page custom FrameRatePage FrameRatePageLeave
     StrCpy $3 "$3, ${VALUE}"
   !endif
 !macroend
+; Run as another account ("Run as administrator" with an administrator's password, runas), the
+; setup would install into that account's profile and registry, where the user who is signed in
+; would never see it.
 Function .onInit
+  System::Call 'advapi32::GetUserNameW(w .r0, *i ${NSIS_MAX_STRLEN} r1) i .r2'
+  System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r3, *i .r4) i .r5'
+  ${If} $2 <> 0
+  ${AndIf} $5 <> 0
+    System::Call '*$3(&w${NSIS_MAX_STRLEN} .r6)'
+    System::Call 'wtsapi32::WTSFreeMemory(p r3)'
+    ${If} $6 != ""
+    ${AndIf} $6 != $0
+      MessageBox MB_OK|MB_ICONSTOP "This setup runs as $0, but $6 is signed in. Kestrane installs \
+        for one user only: run the setup as $6, without other credentials." /SD IDOK
+      SetErrorLevel 5
+      Quit
+    ${EndIf}
+  ${EndIf}
+  ; The rate of the last setup, then /FPS=RATE (any letter case; /FPS= or /FPS=classic for the
+  ; classic frame). A rate Kestrane does not know ends the setup before it changes anything.
   ReadRegStr $1 HKCU "${SETTINGS_KEY}" "FrameRate"
   StrCpy $FrameRate ""
   !insertmacro ForEachRate KnownRate
@@ -183,6 +239,7 @@ FunctionEnd
 
 Section "Kestrane"
   SetOutPath "$INSTDIR"
+  !insertmacro ForEachFile ReplaceableFile
   !insertmacro ForEachFile InstallFile
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
@@ -193,6 +250,8 @@ Section "Kestrane"
   !insertmacro KestraneArguments $0 "/file"
   CreateShortCut "${FILES_SHORTCUT}" "$INSTDIR\Kestrane.exe" "$0" "$INSTDIR\Kestrane.exe" 0
   WriteRegStr HKCU "${SETTINGS_KEY}" "FrameRate" "$FrameRate"
+  !insertmacro MenuEntry "${MENU_FOLDER_KEY}"
+  !insertmacro MenuEntry "${MENU_BACKGROUND_KEY}"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Kestrane"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -208,14 +267,23 @@ Section "Kestrane"
 SectionEnd
 
 ; Removes what the setup put in place, and nothing else: a file the user left in the folder keeps
-; the folder.
+; the folder. When a file of ours stays (in use), so do the uninstaller, its record and the
+; entries, so that Settings > Apps can finish the job later.
 Section "Uninstall"
+  StrCpy $R1 0
   !insertmacro ForEachFile RemoveFile
+  ${If} $R1 <> 0
+    SetErrorLevel 2
+    DetailPrint "Files in use stay ($R1): uninstall again once Kestrane is closed."
+    Return
+  ${EndIf}
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   SetShellVarContext current
   Delete "${FOLDER_SHORTCUT}"
   Delete "${FILES_SHORTCUT}"
+  DeleteRegKey HKCU "${MENU_FOLDER_KEY}"
+  DeleteRegKey HKCU "${MENU_BACKGROUND_KEY}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   DeleteRegKey HKCU "${SETTINGS_KEY}"
 SectionEnd

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <iostream>
 #include <vector>
 
@@ -51,6 +52,54 @@ TEST(ConcurrentRunsTest, EveryFileConvertedOnceAndNoRunFails) {
                    std::chrono::steady_clock::now() - start)
                    .count()
             << " ms\n";
+}
+
+// Converters and restorers at once over a tree half converted: each file ends converted or
+// restored, whole, with no side file of any run left, and a last restore gives back every
+// original.
+TEST(ConcurrentRunsTest, ConvertsAndRestoresAtOnceLoseNothing) {
+  const auto tree = MakeTree();
+  testing::TempDir dir(ScratchParent());
+  const fs::path root = dir.path() / "tree";
+  constexpr int kRounds = 3;
+  const char* const kRuns[] = {"--restore", "", "--restore", ""};
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    WriteTree(root, tree);
+    bool half = false;
+    for (const auto& [name, subtitle] : tree) {
+      if ((half = !half)) {
+        fs::rename(root / name, root / (name + "_original"));
+        std::ofstream(root / name, std::ios::binary) << subtitle.converted;
+      }
+    }
+    std::vector<pid_t> runs;
+    for (std::size_t run = 0; run < std::size(kRuns); ++run)
+      runs.push_back(
+          StartConverter(root, dir.path() / ("errors" + std::to_string(run)), kRuns[run]));
+    std::string errors;
+    for (std::size_t run = 0; run < runs.size(); ++run) {
+      int status = Wait(runs[run]);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "run " << run << ": " << status;
+      errors += Read(dir.path() / ("errors" + std::to_string(run))).value_or("");
+    }
+    EXPECT_TRUE(errors.empty()) << "failures reported:\n" << errors;
+    std::size_t converted = 0, neither = 0;
+    for (const auto& [name, subtitle] : tree) {
+      const auto input = Read(root / name), backup = Read(root / (name + "_original"));
+      if (input == subtitle.converted && backup == subtitle.original) {
+        ++converted;
+      } else if (input != subtitle.original || backup) {
+        ++neither;
+      }
+    }
+    EXPECT_EQ(neither, 0u) << "files neither converted nor restored";
+    EXPECT_EQ(CountFiles(root), tree.size() + converted) << "side files left";
+    ASSERT_EQ(Wait(StartConverter(root, "/dev/null", "--restore")), 0);
+    for (const auto& [name, subtitle] : tree)
+      EXPECT_EQ(Read(root / name), subtitle.original) << name;
+    EXPECT_EQ(CountFiles(root), tree.size()) << "side files left";
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <random>
+#include <vector>
 
 #include "convert/convert_file.h"
 #include "testing/memory_file_system.h"
@@ -55,14 +56,17 @@ fs::path ScratchParent() {
              : fs::temp_directory_path();
 }
 
-pid_t StartConverter(const fs::path& root, const fs::path& errors) {
-  std::string cli = KESTRANE_CLI, quiet = "-q", dir = root.string();
-  char* argv[] = {cli.data(), quiet.data(), dir.data(), nullptr};
+pid_t StartConverter(const fs::path& root, const fs::path& errors, const char* option) {
+  std::string cli = KESTRANE_CLI, quiet = "-q", extra = option, dir = root.string();
+  std::vector<char*> argv = {cli.data(), quiet.data()};
+  if (!extra.empty()) argv.push_back(extra.data());
+  argv.push_back(dir.data());
+  argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = -1;
-  EXPECT_EQ(posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv, environ), 0);
+  EXPECT_EQ(posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), environ), 0);
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }

@@ -25,9 +25,9 @@ void WriteTree(const std::filesystem::path& root, const std::map<std::string, Su
 // leaves the page cache as it was, and memory is far quicker at creating files than some disks.
 std::filesystem::path ScratchParent();
 
-// Starts `kestrane-cli -q root`, its standard error going to `errors`.
+// Starts `kestrane-cli -q [option] root`, its standard error going to `errors`.
 pid_t StartConverter(const std::filesystem::path& root,
-                     const std::filesystem::path& errors = "/dev/null");
+                     const std::filesystem::path& errors = "/dev/null", const char* option = "");
 
 // The wait status of a started converter.
 int Wait(pid_t pid);

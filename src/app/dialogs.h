@@ -21,7 +21,8 @@ enum class DialogResult {
 class OpenFileDialog {
  public:
   virtual ~OpenFileDialog() = default;
-  // Shows the dialog, owned by no window, until the user answers. Its window is gone, and every
+  // Shows the dialog until the user answers; its owner, if any, is a hidden window of the
+  // toolkit's. Its window is gone, and every
   // event it caused handled, when this returns.
   virtual DialogResult DoModal() = 0;
   // After kOk: the chosen file's folder, absolute, and the file's own name.

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Drives the GTK build of Kestrane through its real dialogs on a private X server.
-# Usage: gui_test_gtk.sh KESTRANE CASE [PROBE], CASE being folder, file, fps, cancel, no-display,
-# or picker (which drives PROBE, dir_dialog_probe).
+# Usage: gui_test_gtk.sh KESTRANE CASE [PROBE], CASE being folder, start-folder, file, fps,
+# cancel, no-display, or picker (which drives PROBE, dir_dialog_probe).
 program=$1
 case_name=$2
 probe=${3:-}
@@ -36,6 +36,20 @@ folder)
   wait_exit 0
   expect_converted "$subs/a.txt" "$subs/season 1/b.TXT" "$subs/season 1/deeper/c.txt"
   expect_untouched "$work/outside.txt"
+  ;;
+start-folder)
+  # As a file manager's Open With starts it: the folder is chosen already, and OK converts it.
+  write_subtitles "$subs/a.txt" "$subs/season 1/b.txt" "$subs/season 1/deeper/c.txt"
+  start_x
+  start_app "$program" "$subs/season 1"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  sleep 1
+  expect_untouched "$subs/season 1/b.txt"
+  focus "$win"
+  press alt+o
+  wait_exit 0
+  expect_converted "$subs/season 1/b.txt" "$subs/season 1/deeper/c.txt"
+  expect_untouched "$subs/a.txt"
   ;;
 file)
   write_subtitles "$subs/a.txt" "$subs/more/b.txt" "$subs/c.txt"

@@ -61,6 +61,14 @@ bool CKestraneApp::InitInstance() {
   } else {
     CDirDialog picker;
     picker.m_strCaption = "Browse to the starting folder:";
+    // A folder named first, as a file manager's Open With or right-click entry names it, is
+    // where the picker starts; the user still confirms it with OK.
+    const std::filesystem::path given = ArgumentPath(1);
+    FileInfo given_info;
+    if (!given.empty() && m_fs.Stat(given, &given_info).ok() &&
+        given_info.kind == EntryKind::kDirectory) {
+      picker.m_strStartSel = given;
+    }
     if (m_dialogs.Browse(picker)) {
       FileInfo info;
       if (m_fs.Stat(picker.m_strFolder, &info).ok()) ConvertFolder(picker.m_strFolder, {});

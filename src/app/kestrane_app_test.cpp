@@ -291,6 +291,39 @@ TEST_F(KestraneAppTest, FolderModeConvertsNothingWithoutAnExistingChoice) {
   }
 }
 
+// A file manager starts Kestrane with a folder: the picker must start there, and still convert
+// only what the user then confirms.
+TEST_F(KestraneAppTest, FirstArgumentNamingAFolderIsThePickersStartSelection) {
+  fs.AddEntry("/link", EntryKind::kLink);
+  struct Case {
+    std::vector<std::string> args;
+    std::filesystem::path start_sel;
+  };
+  const Case cases[] = {
+      {{"kestrane", "/subs"}, "/subs"},
+      {{"kestrane", "/subs/season", "/file"}, "/subs/season"},
+      {{"kestrane", "/subs/a.txt"}, ""},  // a file, not a folder
+      {{"kestrane", "/gone"}, ""},
+      {{"kestrane", "/link"}, ""},  // never followed, so never offered
+      {{"kestrane", "x", "/subs"}, ""},
+      {{"kestrane", ""}, ""},
+  };
+  for (const Case& c : cases) {
+    const auto before = fs.Paths();
+    dialogs = ScriptedDialogs();
+    Run(c.args);
+    EXPECT_EQ(dialogs.pickers_shown, 1) << c.args[1];
+    EXPECT_EQ(dialogs.start_sel, c.start_sel) << c.args[1];
+    EXPECT_EQ(fs.Paths(), before) << c.args[1] << ": converted without the user's OK";
+  }
+
+  dialogs = ScriptedDialogs();
+  dialogs.picked_folder = "/elsewhere";
+  Run({"kestrane", "/subs"});
+  EXPECT_TRUE(Converted("/elsewhere/d.txt")) << "the folder the user moved to and confirmed";
+  EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle) << "only preselected, never confirmed";
+}
+
 TEST_F(KestraneAppTest, RunApplicationStartsTheApplicationWithItsArguments) {
   EXPECT_EQ(RunApplication({"kestrane", "/file"}), 1) << "no application object yet";
   {

@@ -127,6 +127,12 @@ class Run {
     const std::string shown = ShownPath(target->path);
     FileInfo info;
     Status status = fs_.Stat(target->path, &info);
+    // An input whose backup is there is Kestrane's to speak of, even without the input: a
+    // restore puts it back, a conversion says why it cannot.
+    if (status.code() == Status::Code::kNotFound && IsInputName(target->path.filename()) &&
+        fs_.Stat(BackupPathFor(target->path), &info).ok()) {
+      return {};
+    }
     if (status.code() == Status::Code::kNotFound) return shown + ": no such file or folder";
     if (!status.ok()) return ShownText(status.message());
     target->folder = info.kind == EntryKind::kDirectory;
@@ -146,8 +152,7 @@ class Run {
   }
 
   void Convert(const Target& target) {
-    const ConvertOptions options{
-        .dry_run = settings_.dry_run, .legacy = legacy_, .rate = rate_, .jobs = settings_.jobs};
+    const ConvertOptions options = Options();
     if (target.folder) {
       ConvertFolder(fs_, target.path, {}, options, Observer());
     } else if (IsInputName(target.path.filename())) {
@@ -160,9 +165,9 @@ class Run {
   void Restore(const Target& target) {
     const std::filesystem::path name = target.path.filename();
     if (target.folder) {
-      RestoreBackups(fs_, target.path, {}, settings_.dry_run, Observer());
+      RestoreBackups(fs_, target.path, {}, Options(), Observer());
     } else if (IsInputName(name) || IsBackupName(name)) {
-      RestoreBackups(fs_, target.path.parent_path(), name, settings_.dry_run, Observer());
+      RestoreBackups(fs_, target.path.parent_path(), name, Options(), Observer());
     } else {
       Report(target.path, Skipped(FileResult::Reason::kNotAnInputOrBackup));
     }
@@ -183,6 +188,10 @@ class Run {
     if (IsDriveRoot(fs_, absolute)) return true;
     // Through links too: /home/me/everything -> /.
     return std::filesystem::equivalent(absolute, absolute.root_path(), ec) && !ec;
+  }
+
+  ConvertOptions Options() const {
+    return {.dry_run = settings_.dry_run, .legacy = legacy_, .rate = rate_, .jobs = settings_.jobs};
   }
 
   static FileResult Skipped(FileResult::Reason reason) {
@@ -206,7 +215,7 @@ class Run {
   void Report(const std::filesystem::path& path, const FileResult& result) {
     tally_.Add(result);
     const char* reason = Describe(result.reason);
-    // Cues and recovery count for a converted file only.
+    // Cues and code pages belong to a converted file only.
     const bool converted = result.done() && !settings_.restore;
     if (settings_.json) {
       JsonObject record;
@@ -217,7 +226,7 @@ class Run {
       if (!result.done()) record.Text("reason", reason);
       if (converted) record.Number("cues", result.cues);
       if (converted && !result.code_page.empty()) record.Text("code_page", result.code_page);
-      if (converted && result.recovered) record.Bool("recovered", true);
+      if (result.done() && result.recovered) record.Bool("recovered", true);
       if (!result.message.empty()) record.Text("message", result.message);
       console_.Out(record.ToString() + "\n");
     }
@@ -232,10 +241,12 @@ class Run {
       std::string line = shown + ": ";
       line += result.done() ? DoneWord(settings_) : "skipped, ";
       if (!result.done()) line += reason;
+      // The one skip the user can act on from here; the summary keeps to its reasons.
+      if (result.reason == FileResult::Reason::kLoneBackup) line += ": --restore puts it back";
       if (converted) line += ", " + Plural(result.cues, "cue", "cues");
       if (converted && !rate_.classic()) line += ", " + rate_.Describe();
       if (converted && !result.code_page.empty()) line += ", " + std::string(result.code_page);
-      if (converted && result.recovered) line += ", finishing an interrupted run";
+      if (result.done() && result.recovered) line += ", finishing an interrupted run";
       console_.Out(line + "\n");
     }
     progress_.Update(++files_, shown);
@@ -307,7 +318,7 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
                "Read and convert everything but write nothing; report what would happen");
   app.add_flag("--restore", settings.restore,
                "Undo: put each name.txt_original under the paths back as name.txt, replacing "
-               "the converted file");
+               "the converted file when it is still exactly that");
   app.add_option("--encoding", settings.encoding,
                  "The code page of text that is not UTF-8: windows-1250, cp1251, gb18030, "
                  "shift_jis... By default (auto) the system's language gives it, unless the "

@@ -115,8 +115,8 @@ expect_bytes("fails/${long}.txt" "${subrip}")
 
 # Restore gives back the original bytes, and leaves the file that was never converted alone.
 run(STATUS 0 ARGS --restore -v tree
-    OUT "kept.txt_original: skipped, not converted\n"
-    ERR "^restored 3, skipped 1 \\(not converted 1\\), failed 0\n$")
+    OUT "kept.txt_original: skipped, changed since it was converted\n"
+    ERR "^restored 3, skipped 1 \\(changed since it was converted 1\\), failed 0\n$")
 expect_bytes("tree/a.txt" "${subrip}")
 expect_bytes("tree/sub/b.TXT" "${subrip}")
 expect_bytes("tree/${unicode}/ß.txt" "${subrip}")
@@ -359,6 +359,72 @@ run(STATUS 0 ARGS -v --fps 23.976 rate OUT "a.txt: converted, 1 cue, 23.976 fps\
 expect_bytes("rate/a.txt" "${bom}1 00;00;00;23 00;59;56;10 Hello \r\n")
 run(STATUS 0 ARGS classic ERR "^converted 1, skipped 0, failed 0\n$")
 expect_bytes("classic/a.txt" "${bom}1 00;00;00;29 01;00;00;00 Hello \r\n")
+
+# A restore reads legacy text as the conversion did: only then is name.txt what converting the
+# backup gives.
+run(STATUS 0 ARGS -v --restore --encoding windows-1252 legacy/pl.txt
+    OUT "pl.txt_original: skipped, changed since it was converted\n")
+run(STATUS 0 ARGS -v --restore --encoding cp1250 legacy/pl.txt OUT "pl.txt_original: restored\n"
+    ERR "^restored 1, skipped 0, failed 0\n$")
+bytes(polish_bytes ${polish})
+expect_bytes("legacy/pl.txt" "1\r\n00:00:01,000 --> 00:00:02,500\r\n${polish_bytes}\r\n\r\n")
+
+# What a restore must not remove, and side files that are not ours: a newer subtitle saved with a
+# mark and a short arrow over a converted file (x), text holding an arrow (arrow), a file saved
+# again after a restore had set the converted file aside and stopped (swapped), a draft that
+# holds the work file's name (notes), and a converted file that was removed (lone).
+set(old_cue "1\r\n00:00:01,000 --> 00:00:02,000\r\nOld\r\n\r\n")
+set(newer "${bom}1\r\n00:00:01,000 -> 00:00:02,500\r\nNew\r\n\r\n")
+set(arrow "1\r\n00:00:01,000 --> 00:00:02,000\r\nGo this way -->\r\n\r\n")
+foreach(name x swapped lone notes)
+  file(WRITE "${WORK}/undo/${name}.txt" "${old_cue}")
+endforeach()
+file(WRITE "${WORK}/undo/arrow.txt" "${arrow}")
+file(WRITE "${WORK}/undo/notes.txt_temp" "a draft of my own")
+run(STATUS 0 ARGS -v undo
+    OUT "notes.txt: skipped, a file of another program holds the work file's name\n"
+    ERR "^converted 4, skipped 1 \\(a file of another program holds the work file's name 1\\), failed 0\n$")
+expect_bytes("undo/notes.txt" "${old_cue}")
+expect_bytes("undo/notes.txt_temp" "a draft of my own")
+file(WRITE "${WORK}/undo/x.txt" "${newer}")
+file(RENAME "${WORK}/undo/swapped.txt" "${WORK}/undo/swapped.txt_undoing")
+file(WRITE "${WORK}/undo/swapped.txt" "${newer}")
+file(REMOVE "${WORK}/undo/lone.txt")
+run(STATUS 0 ARGS -v undo
+    OUT "lone.txt: skipped, backup without its file: --restore puts it back\n"
+    ERR "^converted 0, skipped 5 \\(backup exists 3, backup without its file 1, a file of [^\n]*1\\), failed 0\n$")
+run(STATUS 0 ARGS -v --restore undo/lone.txt OUT "lone.txt_original: restored\n")
+expect_bytes("undo/lone.txt" "${old_cue}")
+run(STATUS 0 ARGS -v --restore undo
+    OUT "arrow.txt_original: restored\n"
+    ERR "^restored 1, skipped 2 \\(changed since it was converted 2\\), failed 0\n$")
+expect_bytes("undo/arrow.txt" "${arrow}")
+foreach(name x swapped)
+  expect_bytes("undo/${name}.txt" "${newer}")
+  expect_bytes("undo/${name}.txt_original" "${old_cue}")
+endforeach()
+# A restore stopped before removing the converted file it had set aside is finished.
+file(WRITE "${WORK}/undo/near.txt" "${old_cue}")
+run(STATUS 0 ARGS -q undo/near.txt ERR "^$")
+file(RENAME "${WORK}/undo/near.txt" "${WORK}/undo/near.txt_undoing")
+file(RENAME "${WORK}/undo/near.txt_original" "${WORK}/undo/near.txt")
+run(STATUS 0 ARGS -v --restore undo/near.txt
+    OUT "near.txt_original: restored, finishing an interrupted run\n")
+expect_bytes("undo/near.txt" "${old_cue}")
+if(EXISTS "${WORK}/undo/swapped.txt_undoing" OR EXISTS "${WORK}/undo/arrow.txt_original"
+   OR EXISTS "${WORK}/undo/near.txt_undoing")
+  fail("the restore left a converted file aside, or the backup of a file it restored")
+endif()
+
+# Windows shells leave wildcards to the program: it expands them as a Linux shell would, letter
+# case ignored, in the order of the names. (A Linux shell has done it before the tool starts.)
+if(emulator)
+  file(WRITE "${WORK}/wild/b.txt" "${subrip}")
+  file(WRITE "${WORK}/wild/a.TXT" "${subrip}")
+  file(WRITE "${WORK}/wild/c.srt" "${subrip}")
+  run(STATUS 0 ARGS -n -v "wild\\*.txt" ERR "^would convert 2,"
+      OUT "^[^\n]*wild\\\\a\\.TXT: would convert, 1 cue\n[^\n]*wild\\\\b\\.txt: would convert, 1 cue\n$")
+endif()
 
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} checks failed")

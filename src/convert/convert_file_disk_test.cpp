@@ -38,12 +38,12 @@ TEST(ConvertFileDiskTest, ABackupNameTakenByAFolderIsLeftAlone) {
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"a.txt", "a.txt_original"}));
 }
 
-TEST(ConvertFileDiskTest, AWorkFileNameTakenByAFolderFailsCleanly) {
+TEST(ConvertFileDiskTest, AWorkFileNameTakenByAFolderIsLeftAlone) {
   TempDir dir;
   fs::path input = dir.Write("a.txt", kSubRip);
   fs::create_directory(dir.path() / "a.txt_temp");
   FileResult result = ConvertFile(DefaultFileSystem(), input);
-  EXPECT_EQ(result.reason, FileResult::Reason::kCreateWork);
+  EXPECT_EQ(result.reason, FileResult::Reason::kForeignWork);
   EXPECT_EQ(ReadBytes(input), kSubRip);
   EXPECT_TRUE(fs::is_directory(dir.path() / "a.txt_temp"));
 }
@@ -102,6 +102,7 @@ class GrowingFileSystem : public FileSystem {
  public:
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
     Status s = real_.OpenForRead(path, file);
+    if (!s.ok()) return s;
     std::ofstream out(path, std::ios::binary | std::ios::app);
     writer_got_in_ = out && (out << "\r\n2\r\n00:00:05,000 --> 00:00:06,000\r\nMore\r\n").flush();
     return s;

@@ -13,6 +13,10 @@ const char* Describe(FileResult::Reason reason) {
       return "not a regular file";
     case R::kBackupExists:
       return "backup exists";
+    case R::kLoneBackup:
+      return "backup without its file";
+    case R::kForeignWork:
+      return "a file of another program holds the work file's name";
     case R::kNoSubtitle:
       return "no subtitle";
     case R::kChanged:
@@ -23,8 +27,10 @@ const char* Describe(FileResult::Reason reason) {
       return "backup not a regular file";
     case R::kTargetNotFile:
       return "name taken by a folder or link";
-    case R::kNotConverted:
-      return "not converted";
+    case R::kChangedSinceConverted:
+      return "changed since it was converted";
+    case R::kForeignAside:
+      return "a file of another program holds the name a restore needs";
     case R::kBusy:
       return "busy";
     case R::kNotAnInput:
@@ -53,6 +59,10 @@ const char* Describe(FileResult::Reason reason) {
       return "examining the files";
     case R::kReadConverted:
       return "reading the converted file";
+    case R::kSetAside:
+      return "moving the converted file aside";
+    case R::kPutBack:
+      return "putting back the file moved aside";
     case R::kRemove:
       return "removing the converted file";
     case R::kRestoreMove:

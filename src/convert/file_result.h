@@ -17,16 +17,19 @@ struct FileResult {
     kNoInput,       // no such file
     kNotRegular,    // a folder, link, FIFO or device carries the name
     kBackupExists,  // name.txt_original is there already and is never overwritten
+    kLoneBackup,    // name.txt_original without name.txt: a restore puts it back
+    kForeignWork,   // name.txt_temp holds a file that is not a work file of ours
     kNoSubtitle,    // not one cue came out of it
     kChanged,       // another program changed the input while it was read
     // Skipped by the restore: nothing was touched.
-    kNoBackup,            // name.txt_original is not there
-    kBackupNotRegular,    // the backup is a folder, link, FIFO or device
-    kTargetNotFile,       // name.txt is a folder, link, FIFO or device
-    kNotConverted,        // name.txt does not look converted: it may be the only copy of its text
-    kBusy,                // another run is converting or restoring it at this moment
-    kNotAnInput,          // a path named by the user that is not a .txt file
-    kNotAnInputOrBackup,  // the same, for a restore
+    kNoBackup,               // name.txt_original is not there
+    kBackupNotRegular,       // the backup is a folder, link, FIFO or device
+    kTargetNotFile,          // name.txt is a folder, link, FIFO or device
+    kChangedSinceConverted,  // name.txt is not what converting the backup gives: it stays
+    kForeignAside,           // name.txt_undoing holds a file that a restore did not set aside
+    kBusy,                   // another run is converting or restoring it at this moment
+    kNotAnInput,             // a path named by the user that is not a .txt file
+    kNotAnInputOrBackup,     // the same, for a restore
     // Failed at this step. The original bytes are under the input's name or the backup name.
     kOpen,
     kRead,
@@ -39,7 +42,9 @@ struct FileResult {
     kInstallMove,   // work file to the input's name
     kStat,          // the backup or name.txt could not be examined
     kReadConverted,
-    kRemove,       // removing the converted name.txt before a restore
+    kSetAside,     // moving the converted name.txt out of the way before a restore
+    kPutBack,      // moving a file set aside back to name.txt
+    kRemove,       // removing the converted file once the backup is back
     kRestoreMove,  // backup to name.txt
     kSyncFolder,   // making the moves durable
   };

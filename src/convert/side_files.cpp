@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "convert/conversion_check.h"
 #include "platform/text.h"
 
 namespace kestrane {
@@ -16,6 +17,8 @@ using Reason = FileResult::Reason;
 constexpr std::string_view kInputExtension = ".txt";
 constexpr std::string_view kWorkSuffix = "_temp";
 constexpr std::string_view kBackupSuffix = "_original";
+// No longer than the backup's: a name that had room for its backup has room for this one.
+constexpr std::string_view kAsideSuffix = "_undoing";
 
 // How often a run looks at a trio again when another run changed it between the look and the
 // claim. Each change is another run finishing a step, so a few looks settle it.
@@ -80,6 +83,11 @@ bool Exists(FileSystem& fs, const std::filesystem::path& path) {
   return fs.Stat(path, &info).ok();
 }
 
+bool IsFile(FileSystem& fs, const std::filesystem::path& path) {
+  FileInfo info;
+  return fs.Stat(path, &info).ok() && info.kind == EntryKind::kFile;
+}
+
 bool Missing(FileSystem& fs, const std::filesystem::path& path) {
   FileInfo info;
   return fs.Stat(path, &info).code() == Status::Code::kNotFound;
@@ -107,31 +115,76 @@ bool Busy(ReadableFile& file) {
   return file.TryLock().code() == Status::Code::kBusy;
 }
 
-// Whether `path` reads like the converter's output rather than a subtitle input. Converted text
-// starts with a UTF-8 byte-order mark and has every cue on one line, with no "-->" left; a UTF-16
-// input has no such mark, an input in UTF-8 with the mark keeps its arrows.
-Status LooksConverted(FileSystem& fs, const std::filesystem::path& path, bool* converted) {
-  *converted = false;
+// What holds a work file's name. Ours is empty or starts with the UTF-8 mark every conversion
+// starts with (a cut may have kept only its first bytes): a work file a run left when it died.
+// Anything else is another program's, whatever its name.
+enum class Work { kNone, kOurs, kForeign };
+
+Work WorkAt(FileSystem& fs, const std::filesystem::path& path) {
   std::unique_ptr<ReadableFile> file;
-  Status status = fs.OpenForRead(path, &file);
-  if (!status.ok()) return status;
-  std::string head;    // the first bytes, as many as the mark has
-  std::string window;  // the last two bytes read before, then the bytes of this read
-  std::vector<char> buffer(64 * 1024);
-  for (;;) {
-    std::size_t got = 0;
-    status = file->Read(buffer.data(), buffer.size(), &got);
-    if (!status.ok()) return status;
-    if (got == 0) break;
-    const std::string_view chunk(buffer.data(), got);
-    if (head.size() < kUtf8Mark.size())
-      head.append(chunk.substr(0, kUtf8Mark.size() - head.size()));
-    window.append(chunk);
-    if (window.find("-->") != std::string::npos) return Status::Ok();
-    window.erase(0, window.size() - std::min<std::size_t>(window.size(), 2));
+  Status s = fs.OpenForRead(path, &file);
+  if (s.code() == Status::Code::kNotRegular || s.code() == Status::Code::kAccessDenied ||
+      s.code() == Status::Code::kBusy) {
+    return Work::kForeign;
   }
-  *converted = head == kUtf8Mark;
+  // Nothing there, or nothing to be learnt here: creating the work file says what it is.
+  if (!s.ok()) return Work::kNone;
+  char head[3];
+  std::size_t have = 0;
+  while (have < sizeof head) {
+    std::size_t got = 0;
+    if (!file->Read(head + have, sizeof head - have, &got).ok()) return Work::kForeign;
+    if (got == 0) break;
+    have += got;
+  }
+  return std::string_view(head, have) == kUtf8Mark.substr(0, have) ? Work::kOurs : Work::kForeign;
+}
+
+// Whether `candidate` holds exactly what `convert` makes of `original` (SameCueLine for each
+// line); reads both, and leaves `original` at its start again.
+Status IsConversionOf(FileSystem& fs, ReadableFile& candidate, ReadableFile& original,
+                      const Converter& convert, bool* same) {
+  *same = false;
+  Status s = original.Rewind();
+  if (!s.ok()) return s;
+  ConversionCheck check(candidate);
+  WorkFile work(fs, [&check](std::string_view text) { return check.Expect(text); });
+  std::size_t cues = 0;
+  Reason step = Reason::kNone;
+  std::string_view code_page;
+  s = convert(original, work, &cues, &step, &code_page);
+  // Without a cue nothing was ever converted from it.
+  if (s.ok() && cues != 0) s = check.Finish(same);
+  if (check.differs()) s = Status::Ok();
+  Status rewound = original.Rewind();
+  return s.ok() ? rewound : s;
+}
+
+// Opens the file set aside at `aside` and checks it against `original`: *taken holds it open
+// when it is what converting `original` gives, and still the file at that name, unchanged.
+Status CheckSetAside(FileSystem& fs, const std::filesystem::path& aside, ReadableFile& original,
+                     const Converter& convert, std::unique_ptr<ReadableFile>* taken) {
+  taken->reset();
+  std::unique_ptr<ReadableFile> file;
+  Status s = fs.OpenForRead(aside, &file);
+  if (s.code() == Status::Code::kNotFound || s.code() == Status::Code::kNotRegular) {
+    return Status::Ok();
+  }
+  if (!s.ok()) return s;
+  bool same = false;
+  s = IsConversionOf(fs, *file, original, convert, &same);
+  if (!s.ok()) return s;
+  FileInfo now;
+  if (same && fs.Stat(aside, &now).ok() && SameFile(now, file->info())) *taken = std::move(file);
   return Status::Ok();
+}
+
+// Removes the file set aside that CheckSetAside proved ours, unless another file took its name.
+Status RemoveSetAside(FileSystem& fs, const std::filesystem::path& aside,
+                      const ReadableFile& taken) {
+  FileInfo now;
+  if (!fs.Stat(aside, &now).ok() || !SameFile(now, taken.info())) return Status::Ok();
+  return fs.Remove(aside);
 }
 
 }  // namespace
@@ -148,6 +201,10 @@ bool IsBackupName(const std::filesystem::path& name) {
   return EndsWithIgnoringCase(name, kInputExtension, kBackupSuffix);
 }
 
+bool IsAsideName(const std::filesystem::path& name) {
+  return EndsWithIgnoringCase(name, kInputExtension, kAsideSuffix);
+}
+
 std::filesystem::path WorkPathFor(const std::filesystem::path& input) {
   return WithSuffix(input, kWorkSuffix);
 }
@@ -156,10 +213,15 @@ std::filesystem::path BackupPathFor(const std::filesystem::path& input) {
   return WithSuffix(input, kBackupSuffix);
 }
 
+std::filesystem::path AsidePathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, kAsideSuffix);
+}
+
 std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
   std::size_t suffix = 0;
   if (IsWorkName(side_file)) suffix = kWorkSuffix.size();
   if (IsBackupName(side_file)) suffix = kBackupSuffix.size();
+  if (IsAsideName(side_file)) suffix = kAsideSuffix.size();
   auto text = side_file.native();
   text.resize(text.size() - suffix);
   return std::filesystem::path(std::move(text));
@@ -168,8 +230,17 @@ std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
 WorkFile::WorkFile(FileSystem& fs, std::filesystem::path path, FileMode mode, bool dry_run)
     : fs_(fs), path_(std::move(path)), mode_(mode), dry_run_(dry_run) {}
 
+WorkFile::WorkFile(FileSystem& fs, std::function<Status(std::string_view)> sink)
+    : WorkFile(fs, {}, FileMode(0), /*dry_run=*/true) {
+  sink_ = std::move(sink);
+}
+
 Status WorkFile::Append(std::string_view text) {
-  if (dry_run_) return Status::Ok();
+  if (dry_run_) {
+    Status s = sink_ ? sink_(text) : Status::Ok();
+    if (!s.ok()) failed_step_ = Reason::kWrite;
+    return s;
+  }
   if (!file_) {
     Status s = Create();
     if (!s.ok()) return s;
@@ -183,13 +254,13 @@ Status WorkFile::Append(std::string_view text) {
 Status WorkFile::Create() {
   Status s = fs_.CreateNew(path_, mode_, &file_);
   if (s.code() == Status::Code::kExists) {
-    // Left by a run that died: a live one would hold the claim we hold. Never a copy of
-    // anything the user owns.
-    FileInfo info;
-    if (fs_.Stat(path_, &info).ok() && info.kind != EntryKind::kDirectory &&
-        fs_.Remove(path_).ok()) {
-      s = fs_.CreateNew(path_, mode_, &file_);
+    // Left by a run that died, when it looks like ours: a live one would hold the claim we
+    // hold. Anything else there is another program's.
+    if (WorkAt(fs_, path_) != Work::kOurs) {
+      failed_step_ = Reason::kForeignWork;
+      return s;
     }
+    if (fs_.Remove(path_).ok()) s = fs_.CreateNew(path_, mode_, &file_);
   }
   if (!s.ok()) {
     failed_step_ = Reason::kCreateWork;
@@ -250,12 +321,27 @@ class InPlaceConversion {
         input_(input),
         work_path_(WorkPathFor(input)),
         backup_(BackupPathFor(input)),
+        aside_(AsidePathFor(input)),
         dry_run_(options.dry_run) {}
 
   // Steps 1 and 2, short of durability. Empty when the work file waits for the barrier;
   // otherwise the result.
   std::optional<FileResult> Prepare(const Converter& convert) {
     if (std::optional<FileResult> skipped = Claim()) return skipped;
+    if (!recovering_) {
+      // With the claim held no live run writes this work file: what is there is a dead run's,
+      // or another program's.
+      if (WorkAt(fs_, work_path_) == Work::kForeign) {
+        source_.reset();
+        return Skipped(Reason::kForeignWork);
+      }
+      // A restore that stopped before removing the converted file it had set aside: it goes
+      // when it is what the original gives. Should that fail, it stays for a restore to finish.
+      std::unique_ptr<ReadableFile> taken;
+      if (!dry_run_ && CheckSetAside(fs_, aside_, *source_, convert, &taken).ok() && taken) {
+        (void)RemoveSetAside(fs_, aside_, *taken);
+      }
+    }
     FileResult result = Write(convert);
     if (result.done() && !dry_run_) {
       done_ = std::move(result);
@@ -320,15 +406,40 @@ class InPlaceConversion {
       // A backup is, as a rule, the only unconverted copy: never overwritten, never converted
       // over. A backup that cannot be looked at is no reason to stop: no move replaces one.
       if (Exists(fs_, backup_)) {
-        if (!Missing(fs_, input_) || !Exists(fs_, work_path_))
-          return Skipped(Reason::kBackupExists);
-        result = ClaimSource(backup_);
+        if (!Missing(fs_, input_)) return Skipped(Reason::kBackupExists);
+        if (IsFile(fs_, aside_)) {
+          result = PutBackSetAside();
+        } else if (!Exists(fs_, work_path_)) {
+          return Skipped(Reason::kLoneBackup);
+        } else if (WorkAt(fs_, work_path_) == Work::kForeign) {
+          return Skipped(Reason::kForeignWork);
+        } else {
+          result = ClaimSource(backup_);
+        }
       } else {
         result = ClaimSource(input_);
       }
       if (result || source_) return result;
     }
     return Skipped(Reason::kBusy);
+  }
+
+  // A restore stopped after setting the converted file aside: under the claim on the backup it
+  // goes back, and the trio is converted, as before the restore. Empty: look again.
+  std::optional<FileResult> PutBackSetAside() {
+    if (dry_run_) return Skipped(Reason::kBackupExists);
+    std::unique_ptr<ReadableFile> claim;
+    Status s = fs_.OpenForRead(backup_, &claim);
+    if (s.code() == Status::Code::kNotFound) return std::nullopt;
+    if (s.code() == Status::Code::kNotRegular) return Skipped(Reason::kBackupExists);
+    if (!s.ok()) return Failed(Reason::kOpen, s);
+    if (Busy(*claim)) return Skipped(Reason::kBusy);
+    if (!Missing(fs_, input_) || !StillNames(fs_, backup_, *claim)) return std::nullopt;
+    s = fs_.MoveNoReplace(aside_, input_);
+    if (s.ok() || s.code() == Status::Code::kExists || s.code() == Status::Code::kNotFound) {
+      return std::nullopt;
+    }
+    return Failed(Reason::kPutBack, s);
   }
 
   // Opens and claims `path`, then checks that the trio is still as the look found it. Neither
@@ -371,7 +482,8 @@ class InPlaceConversion {
     Reason step = Reason::kNone;
     std::string_view code_page;
     Status s = convert(*source_, *work_, &cues, &step, &code_page);
-    if (!s.ok()) return Fail(Kind::kFailed, step, s);
+    if (!s.ok())
+      return Fail(step == Reason::kForeignWork ? Kind::kSkipped : Kind::kFailed, step, s);
     if (cues == 0) {
       // A backup without a cue is an input without one again, as before any run; the work
       // file beside it is stale.
@@ -398,6 +510,7 @@ class InPlaceConversion {
   const std::filesystem::path input_;
   const std::filesystem::path work_path_;
   const std::filesystem::path backup_;
+  const std::filesystem::path aside_;
   const bool dry_run_;
   std::unique_ptr<ReadableFile> source_;  // open and claimed from step 1 to step 4
   bool recovering_ = false;
@@ -413,11 +526,18 @@ ConversionBatch::~ConversionBatch() = default;
 
 std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& task) {
   if (task.interrupted_only) {
+    // The input's own entry speaks for it when it is there; else the first of its work file,
+    // its file set aside and its backup that exists.
     FileInfo info;
-    if (!Missing(fs_, task.input) || !Exists(fs_, WorkPathFor(task.input))) return 0;
+    if (!Missing(fs_, task.input)) return 0;
     if (!fs_.Stat(BackupPathFor(task.input), &info).ok() || info.kind != EntryKind::kFile) {
       return 0;
     }
+    const bool backup = IsBackupName(task.side_file), aside = IsAsideName(task.side_file);
+    if (Exists(fs_, WorkPathFor(task.input)) ? backup || aside : !backup && !aside) {
+      return 0;
+    }
+    if (backup && IsFile(fs_, AsidePathFor(task.input))) return 0;
   }
   auto conversion = std::make_unique<InPlaceConversion>(fs_, task.input, options_);
   results_[slot] = conversion->Prepare(convert_);
@@ -491,58 +611,169 @@ std::optional<FileResult> FinishInterrupted(FileSystem& fs, const std::filesyste
   return batch.Finish()[0];
 }
 
-FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup, bool dry_run) {
+// One restore, step by step. It runs in this order, and nothing is lost at any point of it:
+//   1. claim the backup, look again with the claim held;
+//   2. move name.txt aside, I -> A, without replacing anything;
+//   3. check A through the file opened: what converting B gives, and still the file at A,
+//      unchanged; anything else goes back, A -> I, and is skipped as changed;
+//   4. move the backup back, B -> I; should another program have saved a name.txt meanwhile,
+//      the new one stays and only the checked conversion A goes;
+//   5. remove A, if it is still the file checked; release the claim; sync the folder.
+// The file removed is the file checked: the name is taken first, so a program that saves
+// name.txt after that makes a new file that no step touches, and one that writes into the file
+// set aside changes it under our eyes (step 3 or 5 notices). The moves are in one folder, so a
+// cut keeps them in order: it leaves I B, A B, I A or I, and at every one of them the original
+// is under its own name or the backup's and the conversion under its own or A. A run that finds
+// A B (stopped after step 2) goes on at step 3 when restoring and puts A back when converting;
+// one that finds I A (stopped after step 4) removes A once it is what I gives. The claim keeps
+// other runs away meanwhile: it is on the backup's file, at B and then at I.
+namespace {
+
+// Steps 1 to 5 for a backup that exists, or nothing when its state changed under us: look again.
+std::optional<FileResult> RestoreBackup(FileSystem& fs, const std::filesystem::path& backup,
+                                        const std::filesystem::path& target, bool dry_run,
+                                        const Converter& convert) {
+  const std::filesystem::path aside = AsidePathFor(target);
+  FileInfo info;
+  Status status = fs.Stat(backup, &info);
+  // Restored by another run since the look.
+  if (status.code() == Status::Code::kNotFound) return std::nullopt;
+  if (!status.ok()) return Failed(Reason::kStat, status);
+  if (info.kind != EntryKind::kFile) return Skipped(Reason::kBackupNotRegular);
+
+  // The same claim as a conversion's, on the same file: no run converts or restores this trio
+  // while we hold it. A dry run reads it without claiming.
+  std::unique_ptr<ReadableFile> claim;
+  status = fs.OpenForRead(backup, &claim);
+  if (status.code() == Status::Code::kNotFound) return std::nullopt;
+  if (status.code() == Status::Code::kNotRegular) return Skipped(Reason::kBackupNotRegular);
+  if (!status.ok()) return Failed(Reason::kStat, status);
+  if (!dry_run) {
+    if (Busy(*claim)) return Skipped(Reason::kBusy);
+    // Another run may have restored it between the look and the claim.
+    if (!StillNames(fs, backup, *claim)) return std::nullopt;
+  }
+
+  // What to check: what an earlier restore set aside, else name.txt, set aside now. Only a
+  // regular file can have been name.txt.
+  status = fs.Stat(aside, &info);
+  const bool resumed = status.ok();
+  if (resumed && info.kind != EntryKind::kFile) return Skipped(Reason::kForeignAside);
+  bool set_aside = resumed;
+  if (!resumed) {
+    status = fs.Stat(target, &info);
+    if (status.ok() && info.kind != EntryKind::kFile) return Skipped(Reason::kTargetNotFile);
+    if (!status.ok() && status.code() != Status::Code::kNotFound) {
+      return Failed(Reason::kStat, status);
+    }
+    if (status.ok() && !dry_run) {
+      status = fs.MoveNoReplace(target, aside);
+      if (status.code() == Status::Code::kExists || status.code() == Status::Code::kNotFound) {
+        return std::nullopt;
+      }
+      if (!status.ok()) return Failed(Reason::kSetAside, status);
+    }
+    set_aside = status.ok();
+  }
+  std::unique_ptr<ReadableFile> taken;
+  if (set_aside) {
+    const std::filesystem::path& checked = dry_run && !resumed ? target : aside;
+    status = CheckSetAside(fs, checked, *claim, convert, &taken);
+    if (!taken) {
+      // Not ours, or not readable. Beside a name.txt it cannot have been that name.txt, so it is
+      // not ours to move; else it goes back where it was.
+      if (resumed && !Missing(fs, target)) {
+        return status.ok() ? Skipped(Reason::kForeignAside)
+                           : Failed(Reason::kReadConverted, status);
+      }
+      if (!dry_run) {
+        Status back = fs.MoveNoReplace(aside, target);
+        if (!back.ok()) return Failed(Reason::kPutBack, back);
+      }
+      if (!status.ok()) return Failed(Reason::kReadConverted, status);
+      return Skipped(Reason::kChangedSinceConverted);
+    }
+  }
+  if (dry_run && resumed && Exists(fs, target)) {
+    // The name.txt saved since would be looked at next.
+    status = CheckSetAside(fs, target, *claim, convert, &taken);
+    if (!status.ok()) return Failed(Reason::kReadConverted, status);
+    if (!taken) return Skipped(Reason::kChangedSinceConverted);
+  }
+  if (dry_run) return FileResult{};
+
+  status = fs.MoveNoReplace(backup, target);
+  if (status.code() == Status::Code::kExists && set_aside) {
+    // Saved by another program after the move aside: it stays, and the conversion goes.
+    status = RemoveSetAside(fs, aside, *taken);
+    if (!status.ok()) return Failed(Reason::kRemove, status);
+    return resumed ? std::nullopt : std::optional(Skipped(Reason::kChangedSinceConverted));
+  }
+  if (!status.ok()) {
+    if (set_aside) (void)fs.MoveNoReplace(aside, target);
+    return Failed(Reason::kRestoreMove, status);
+  }
+  if (set_aside) {
+    status = RemoveSetAside(fs, aside, *taken);
+    if (!status.ok()) return Failed(Reason::kRemove, status);
+  }
+  claim.reset();
+  status = fs.SyncDir(FolderOf(target));
+  if (!status.ok()) return Failed(Reason::kSyncFolder, status);
+  return FileResult{};
+}
+
+// Step 5 for a restore that stopped after step 4, or nothing when the trio is not in that state.
+std::optional<FileResult> RemoveLeftAside(FileSystem& fs, const std::filesystem::path& target,
+                                          bool dry_run, const Converter& convert) {
+  const std::filesystem::path aside = AsidePathFor(target);
+  if (!IsFile(fs, aside) || !Missing(fs, BackupPathFor(target))) return std::nullopt;
+  std::unique_ptr<ReadableFile> original;
+  Status status = fs.OpenForRead(target, &original);
+  if (!status.ok()) return std::nullopt;
+  if (!dry_run && Busy(*original)) return Skipped(Reason::kBusy);
+  if (!StillNames(fs, target, *original) || !Missing(fs, BackupPathFor(target))) {
+    return std::nullopt;
+  }
+  std::unique_ptr<ReadableFile> taken;
+  status = CheckSetAside(fs, aside, *original, convert, &taken);
+  if (!status.ok()) return Failed(Reason::kReadConverted, status);
+  // Not what the original gives: not provably ours, so it stays.
+  if (!taken) return std::nullopt;
+  FileResult result;
+  result.recovered = true;
+  if (dry_run) return result;
+  status = RemoveSetAside(fs, aside, *taken);
+  if (!status.ok()) return Failed(Reason::kRemove, status);
+  original.reset();
+  status = fs.SyncDir(FolderOf(target));
+  if (!status.ok()) return Failed(Reason::kSyncFolder, status);
+  return result;
+}
+
+}  // namespace
+
+FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
+                          const ConvertOptions& options, const Converter& convert) {
   // Any other name would be its own target, and removing the target would remove it.
   if (!IsBackupName(backup)) return Skipped(Reason::kNoBackup);
   const std::filesystem::path target = InputPathFor(backup);
   for (int look = 0; look < kMaxLooks; ++look) {
-    FileInfo info;
-    Status status = fs.Stat(backup, &info);
-    if (status.code() == Status::Code::kNotFound) return Skipped(Reason::kNoBackup);
-    if (!status.ok()) return Failed(Reason::kStat, status);
-    if (info.kind != EntryKind::kFile) return Skipped(Reason::kBackupNotRegular);
-
-    // The same claim as a conversion's, on the same file: no run converts or restores this
-    // trio while we hold it.
-    std::unique_ptr<ReadableFile> claim;
-    if (!dry_run) {
-      status = fs.OpenForRead(backup, &claim);
-      if (status.code() == Status::Code::kNotFound) continue;
-      if (status.code() == Status::Code::kNotRegular) return Skipped(Reason::kBackupNotRegular);
-      if (!status.ok()) return Failed(Reason::kStat, status);
-      if (Busy(*claim)) return Skipped(Reason::kBusy);
-      // Another run may have restored it between the look and the claim.
-      if (!StillNames(fs, backup, *claim)) continue;
+    std::optional<FileResult> result;
+    if (Missing(fs, backup)) {
+      result = RemoveLeftAside(fs, target, options.dry_run, convert);
+      if (!result) return Skipped(Reason::kNoBackup);
+    } else {
+      result = RestoreBackup(fs, backup, target, options.dry_run, convert);
     }
-
-    status = fs.Stat(target, &info);
-    const bool present = status.ok();
-    if (present && info.kind != EntryKind::kFile) return Skipped(Reason::kTargetNotFile);
-    if (!present && status.code() != Status::Code::kNotFound) {
-      return Failed(Reason::kStat, status);
-    }
-    if (present) {
-      bool converted = false;
-      status = LooksConverted(fs, target, &converted);
-      if (!status.ok()) return Failed(Reason::kReadConverted, status);
-      if (!converted) return Skipped(Reason::kNotConverted);
-    }
-    if (dry_run) return {};
-
-    // The converted file is derived from the backup, so it may go first: until the move below
-    // the original bytes stay under the backup name, and a move that fails leaves them there.
-    if (present) {
-      status = fs.Remove(target);
-      if (!status.ok()) return Failed(Reason::kRemove, status);
-    }
-    status = fs.MoveNoReplace(backup, target);
-    if (!status.ok()) return Failed(Reason::kRestoreMove, status);
-    claim.reset();
-    status = fs.SyncDir(FolderOf(target));
-    if (!status.ok()) return Failed(Reason::kSyncFolder, status);
-    return {};
+    if (result) return *result;
   }
   return Skipped(Reason::kBusy);
+}
+
+std::optional<FileResult> FinishRestore(FileSystem& fs, const std::filesystem::path& input,
+                                        const ConvertOptions& options, const Converter& convert) {
+  return RemoveLeftAside(fs, input, options.dry_run, convert);
 }
 
 }  // namespace kestrane

@@ -1,16 +1,23 @@
-// A subtitle file and its two side files: name.txt, the work file name.txt_temp its conversion
-// is written to, and the backup name.txt_original that keeps its original bytes. The one place
-// that knows their names, the states they can be in and the order of the moves between them.
+// A subtitle file and its side files: name.txt, the work file name.txt_temp its conversion is
+// written to, the backup name.txt_original that keeps its original bytes, and name.txt_undoing,
+// where a restore sets the converted file aside while it proves it is ours. The one place that
+// knows their names, the states they can be in and the order of the moves between them.
 //
-// What a run finds (I = name.txt, W = name.txt_temp, B = name.txt_original) and does:
+// What a run finds (I = name.txt, W = name.txt_temp, B = name.txt_original, A =
+// name.txt_undoing) and does:
 //   I          untouched         convert: write W, then I -> B, W -> I
-//   I W        leftover work     the same; W is stale (no live run holds I) and is replaced
-//   I B (W)    converted         convert skips ("backup exists"); restore, when I looks
-//                                converted: remove I, B -> I
+//   I W        leftover work     the same; W is stale (no live run holds I) and is replaced,
+//                                when it looks like ours (empty, or the UTF-8 mark first)
+//   I W'       someone's W       W is not a work file of ours: convert skips and touches nothing
+//   I B (W)    converted         convert skips ("backup exists"); restore, when I is what
+//                                converting B gives: I -> A, B -> I, remove A
 //   B W        interrupted       a run stopped between its two moves: convert puts B -> I and
 //                                goes on as for an untouched input; restore: B -> I
-//   B          lone backup       the converted file was removed on purpose: convert leaves it;
-//                                restore: B -> I
+//   B          lone backup       convert reports it and leaves it; restore: B -> I
+//   A B        set aside         a restore stopped before putting the backup back: restore
+//                                checks A and goes on; convert puts A -> I, converted again
+//   I A        nearly restored   a restore stopped before removing A: either run removes A
+//                                when it is what converting I gives
 //   any        busy              another run holds the claim on the original: skipped
 // The claim is a lock on the original's open file, taken before anything is written or moved
 // and held until the moves are done; it travels with the file as it changes names.
@@ -39,10 +46,12 @@ namespace kestrane {
 bool IsInputName(const std::filesystem::path& name);   // x.txt
 bool IsWorkName(const std::filesystem::path& name);    // x.txt_temp
 bool IsBackupName(const std::filesystem::path& name);  // x.txt_original
+bool IsAsideName(const std::filesystem::path& name);   // x.txt_undoing
 std::filesystem::path WorkPathFor(const std::filesystem::path& input);
 std::filesystem::path BackupPathFor(const std::filesystem::path& input);
-// The input a work file or backup belongs to: x.txt_temp and x.txt_original give x.txt. Any
-// other name comes back as it is.
+std::filesystem::path AsidePathFor(const std::filesystem::path& input);
+// The input a side file belongs to: x.txt_temp, x.txt_original and x.txt_undoing give x.txt.
+// Any other name comes back as it is.
 std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
 
 struct ConvertOptions {
@@ -65,6 +74,8 @@ struct ConvertOptions {
 class WorkFile {
  public:
   WorkFile(FileSystem& fs, std::filesystem::path path, FileMode mode, bool dry_run);
+  // Creates nothing and hands each piece of text to `sink`, whose failure is the write's.
+  WorkFile(FileSystem& fs, std::function<Status(std::string_view)> sink);
   WorkFile(const WorkFile&) = delete;
   WorkFile& operator=(const WorkFile&) = delete;
 
@@ -86,6 +97,7 @@ class WorkFile {
   std::filesystem::path path_;
   FileMode mode_;
   bool dry_run_;
+  std::function<Status(std::string_view)> sink_;
   std::unique_ptr<WritableFile> file_;
   FileInfo identity_;
   bool created_ = false;
@@ -101,11 +113,14 @@ using Converter = std::function<Status(ReadableFile& source, WorkFile& work, std
 
 class InPlaceConversion;
 
-// What a batch is asked to do with one input: convert it (ConvertInPlace), or only finish its
-// interrupted conversion (FinishInterrupted).
+// What a batch is asked to do with one input: convert it (ConvertInPlace), or only what its side
+// files leave to do when the input is missing (FinishInterrupted): finish an interrupted
+// conversion, undo a restore that stopped, report a lone backup. An input met through several
+// side files is handled through one of them, so it is reported once.
 struct ConversionTask {
   std::filesystem::path input;
   bool interrupted_only = false;
+  std::filesystem::path side_file = {};  // the side file met; empty means the work file
 };
 
 // Conversions made durable together. Prepare claims an input and writes its work file; Finish
@@ -153,11 +168,19 @@ std::optional<FileResult> FinishInterrupted(FileSystem& fs, const std::filesyste
                                             const Converter& convert);
 
 // Puts `backup` (a name ending in .txt_original; anything else is skipped as no backup) back
-// under its input's name. The converted file under that name is removed first; the backup is
-// then moved without replacing anything, so its bytes are never lost, even when another program
-// races it. A name.txt that does not look converted (no UTF-8 byte-order mark, or a SubRip time
-// arrow "-->" in it) is left alone, since a file skipped for its existing backup still holds
-// text of its own. With `dry_run` only examines.
-FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup, bool dry_run);
+// under its input's name, reading it with `convert` as a conversion does (`options.legacy`).
+// A name.txt is replaced only when it is exactly what converting the backup gives, at any frame
+// rate; anything else is the user's and stays ("changed since it was converted"). name.txt is
+// set aside under a name of our own before it is checked, so the file checked is the file
+// removed, and no move replaces anything, so the backup's bytes are never lost, even when
+// another program races it. Also finishes a restore that stopped part-way. With
+// `options.dry_run` only examines.
+FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
+                          const ConvertOptions& options, const Converter& convert);
+
+// RestoreInPlace for a restore that stopped once the backup was back (the converted file still
+// set aside, the backup gone): nothing when `input` is in another state.
+std::optional<FileResult> FinishRestore(FileSystem& fs, const std::filesystem::path& input,
+                                        const ConvertOptions& options, const Converter& convert);
 
 }  // namespace kestrane

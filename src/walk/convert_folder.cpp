@@ -108,17 +108,19 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   // converter opens nothing but regular files and reports the others as skipped, which tells the
   // user why they were left alone.
   visitor.wants = [](const DirEntry& entry) {
-    return IsInputName(entry.name) || IsWorkName(entry.name);
+    return IsInputName(entry.name) || IsWorkName(entry.name) || IsBackupName(entry.name) ||
+           IsAsideName(entry.name);
   };
   visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
     if (IsInputName(entry.name)) {
       add({path});
       return;
     }
-    // A run stopped between its two moves leaves the backup and the work file but no input:
-    // only the work file's entry shows that the input is unfinished. Finishing does nothing
-    // when the input exists, so an input is still handled once, by its own entry.
-    add({InputPathFor(path), true});
+    // A run stopped part-way, or a file removed on purpose, can leave side files without their
+    // input: only their entries show that the input is unfinished, or that its backup is alone.
+    // The task does nothing when the input exists, so an input is still handled once, by its
+    // own entry.
+    add({InputPathFor(path), true, path});
   };
   // Missing files, links and FIFOs go to the converter too, which skips them and says why; it
   // also finishes an interrupted conversion of the name.
@@ -138,14 +140,31 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
 }
 
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
-                    const std::filesystem::path& name, bool dry_run, const WalkObserver& observer) {
-  auto restore = [&](const std::filesystem::path& backup) {
-    FileResult result = RestoreInPlace(fs, backup, dry_run);
+                    const std::filesystem::path& name, const ConvertOptions& options,
+                    const WalkObserver& observer) {
+  const Converter convert = SubtitleConverter(options.legacy);
+  auto report = [&](const std::filesystem::path& backup, const FileResult& result) {
     if (observer.on_file) observer.on_file(backup, result);
   };
+  auto restore = [&](const std::filesystem::path& backup) {
+    report(backup, RestoreInPlace(fs, backup, options, convert));
+  };
   TreeVisitor visitor;
-  visitor.wants = [](const DirEntry& entry) { return IsBackupName(entry.name); };
-  visitor.visit = [&](const std::filesystem::path& path, const DirEntry&) { restore(path); };
+  visitor.wants = [](const DirEntry& entry) {
+    return IsBackupName(entry.name) || IsAsideName(entry.name);
+  };
+  visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
+    if (IsBackupName(entry.name)) {
+      restore(path);
+      return;
+    }
+    // A restore that stopped once the backup was back leaves only the converted file it set
+    // aside to show it; with the backup there, the backup's entry does the whole restore.
+    const std::filesystem::path input = InputPathFor(path);
+    if (std::optional<FileResult> result = FinishRestore(fs, input, options, convert)) {
+      report(BackupPathFor(input), *result);
+    }
+  };
   auto one = [&](const std::filesystem::path& path) {
     if (IsBackupName(path.filename())) {
       restore(path);

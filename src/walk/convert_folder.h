@@ -22,7 +22,8 @@ struct WalkObserver {
 // subfolders, depth-first in the order the system lists them; a drive's root or / is refused.
 // With a `name`, converts folder/name alone (a folder of that name is walked as a whole).
 // Links are neither followed nor converted through. An input that an interrupted run left as
-// backup and work file only is finished (RecoverFile), in both modes. The files are converted by
+// backup and work file only is finished (RecoverFile), in both modes; a backup without its
+// input is reported (kLoneBackup) and left. The files are converted by
 // batches (ConversionBatch), `options.jobs` at once; the observer is called on the calling
 // thread, for each file in the order the walk met it, once its batch is done.
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
@@ -30,11 +31,12 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const WalkObserver& observer = {});
 
 // The undo, walked the same way: restores every backup (*.txt_original, any letter case) with
-// RestoreInPlace. With a `name`, restores folder/name when it is a backup, the backup of
-// folder/name when it is an input (name.txt), or the whole tree when it is a folder; any other
-// name is ignored.
+// RestoreInPlace, reading legacy text as `options.legacy` says, and finishes the restores that
+// stopped part-way. With a `name`, restores folder/name when it is a backup, the backup of
+// folder/name when it is an input (name.txt, which need not exist), or the whole tree when it
+// is a folder; any other name is ignored. Each file is reported by its backup's name.
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
-                    const std::filesystem::path& name, bool dry_run,
+                    const std::filesystem::path& name, const ConvertOptions& options,
                     const WalkObserver& observer = {});
 
 }  // namespace kestrane

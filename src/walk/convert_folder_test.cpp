@@ -161,7 +161,7 @@ TEST(ConvertFolderTest, FileModeWorksUnderTheFilesOwnName) {
   ConvertFolder(fs, "/d", "MOVIEF~1.TXT");
   EXPECT_EQ(memory.Paths(), (std::vector<std::string>{"/d/", "/d/Movie file long name.txt",
                                                       "/d/Movie file long name.txt_original"}));
-  RestoreBackups(fs, "/d", "MOVIEF~1.TXT", false);
+  RestoreBackups(fs, "/d", "MOVIEF~1.TXT", {});
   EXPECT_EQ(memory.Paths(), (std::vector<std::string>{"/d/", "/d/Movie file long name.txt"}));
   EXPECT_EQ(memory.Contents("/d/Movie file long name.txt"), kSubRip);
 }
@@ -350,7 +350,7 @@ TEST(ConvertFolderTest, ConvertsAtTheBottomOfThousandsOfNestedFolders) {
 std::vector<std::string> Restored(FileSystem& fs, const std::filesystem::path& folder,
                                   const std::filesystem::path& name) {
   Report report("/", /*restore=*/true);
-  RestoreBackups(fs, folder, name, /*dry_run=*/false, report.Observer());
+  RestoreBackups(fs, folder, name, {}, report.Observer());
   return report.files;
 }
 
@@ -385,11 +385,15 @@ TEST(RestoreBackupsTest, HandlesWhateverCarriesTheInputsName) {
   fs.AddFile("/r/link.txt_original", kSubRip);
   fs.AddEntry("/r/link.txt", EntryKind::kLink);
   fs.AddEntry("/r/dangling.txt_original", EntryKind::kLink);
+  fs.AddFile("/r/held.txt", "converted");
+  fs.AddFile("/r/held.txt_original", kSubRip);
+  fs.AddDir("/r/held.txt_undoing");
   EXPECT_EQ(Restored(fs, "/r", {}),
-            (std::vector<std::string>{"r/dangling.txt_original backup not a regular file",
-                                      "r/dir.txt_original name taken by a folder or link",
-                                      "r/gone.txt_original restored",
-                                      "r/link.txt_original name taken by a folder or link"}));
+            (std::vector<std::string>{
+                "r/dangling.txt_original backup not a regular file",
+                "r/dir.txt_original name taken by a folder or link", "r/gone.txt_original restored",
+                "r/held.txt_original a file of another program holds the name a restore needs",
+                "r/link.txt_original name taken by a folder or link"}));
   EXPECT_EQ(fs.Contents("/r/gone.txt"), kSubRip);
   EXPECT_EQ(fs.Contents("/r/dir.txt_original"), kSubRip);
   EXPECT_EQ(fs.Contents("/r/link.txt_original"), kSubRip);
@@ -403,12 +407,14 @@ TEST(RestoreBackupsTest, ANamedFileRestoresItsOwnBackup) {
   fs.AddFile("/r/b.txt_original", kOther);
   fs.AddFile("/r/c.txt", "never converted");
   EXPECT_EQ(Restored(fs, "/r", "a.txt"), (std::vector<std::string>{"r/a.txt_original restored"}));
+  // b.txt is not what converting its backup gives: another program's, and it stays.
   EXPECT_EQ(Restored(fs, "/r", "b.txt_original"),
-            (std::vector<std::string>{"r/b.txt_original restored"}));
+            (std::vector<std::string>{"r/b.txt_original changed since it was converted"}));
   EXPECT_EQ(Restored(fs, "/r", "c.txt"), (std::vector<std::string>{"r/c.txt_original no backup"}));
   EXPECT_EQ(Restored(fs, "/r", "c.srt"), (std::vector<std::string>{}));
   EXPECT_EQ(fs.Contents("/r/a.txt"), kSubRip);
-  EXPECT_EQ(fs.Contents("/r/b.txt"), kOther);
+  EXPECT_EQ(fs.Contents("/r/b.txt"), kConverted);
+  EXPECT_EQ(fs.Contents("/r/b.txt_original"), kOther);
   EXPECT_EQ(fs.Contents("/r/c.txt"), "never converted");
 }
 

@@ -53,6 +53,8 @@ class PowerCutTree {
     }
   }
 
+  const std::map<std::string, Subtitle>& inputs() const { return inputs_; }
+
   void Build(MemoryFileSystem& memory) const {
     for (const auto& [name, subtitle] : inputs_) {
       if (name == "/t/b/done.txt") {
@@ -97,16 +99,20 @@ class PowerCutTree {
   std::map<std::string, Subtitle> inputs_;
 };
 
-// Runs over the tree, two files to a batch so that there are several, and says whether any file
-// failed.
-bool RunFails(FileSystem& files, unsigned jobs = 1) {
+// Runs over the tree, two files to a batch so that there are several, or restores it, and says
+// whether any file failed.
+bool RunFails(FileSystem& files, unsigned jobs = 1, bool restore = false) {
   bool failed = false;
   WalkObserver observer;
   observer.on_file = [&](const std::filesystem::path&, const FileResult& result) {
     failed |= result.kind == FileResult::Kind::kFailed;
   };
   observer.on_folder_error = [&](const std::filesystem::path&, const Status&) { failed = true; };
-  ConvertFolder(files, "/t", "", {.jobs = jobs, .batch_files = 2}, observer);
+  if (restore) {
+    RestoreBackups(files, "/t", "", {}, observer);
+  } else {
+    ConvertFolder(files, "/t", "", {.jobs = jobs, .batch_files = 2}, observer);
+  }
   return failed;
 }
 
@@ -198,6 +204,69 @@ TEST(PowerCutTest, CutAtEveryCallNothingIsLostAndARerunFinishes) {
   EXPECT_GT(boundaries, 40) << "a run of five files makes more calls than that";
   std::cout << cuts << " cuts at " << boundaries - 1 << " call boundaries, " << std::size(patterns)
             << " ways to lose what was not durable\n";
+}
+
+// A restore over a converted tree, cut at every call. One file was saved anew by its user since
+// it was converted, one has lost its converted file, and two were left by restores that stopped
+// part-way: after the moment the converted file was set aside, and before it was removed.
+TEST(PowerCutTest, ARestoreCutAtEveryCallLosesNothingAndARerunFinishes) {
+  const std::string newer =
+      "\xEF\xBB\xBF"
+      "1\r\n00:00:01,000 -> 00:00:02,500\r\nNew\r\n\r\n";
+  const std::string saved = "/t/a/two.txt", lone = "/t/b/three.txt", aside = "/t/c/cut.txt",
+                    removing = "/t/b/done.txt";
+  PowerCutTree tree;
+  auto build = [&](MemoryFileSystem& memory) {
+    for (const auto& [name, subtitle] : tree.inputs()) {
+      if (name != lone && name != aside) {
+        memory.AddFile(name, name == saved      ? newer
+                             : name == removing ? subtitle.original
+                                                : subtitle.converted);
+      }
+      if (name != removing) memory.AddFile(name + "_original", subtitle.original);
+      if (name == aside || name == removing) memory.AddFile(name + "_undoing", subtitle.converted);
+    }
+  };
+  int boundaries = 0;
+  for (bool run_ended = false; !run_ended; ++boundaries) {
+    const int stop_at = boundaries + 1;
+    for (Keep keep : {Keep::kAll, Keep::kNone, Keep::kPrefix}) {
+      const std::string when = "after a cut at call " + std::to_string(stop_at) + " keeping " +
+                               std::to_string(static_cast<int>(keep));
+      MemoryFileSystem memory;
+      build(memory);
+      FaultyFileSystem cut(memory);
+      cut.StopAt(stop_at);
+      RunFails(cut, 1, /*restore=*/true);
+      if (!cut.stopped()) {
+        run_ended = true;
+        break;
+      }
+      memory.PowerCut(keep, keep, static_cast<std::uint32_t>(stop_at));
+      for (const auto& [name, subtitle] : tree.inputs()) {
+        auto input = memory.Contents(name);
+        EXPECT_TRUE(input == subtitle.original ||
+                    memory.Contents(name + "_original") == subtitle.original)
+            << name << " lost " << when;
+        if (name == saved) {
+          EXPECT_TRUE(input == newer || memory.Contents(name + "_undoing") == newer)
+              << "the newer " << name << " lost " << when;
+        }
+      }
+      EXPECT_FALSE(RunFails(memory, 1, /*restore=*/true)) << "the rerun " << when;
+      std::vector<std::string> paths = {"/t/", "/t/a/", "/t/b/", "/t/c/", saved + "_original"};
+      for (const auto& [name, subtitle] : tree.inputs()) {
+        EXPECT_TRUE(memory.Contents(name) == (name == saved ? newer : subtitle.original))
+            << name << " after the rerun " << when;
+        paths.push_back(name);
+      }
+      std::sort(paths.begin(), paths.end());
+      EXPECT_EQ(memory.Paths(), paths) << "after the rerun " << when;
+      EXPECT_TRUE(memory.Contents(saved + "_original") == tree.inputs().at(saved).original);
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
+  EXPECT_GT(boundaries, 30) << "a restore of five files makes more calls than that";
 }
 
 }  // namespace
