@@ -142,7 +142,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
                     const std::filesystem::path& name, const ConvertOptions& options,
                     const WalkObserver& observer) {
-  const Converter convert = SubtitleConverter(options.legacy);
+  const Converter convert = SubtitleConverter(options);
   auto report = [&](const std::filesystem::path& backup, const FileResult& result) {
     if (observer.on_file) observer.on_file(backup, result);
   };
