@@ -106,6 +106,7 @@ class Win32Dialogs : public Dialogs {
     return std::make_unique<Win32OpenFileDialog>(filter, m_owner);
   }
   bool Browse(CDirDialog& picker) override { return picker.Browse(); }
+  void ShowMessage(const std::string& text) override { ShowMessageBox(text); }
 
  private:
   HWND m_owner = nullptr;  // never shown; null when it could not be made, as before
