@@ -62,7 +62,13 @@ class Dialogs {
   virtual std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) = 0;
   // Shows the folder picker.
   virtual bool Browse(CDirDialog& picker) = 0;
+  // Shows `text` (UTF-8) in a message box titled Kestrane, owned by no window, until the user
+  // closes it.
+  virtual void ShowMessage(const std::string& text) = 0;
 };
+
+// The toolkit's message box, as Dialogs::ShowMessage.
+void ShowMessageBox(const std::string& text);
 
 // A toolkit's dialogs: its open-file dialog and the folder picker itself.
 template <typename ToolkitOpenFileDialog>
@@ -72,6 +78,7 @@ class ToolkitDialogs : public Dialogs {
     return std::make_unique<ToolkitOpenFileDialog>(filter);
   }
   bool Browse(CDirDialog& picker) override { return picker.Browse(); }
+  void ShowMessage(const std::string& text) override { ShowMessageBox(text); }
 };
 
 // The toolkit's dialogs.

@@ -106,6 +106,7 @@ class Win32Dialogs : public Dialogs {
     return std::make_unique<Win32OpenFileDialog>(filter, m_owner);
   }
   bool Browse(CDirDialog& picker) override { return picker.Browse(); }
+  void ShowMessage(const std::string& text) override { ShowMessageBox(text); }
 
  private:
   HWND m_owner = nullptr;  // never shown; null when it could not be made, as before
@@ -165,6 +166,12 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
 }
 
 }  // namespace
+
+void ShowMessageBox(const std::string& text) {
+  // Topmost: with no window of its own, the program's box would otherwise open behind others.
+  MessageBoxW(nullptr, Wtf8ToWide(text).c_str(), L"Kestrane",
+              MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+}
 
 Dialogs& PlatformDialogs() {
   static Win32Dialogs dialogs;

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Drives Kestrane.exe under Wine through its real dialogs on a private X server.
 # Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose,
-#        start-folder or file;
+#        start-folder, file or fps;
 #        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE setup SETUP_EXE SHORTCUT_PROBE_EXE
 #                         SETUP_FILES_DIR VERSION PUBLISHER
 #
@@ -35,6 +35,12 @@ trap 'end_session; cleanup' EXIT
 
 # The Windows name of a Linux path: Wine's drive Z: is /.
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+# How convert_one chooses a file: Wine's dialog takes a Windows path typed into it.
+choose() {
+  focus "$1"
+  type_text "$(winpath "$2")"
+  press Return
+}
 
 subs="$work/subs"
 case $case_name in
@@ -124,6 +130,17 @@ file)
   wait_exit 0
   expect_converted "$subs/a.txt" "$subs/more/b.txt"
   expect_untouched "$subs/c.txt"
+  ;;
+fps)
+  # A rate Kestrane does not know: one message box, then the end, with nothing converted.
+  write_subtitles "$subs/a.txt" "$subs/b.txt"
+  start_x
+  refuse_rate "$wine" "$exe" /file /fps:26
+  expect_untouched "$subs/a.txt" "$subs/b.txt"
+  # A known one, in any letter case.
+  convert_one "$subs/a.txt" "$wine" "$exe" /FILE /FPS:25
+  expect_at_25_fps "$subs/a.txt"
+  expect_untouched "$subs/b.txt"
   ;;
 setup)
   setup_exe=$5 probe=$6 files=$7 version=$8 publisher=$9
@@ -226,6 +243,43 @@ setup)
   press Escape
   wait_exit 0
 
+  # The setup again, silently with a frame rate: an unknown one changes nothing, and /FPS=25 makes
+  # both entries pass it (what Kestrane does with it, the fps case shows).
+  ! wine_quiet "$setup_exe" /S /FPS=26 || fail "setup /S /FPS=26 succeeded"
+  check_link "$folder_link" ""
+  wine_quiet "$setup_exe" /S /FPS=25 || fail "setup /S /FPS=25 failed: $(cat "$work/wine.out")"
+  check_link "$folder_link" "/fps:25"
+  check_link "$files_link" "/file /fps:25"
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" \"%V\" /fps:25"
+  # Running it again without /FPS= keeps the rate chosen last.
+  wine_quiet "$setup_exe" /S || fail "setup /S again failed: $(cat "$work/wine.out")"
+  check_link "$files_link" "/file /fps:25"
+  # Its page, as a user meets it on running the setup again: the last rate is chosen already,
+  # and the next in the list, 29.97 drop-frame, replaces it. Return takes each page's default
+  # button: I Agree, Install, Next (after the install), Finish.
+  start_app "$wine" "$setup_exe"
+  win=$(find_window "Kestrane Setup ") || exit 1
+  focus "$win"
+  for keys in Return Return Down Return; do
+    press $keys
+    sleep 1
+  done
+  i=0
+  until timeout 60 "$wine" "$probe" "$(winpath "$folder_link")" </dev/null 2>/dev/null |
+    tr -d '\r' | grep -qx '/fps:29.97'; do
+    i=$((i + 1))
+    [ $i -lt 30 ] || fail "the setup's page did not set 29.97 within 30 s"
+    sleep 1
+  done
+  press Return
+  wait_exit 0
+  check_link "$folder_link" "/fps:29.97"
+  check_link "$files_link" "/file /fps:29.97"
+  # And /FPS=classic goes back to the classic frame.
+  wine_quiet "$setup_exe" /S /FPS=classic || fail "setup /S /FPS=classic failed: $(cat "$work/wine.out")"
+  check_link "$folder_link" ""
+  check_link "$files_link" "/file"
+
   # Kestrane still running holds its program file: a silent uninstall gives up on it after a
   # few seconds, and keeps its uninstaller, record and entries for a later run.
   start_app "$wine" "$dir/Kestrane.exe"
@@ -252,7 +306,7 @@ setup)
   wine_quiet "$dir/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
   i=0
   while [ -e "$dir/Uninstall.exe" ] || [ -e "$folder_link" ] || [ -e "$files_link" ] ||
-    record; do
+    record || timeout 60 "$wine" reg query 'HKCU\Software\Kestrane' </dev/null >/dev/null 2>&1; do
     i=$((i + 1))
     [ $i -lt 60 ] || fail "after 60 s the uninstaller has left: $(ls -A "$dir" "$menu" 2>&1)" \
       "$(cat "$work/record")"

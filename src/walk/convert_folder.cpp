@@ -72,7 +72,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
       BatchFilesFor(std::max<std::size_t>(1, options.batch_files), jobs, fs.FreeFileHandles());
   auto run_batch = [&] {
     const std::size_t size = std::min(queue.size(), batch_files);
-    ConversionBatch batch(fs, options, SubtitleConverter(options.legacy), size);
+    ConversionBatch batch(fs, options, SubtitleConverter(options), size);
     std::atomic<std::size_t> next = 0;
     std::atomic<std::uint64_t> written = 0;
     // Takes the tasks in order, stopping once the batch has written its share, so the tasks
@@ -142,7 +142,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
                     const std::filesystem::path& name, const ConvertOptions& options,
                     const WalkObserver& observer) {
-  const Converter convert = SubtitleConverter(options.legacy);
+  const Converter convert = SubtitleConverter(options);
   auto report = [&](const std::filesystem::path& backup, const FileResult& result) {
     if (observer.on_file) observer.on_file(backup, result);
   };
