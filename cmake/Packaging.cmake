@@ -148,7 +148,8 @@ else()
   set(CPACK_PACKAGE_DESCRIPTION
       "Kestrane turns SubRip subtitles saved as .txt files into frame timecode
 lists: one line per cue with its index, its start and end as HH;MM;SS;FF
-timecodes (30 frames a second) and its text. Each file is converted in place;
+timecodes (30 frames a second, or the project's own rate: 23.976 to 60 fps,
+drop-frame too) and its text. Each file is converted in place;
 the original is kept beside it, byte for byte, as name.txt_original, and is
 never overwritten.
 
