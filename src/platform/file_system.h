@@ -107,6 +107,14 @@ class FileSystem {
   virtual Status OpenForRead(const std::filesystem::path& path,
                              std::unique_ptr<ReadableFile>* file) = 0;
 
+  // OpenForRead for a name that a folder listing has just shown to be a regular file: the listing
+  // serves as the look that a platform may need before opening (a device can act on being
+  // opened). The same results, and never a FIFO's wait, whatever the name has become since.
+  virtual Status OpenListedForRead(const std::filesystem::path& path,
+                                   std::unique_ptr<ReadableFile>* file) {
+    return OpenForRead(path, file);
+  }
+
   // Creates a new file, failing with kExists when the name is taken by anything, a dangling
   // link included. Permissions are POSIX bits (less the umask); Windows ignores them and gives
   // the file the attributes instead, at Close, so that a read-only one does not stop the writing.

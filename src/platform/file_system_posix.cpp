@@ -318,36 +318,11 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
-    file->reset();
-    struct stat st;
-    // Looked at before opening, since opening a device can act on it (a tape rewinds).
-    At at(path);
-    if (StatAt(at, &st) != 0) return ErrnoStatus("open", path, errno);
-    if (!S_ISREG(st.st_mode)) return NotRegular("open", path);
-    // O_NONBLOCK in case the name became a FIFO since the lstat: opening one would wait for a
-    // writer.
-    int fd = OpenRetrying(at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) {
-      int error = errno;
-      // ELOOP: the name is a link (O_NOFOLLOW); ENXIO, ENODEV: a socket or device.
-      if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("open", path);
-      return ErrnoStatus("open", path, error);
-    }
-    if (::fstat(fd, &st) != 0) {
-      int error = errno;
-      ::close(fd);
-      return ErrnoStatus("open", path, error);
-    }
-    if (!S_ISREG(st.st_mode)) {
-      ::close(fd);
-      return NotRegular("open", path);
-    }
-    // A hint, whose failure changes nothing; a file read in one piece has no use for it.
-    if (static_cast<std::uint64_t>(st.st_size) > kSmallFile) {
-      ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    }
-    *file = std::make_unique<PosixReadableFile>(fd, path, InfoOf(st));
-    return Status::Ok();
+    return Open(path, /*looked=*/false, file);
+  }
+
+  Status OpenListedForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
+    return Open(path, /*looked=*/true, file);
   }
 
   Status CreateNew(const fs::path& path, FileMode mode,
@@ -527,6 +502,42 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  Status Open(const fs::path& path, bool looked, std::unique_ptr<ReadableFile>* file) {
+    file->reset();
+    struct stat st;
+    At at(path);
+    // Looked at before opening, since opening a device can act on it (a tape rewinds); a
+    // listing is as good a look, and either leaves the same moment for a swap before the open.
+    if (!looked) {
+      if (StatAt(at, &st) != 0) return ErrnoStatus("open", path, errno);
+      if (!S_ISREG(st.st_mode)) return NotRegular("open", path);
+    }
+    // O_NONBLOCK in case the name became a FIFO since the look: opening one would wait for a
+    // writer.
+    int fd = OpenRetrying(at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+      int error = errno;
+      // ELOOP: the name is a link (O_NOFOLLOW); ENXIO, ENODEV: a socket or device.
+      if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("open", path);
+      return ErrnoStatus("open", path, error);
+    }
+    if (::fstat(fd, &st) != 0) {
+      int error = errno;
+      ::close(fd);
+      return ErrnoStatus("open", path, error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return NotRegular("open", path);
+    }
+    // A hint, whose failure changes nothing; a file read in one piece has no use for it.
+    if (static_cast<std::uint64_t>(st.st_size) > kSmallFile) {
+      ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    *file = std::make_unique<PosixReadableFile>(fd, path, InfoOf(st));
+    return Status::Ok();
+  }
+
   // Keeps a descriptor of each file system that work files are written to, opened before the
   // first of them, for SyncFileSystem. Kept for the life of the program, which is short.
   void Watch(dev_t device, const fs::path& path) {

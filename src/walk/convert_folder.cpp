@@ -58,6 +58,12 @@ void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
   WalkTree(fs, start, visitor);
 }
 
+// Whether `dir` is `folder` or below it, as the walk spells them.
+bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& folder) {
+  auto [end, _] = std::mismatch(folder.begin(), folder.end(), dir.begin(), dir.end());
+  return end == folder.end();
+}
+
 }  // namespace
 
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
@@ -111,9 +117,24 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
     return IsInputName(entry.name) || IsWorkName(entry.name) || IsBackupName(entry.name) ||
            IsAsideName(entry.name);
   };
+  // The side files listed in each folder of the walk's current branch, the deepest last: an
+  // input's folder is always on it when the input is visited.
+  std::vector<std::pair<std::filesystem::path, ListedSideFiles>> branch;
+  visitor.listed = [&](const std::filesystem::path& dir, const std::vector<DirEntry>& entries) {
+    // Spelled as its entries' paths give it back: without a last separator.
+    std::filesystem::path folder = dir.has_filename() ? dir : dir.parent_path();
+    while (!branch.empty() && !IsWithin(folder, branch.back().first))
+      branch.pop_back();
+    branch.emplace_back(std::move(folder), ListedSideFiles(entries));
+  };
   visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
     if (IsInputName(entry.name)) {
-      add({path});
+      const std::filesystem::path dir = path.parent_path();
+      auto listed = std::find_if(branch.rbegin(), branch.rend(),
+                                 [&](const auto& level) { return level.first == dir; });
+      const bool alone = entry.kind == EntryKind::kFile && listed != branch.rend() &&
+                         !listed->second.AnyFor(entry.name);
+      add({path, false, {}, alone});
       return;
     }
     // A run stopped part-way, or a file removed on purpose, can leave side files without their
