@@ -1,6 +1,7 @@
 #include "convert/side_files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <utility>
 #include <vector>
@@ -586,7 +587,7 @@ std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& t
   return written;
 }
 
-std::vector<std::optional<FileResult>> ConversionBatch::Finish() {
+std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& on_threads) {
   // One sync of each file system the batch wrote to, through a folder of the batch on it. The
   // work file is beside its input, so on the input's device.
   struct Barrier {
@@ -613,14 +614,32 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish() {
     }
   }
 
+  // Each work file is sealed before any is moved, the ones without a barrier in parallel.
+  std::atomic<std::size_t> next = 0;
+  auto seal = [&] {
+    for (std::size_t slot; (slot = next++) < pending_.size();) {
+      InPlaceConversion* conversion = pending_[slot].get();
+      if (!conversion) continue;
+      // Every device is in the map already: a lookup, safe on several threads at once.
+      const Barrier& barrier = std::as_const(barriers).at(conversion->device());
+      results_[slot] = barrier.failed.ok() ? conversion->Seal(barrier.synced)
+                                           : conversion->Abandon(barrier.failed);
+    }
+  };
+  const bool each_syncs = std::any_of(barriers.begin(), barriers.end(), [](const auto& entry) {
+    return entry.second.failed.ok() && !entry.second.synced;
+  });
+  if (each_syncs && on_threads) {
+    on_threads(seal);
+  } else {
+    seal();
+  }
+
   std::map<std::filesystem::path, std::vector<std::size_t>> moved;  // by folder
   for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
     InPlaceConversion* conversion = pending_[slot].get();
     if (!conversion) continue;
-    const Barrier& barrier = barriers[conversion->device()];
-    if (!barrier.failed.ok()) {
-      results_[slot] = conversion->Abandon(barrier.failed);
-    } else if (!(results_[slot] = conversion->Seal(barrier.synced))) {
+    if (!results_[slot]) {
       results_[slot] = conversion->Move();
       if (results_[slot]->done()) moved[FolderOf(conversion->input())].push_back(slot);
     }

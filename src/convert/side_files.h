@@ -159,9 +159,15 @@ class ConversionBatch {
   // failed, dry run). Distinct slots (below `size`) may be prepared on several threads at once.
   // Returns the bytes written.
   std::uint64_t Prepare(std::size_t slot, const ConversionTask& task);
+  // Runs the work it is given on several threads at once, the caller's among them, and returns
+  // once each has returned.
+  using OnThreads = std::function<void(const std::function<void()>& work)>;
   // The barrier, the moves and the folder syncs. The results by slot: none for a slot not
-  // prepared, nor for an interrupted_only task whose input was not left interrupted.
-  std::vector<std::optional<FileResult>> Finish();
+  // prepared, nor for an interrupted_only task whose input was not left interrupted. Work files
+  // that must sync themselves (no barrier where they are) do so on `on_threads`, at once rather
+  // than one after another, since each sync can wait tens of milliseconds on a slow disk; without
+  // it, on the calling thread.
+  std::vector<std::optional<FileResult>> Finish(const OnThreads& on_threads = {});
 
  private:
   FileSystem& fs_;
