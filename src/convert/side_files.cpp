@@ -345,7 +345,6 @@ class InPlaceConversion {
         input_(input),
         work_path_(WorkPathFor(input)),
         backup_(BackupPathFor(input)),
-        aside_(AsidePathFor(input)),
         dry_run_(options.dry_run),
         listed_alone_(listed_alone) {}
 
@@ -365,8 +364,9 @@ class InPlaceConversion {
       // A restore that stopped before removing the converted file it had set aside: it goes
       // when it is what the original gives. Should that fail, it stays for a restore to finish.
       std::unique_ptr<ReadableFile> taken;
-      if (!dry_run_ && CheckSetAside(fs_, aside_, *source_, convert, &taken).ok() && taken) {
-        (void)RemoveSetAside(fs_, aside_, *taken);
+      const std::filesystem::path aside = AsidePathFor(input_);
+      if (!dry_run_ && CheckSetAside(fs_, aside, *source_, convert, &taken).ok() && taken) {
+        (void)RemoveSetAside(fs_, aside, *taken);
       }
     }
     FileResult result = Write(convert);
@@ -441,7 +441,7 @@ class InPlaceConversion {
       // over. A backup that cannot be looked at is no reason to stop: no move replaces one.
       if (Exists(fs_, backup_)) {
         if (!Missing(fs_, input_)) return Skipped(Reason::kBackupExists);
-        if (IsFile(fs_, aside_)) {
+        if (IsFile(fs_, AsidePathFor(input_))) {
           result = PutBackSetAside();
         } else if (!Exists(fs_, work_path_)) {
           return Skipped(Reason::kLoneBackup);
@@ -469,7 +469,7 @@ class InPlaceConversion {
     if (!s.ok()) return Failed(Reason::kOpen, s);
     if (Busy(*claim)) return Skipped(Reason::kBusy);
     if (!Missing(fs_, input_) || !StillNames(fs_, backup_, *claim)) return std::nullopt;
-    s = fs_.MoveNoReplace(aside_, input_);
+    s = fs_.MoveNoReplace(AsidePathFor(input_), input_);
     if (s.ok() || s.code() == Status::Code::kExists || s.code() == Status::Code::kNotFound) {
       return std::nullopt;
     }
@@ -548,7 +548,6 @@ class InPlaceConversion {
   const std::filesystem::path input_;
   const std::filesystem::path work_path_;
   const std::filesystem::path backup_;
-  const std::filesystem::path aside_;
   const bool dry_run_;
   bool listed_alone_;                     // ConversionTask::listed_alone, until a look disagrees
   std::unique_ptr<ReadableFile> source_;  // open and claimed from step 1 to step 4
