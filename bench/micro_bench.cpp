@@ -9,15 +9,17 @@
 namespace kestrane {
 namespace {
 
+// The classic frame, then a rate (its name the argument) whose timecode is computed.
 void BM_ConvertCue(benchmark::State& state) {
   std::string block =
       "1234 00:12:34,567 --> 00:12:38,901 Somebody said something, and then "
       "somebody else answered at length\n";
+  const FrameRate rate = state.range(0) == 0 ? FrameRate() : *FrameRate::Parse("29.97");
   for (auto _ : state)
-    benchmark::DoNotOptimize(ConvertCue(block));
+    benchmark::DoNotOptimize(ConvertCue(block, rate));
   state.SetBytesProcessed(state.iterations() * block.size());
 }
-BENCHMARK(BM_ConvertCue);
+BENCHMARK(BM_ConvertCue)->ArgName("drop_frame")->Arg(0)->Arg(1);
 
 void BM_MsToFrame(benchmark::State& state) {
   int ms = 0;

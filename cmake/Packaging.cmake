@@ -9,8 +9,13 @@ set(CPACK_PACKAGE_CONTACT
     "Kestrane maintainers <maintainers@users.noreply.c-seed-d356a46f.example>")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Kestrane)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
-# Debug information stays in the build tree.
-set(CPACK_STRIP_FILES ON)
+# Debug information stays in the build tree (Windows) or goes into the -dbgsym package (Linux).
+set(CPACK_STRIP_FILES ${WIN32})
+# The same bytes from every build of one commit: dated to the source, not to the build.
+set(CPACK_KESTRANE_SOURCE_DATE_EPOCH ${KESTRANE_SOURCE_DATE_EPOCH})
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PackageConfig.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageFiles.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageFinish.cmake)
 
 if(WIN32)
   # A zip that is unpacked and run: both programs and a short readme side by side.
@@ -36,11 +41,17 @@ if(WIN32)
   add_custom_command(
     OUTPUT ${KESTRANE_SETUP}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${stage} ${CPACK_PACKAGE_DIRECTORY}
-    COMMAND ${CMAKE_STRIP} -o ${stage}/Kestrane.exe $<TARGET_FILE:Kestrane>
-    COMMAND ${CMAKE_STRIP} -o ${stage}/kestrane-cli.exe $<TARGET_FILE:kestrane-cli>
+    # strip stamps a program's header with the time, or with SOURCE_DATE_EPOCH (as in the zip).
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${KESTRANE_SOURCE_DATE_EPOCH} ${CMAKE_STRIP}
+            -o ${stage}/Kestrane.exe $<TARGET_FILE:Kestrane>
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${KESTRANE_SOURCE_DATE_EPOCH} ${CMAKE_STRIP}
+            -o ${stage}/kestrane-cli.exe $<TARGET_FILE:kestrane-cli>
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt
             ${stage}
-    COMMAND ${MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} "-DPUBLISHER=${CPACK_PACKAGE_VENDOR}"
+    # The setup records each file's date: the source's, so that every build packs the same.
+    COMMAND touch -d @${KESTRANE_SOURCE_DATE_EPOCH} ${stage}/Kestrane.exe ${stage}/kestrane-cli.exe
+            ${stage}/README.txt ${stage}/LICENSE.txt
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${KESTRANE_SOURCE_DATE_EPOCH} ${MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} "-DPUBLISHER=${CPACK_PACKAGE_VENDOR}"
             -DSTAGE=${stage} -DICON=${KESTRANE_ICO} -DLICENSE=${CMAKE_BINARY_DIR}/LICENSE.txt
             -DOUTFILE=${KESTRANE_SETUP} ${PROJECT_SOURCE_DIR}/res/setup.nsi
     DEPENDS Kestrane kestrane-cli ${PROJECT_SOURCE_DIR}/res/setup.nsi ${CMAKE_BINARY_DIR}/README.txt
@@ -85,7 +96,8 @@ else()
   configure_file(${PROJECT_SOURCE_DIR}/res/kestrane.1.in ${man}/kestrane.1 @ONLY)
   add_custom_command(
     OUTPUT ${man}/kestrane.1.gz ${man}/kestrane-cli.1.gz
-    COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section=1
+    # help2man dates the page from SOURCE_DATE_EPOCH, else from today.
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${KESTRANE_SOURCE_DATE_EPOCH} ${HELP2MAN} --no-info --no-discard-stderr --section=1
             "--name=convert SubRip subtitles into frame timecode lists"
             --include=${PROJECT_SOURCE_DIR}/res/kestrane-cli.h2m --output=${man}/kestrane-cli.1
             $<TARGET_FILE:kestrane-cli>
@@ -120,6 +132,8 @@ else()
   add_custom_target(debian_changelog ALL DEPENDS ${doc}/changelog.gz)
   install(FILES ${doc}/copyright ${doc}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME})
+  install(FILES ${PROJECT_SOURCE_DIR}/res/lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${CPACK_PACKAGE_NAME})
   foreach(size 16 24 32 48 256)
     install(FILES ${KESTRANE_ICON_DIR}/kestrane-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -142,6 +156,10 @@ The desktop program asks for a folder and converts every .txt file in it and
 in its subfolders, or asks for one file at a time. kestrane-cli does the same
 from the command line, with a dry run and an undo.")
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgtk-3-0, libglib2.0-0, libstdc++6, libc6")
+  # The programs stripped, their debug information in kestrane-dbgsym (a .ddeb), found by
+  # build id as Debian's own are.
+  set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+  set(CPACK_KESTRANE_OBJCOPY ${CMAKE_OBJCOPY})
 
   # The package as Debian and the desktops check it. Once is enough: not again for the
   # sanitizers' build.
@@ -150,6 +168,22 @@ from the command line, with a dry run and an undo.")
                                          ${CMAKE_BINARY_DIR} ${CMAKE_CPACK_COMMAND})
     set_tests_properties(debian_package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240)
   endif()
+endif()
+
+# The hardening of a release build, checked on the programs themselves. Not for a debug or
+# sanitizer build, which leave the fortified functions out.
+if(KESTRANE_HARDENING AND NOT CMAKE_BUILD_TYPE STREQUAL Debug AND NOT CMAKE_CXX_FLAGS MATCHES
+                                                                    "-fsanitize")
+  if(WIN32)
+    add_test(NAME hardening COMMAND sh ${PROJECT_SOURCE_DIR}/res/hardening_test.sh windows
+                                    ${CMAKE_BINARY_DIR} ${CMAKE_OBJDUMP} $<TARGET_FILE:Kestrane>
+                                    $<TARGET_FILE:kestrane-cli>)
+  else()
+    add_test(NAME hardening COMMAND sh ${PROJECT_SOURCE_DIR}/res/hardening_test.sh linux
+                                    ${CMAKE_BINARY_DIR} ${CMAKE_READELF} $<TARGET_FILE:kestrane>
+                                    $<TARGET_FILE:kestrane-cli>)
+  endif()
+  set_tests_properties(hardening PROPERTIES SKIP_RETURN_CODE 77)
 endif()
 
 include(CPack)

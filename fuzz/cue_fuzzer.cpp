@@ -11,6 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Blocks as the file conversion builds them always end with a line feed.
   block.push_back('\n');
   if (auto line = kestrane::ConvertCue(block)) kestrane::fuzz::CheckCueLine(*line, "\n");
+  // The computed timecodes, drop-frame at the highest rate: the same cues, as well formed.
+  static const kestrane::FrameRate rate = *kestrane::FrameRate::Parse("59.94");
+  auto line = kestrane::ConvertCue(block, rate);
+  kestrane::fuzz::Check(line.has_value() == kestrane::ConvertCue(block).has_value());
+  if (line) kestrane::fuzz::CheckCueLine(*line, "\n", '5');
 
   if (size >= 4) {
     std::int32_t ms;

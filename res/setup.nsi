@@ -12,12 +12,51 @@ ManifestSupportedOS all
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "nsDialogs.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrane"
 !define FOLDER_ENTRY "Kestrane - convert a folder"
 !define FILES_ENTRY "Kestrane - convert files one by one"
 !define FOLDER_SHORTCUT "$SMPROGRAMS\${FOLDER_ENTRY}.lnk"
 !define FILES_SHORTCUT "$SMPROGRAMS\${FILES_ENTRY}.lnk"
+; What the setup remembers for the next time it runs.
+!define SETTINGS_KEY "Software\Kestrane"
+
+; The frame rates offered: the name Kestrane takes after /fps: (its own list of names; empty for
+; the classic 33 ms frame) and what the page shows.
+!macro ForEachRate ACTION
+  !insertmacro ${ACTION} "" "The classic 33 ms frame, frames 00 to 29 (as before)"
+  !insertmacro ${ACTION} "23.976" "23.976 fps: film, Blu-ray, streaming"
+  !insertmacro ${ACTION} "24" "24 fps: film"
+  !insertmacro ${ACTION} "25" "25 fps: PAL (Europe, Africa, most of Asia)"
+  !insertmacro ${ACTION} "29.97" "29.97 fps drop-frame: NTSC"
+  !insertmacro ${ACTION} "29.97ndf" "29.97 fps non-drop"
+  !insertmacro ${ACTION} "30" "30 fps exactly"
+  !insertmacro ${ACTION} "50" "50 fps"
+  !insertmacro ${ACTION} "59.94" "59.94 fps drop-frame"
+  !insertmacro ${ACTION} "59.94ndf" "59.94 fps non-drop"
+  !insertmacro ${ACTION} "60" "60 fps"
+!macroend
+
+; The rate every entry that starts Kestrane passes, as /fps:RATE; empty for the classic frame.
+Var FrameRate
+Var FrameRateList
+; The arguments of such an entry: its own (FIRST, which may be empty), then the rate's. The one
+; place they are built, so that every entry passes the same rate.
+!macro KestraneArguments RESULT FIRST
+  StrCpy ${RESULT} `${FIRST}`
+  ${If} $FrameRate != ""
+  ${AndIf} ${RESULT} != ""
+    StrCpy ${RESULT} "${RESULT} "
+  ${EndIf}
+  ${If} $FrameRate != ""
+    StrCpy ${RESULT} "${RESULT}/fps:$FrameRate"
+  ${EndIf}
+!macroend
+; Explorer's right-click menu of a folder and of a folder's background, for this user only. The
+; folder comes first, so that further arguments can follow it.
+!define MENU_FOLDER_KEY "Software\Classes\Directory\shell\Kestrane"
+!define MENU_BACKGROUND_KEY "Software\Classes\Directory\Background\shell\Kestrane"
 
 ; What the setup puts in the installation folder besides the uninstaller: one list for both ways.
 !macro ForEachFile ACTION
@@ -29,30 +68,65 @@ ManifestSupportedOS all
 !macro InstallFile NAME
   File "${STAGE}/${NAME}"
 !macroend
-; A program that has just ended can hold its file a moment longer, and one still open holds it
-; until it is closed: retry for a few seconds, then ask (a silent uninstall goes on without it).
-!macro RemoveFile NAME
+; Waits until NAME in the installation folder can be written or removed (TEST, a command that
+; sets the error flag while it cannot): a program that has just ended can hold its file a moment
+; longer, and one still open holds it until it is closed. After five seconds it asks; Cancel
+; (and a silent run, which cannot ask) goes on with the error flag set.
+!macro WaitForFile NAME TEST
   StrCpy $R0 0
   ${Do}
     ClearErrors
-    Delete "$INSTDIR\${NAME}"
+    ${TEST} "$INSTDIR\${NAME}"
     ${IfNot} ${Errors}
       ${ExitDo}
     ${EndIf}
     IntOp $R0 $R0 + 1
     ${If} $R0 >= 20
       MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-        "$INSTDIR\${NAME} is in use. Close Kestrane, then choose Retry." /SD IDCANCEL IDRETRY +2
+        "$INSTDIR\${NAME} is in use. Close Kestrane, then choose Retry." /SD IDCANCEL IDRETRY +3
+      SetErrors
       ${ExitDo}
       StrCpy $R0 0
     ${EndIf}
     Sleep 250
   ${Loop}
 !macroend
+; Opening for appending fails while a running program holds the file; it creates nothing.
+!macro OpenToReplace PATH
+  ${If} ${FileExists} "${PATH}"
+    FileOpen $R2 "${PATH}" a
+    ${IfNot} ${Errors}
+      FileClose $R2
+    ${EndIf}
+  ${EndIf}
+!macroend
+!define OpenToReplace "!insertmacro OpenToReplace"
+!macro ReplaceableFile NAME
+  !insertmacro WaitForFile "${NAME}" "${OpenToReplace}"
+  ${If} ${Errors}
+    Abort "Kestrane is still running from $INSTDIR: close it and run the setup again."
+  ${EndIf}
+!macroend
+; $R1 counts what could not be removed.
+!macro RemoveFile NAME
+  !insertmacro WaitForFile "${NAME}" Delete
+  ${If} ${Errors}
+    IntOp $R1 $R1 + 1
+  ${EndIf}
+!macroend
+; Both right-click entries, written and removed alike.
+!macro MenuEntry KEY
+  WriteRegStr HKCU "${KEY}" "" "Convert subtitles with Kestrane..."
+  WriteRegStr HKCU "${KEY}" "Icon" "$INSTDIR\Kestrane.exe,0"
+  !insertmacro KestraneArguments $R3 '"%V"'
+  WriteRegStr HKCU "${KEY}\command" "" '"$INSTDIR\Kestrane.exe" $R3'
+!macroend
 
 Name "Kestrane"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Kestrane"
+; An upgrade goes where the installed copy is, and replaces it.
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "Kestrane ${VERSION}"
 
 VIProductVersion "${VERSION}"
@@ -71,21 +145,113 @@ VIAddVersionKey "LegalCopyright" "MIT License"
 
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_DIRECTORY
+Page custom FrameRatePage FrameRatePageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+!macro KnownRate VALUE LABEL
+  ${If} $1 == "${VALUE}"
+    StrCpy $FrameRate "${VALUE}"
+    StrCpy $2 ""
+  ${EndIf}
+!macroend
+!macro AppendRateName VALUE LABEL
+  !if "${VALUE}" != ""
+    StrCpy $3 "$3, ${VALUE}"
+  !endif
+!macroend
+; Run as another account ("Run as administrator" with an administrator's password, runas), the
+; setup would install into that account's profile and registry, where the user who is signed in
+; would never see it.
+Function .onInit
+  System::Call 'advapi32::GetUserNameW(w .r0, *i ${NSIS_MAX_STRLEN} r1) i .r2'
+  System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r3, *i .r4) i .r5'
+  ${If} $2 <> 0
+  ${AndIf} $5 <> 0
+    System::Call '*$3(&w${NSIS_MAX_STRLEN} .r6)'
+    System::Call 'wtsapi32::WTSFreeMemory(p r3)'
+    ${If} $6 != ""
+    ${AndIf} $6 != $0
+      MessageBox MB_OK|MB_ICONSTOP "This setup runs as $0, but $6 is signed in. Kestrane installs \
+        for one user only: run the setup as $6, without other credentials." /SD IDOK
+      SetErrorLevel 5
+      Quit
+    ${EndIf}
+  ${EndIf}
+  ; The rate of the last setup, then /FPS=RATE (any letter case; /FPS= or /FPS=classic for the
+  ; classic frame). A rate Kestrane does not know ends the setup before it changes anything.
+  ReadRegStr $1 HKCU "${SETTINGS_KEY}" "FrameRate"
+  StrCpy $FrameRate ""
+  !insertmacro ForEachRate KnownRate
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/FPS=" $1
+  ${IfNot} ${Errors}
+    ${If} $1 == "classic"
+      StrCpy $1 ""
+    ${EndIf}
+    StrCpy $2 "unknown"
+    !insertmacro ForEachRate KnownRate
+    ${If} $2 != ""
+      StrCpy $3 "classic"
+      !insertmacro ForEachRate AppendRateName
+      MessageBox MB_OK|MB_ICONSTOP "/FPS=$1 is not a frame rate Kestrane knows. Use one of: $3." \
+        /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+!macro AddRate VALUE LABEL
+  ${NSD_CB_AddString} $FrameRateList "${LABEL}"
+  ${If} $FrameRate == "${VALUE}"
+    ${NSD_CB_SelectString} $FrameRateList "${LABEL}"
+  ${EndIf}
+!macroend
+Function FrameRatePage
+  !insertmacro MUI_HEADER_TEXT "Frame rate of your projects" \
+    "The frame rate of the timecodes Kestrane writes."
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 40u "Choose the frame rate of the projects you import Kestrane's \
+    lists into. Both Start menu entries pass it to Kestrane; running this setup again changes it."
+  Pop $0
+  ${NSD_CreateDropList} 0 48u 100% 120u ""
+  Pop $FrameRateList
+  !insertmacro ForEachRate AddRate
+  ${NSD_SetFocus} $FrameRateList
+  nsDialogs::Show
+FunctionEnd
+
+!macro RateOfLabel VALUE LABEL
+  ${If} $0 == "${LABEL}"
+    StrCpy $FrameRate "${VALUE}"
+  ${EndIf}
+!macroend
+Function FrameRatePageLeave
+  ${NSD_GetText} $FrameRateList $0
+  !insertmacro ForEachRate RateOfLabel
+FunctionEnd
+
 Section "Kestrane"
   SetOutPath "$INSTDIR"
+  !insertmacro ForEachFile ReplaceableFile
   !insertmacro ForEachFile InstallFile
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; Both modes from the Start menu: the open-file mode is otherwise out of reach of most users.
   SetShellVarContext current
-  CreateShortCut "${FOLDER_SHORTCUT}" "$INSTDIR\Kestrane.exe" "" "$INSTDIR\Kestrane.exe" 0
-  CreateShortCut "${FILES_SHORTCUT}" "$INSTDIR\Kestrane.exe" "/file" "$INSTDIR\Kestrane.exe" 0
+  !insertmacro KestraneArguments $0 ""
+  CreateShortCut "${FOLDER_SHORTCUT}" "$INSTDIR\Kestrane.exe" "$0" "$INSTDIR\Kestrane.exe" 0
+  !insertmacro KestraneArguments $0 "/file"
+  CreateShortCut "${FILES_SHORTCUT}" "$INSTDIR\Kestrane.exe" "$0" "$INSTDIR\Kestrane.exe" 0
+  WriteRegStr HKCU "${SETTINGS_KEY}" "FrameRate" "$FrameRate"
+  !insertmacro MenuEntry "${MENU_FOLDER_KEY}"
+  !insertmacro MenuEntry "${MENU_BACKGROUND_KEY}"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Kestrane"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -101,13 +267,23 @@ Section "Kestrane"
 SectionEnd
 
 ; Removes what the setup put in place, and nothing else: a file the user left in the folder keeps
-; the folder.
+; the folder. When a file of ours stays (in use), so do the uninstaller, its record and the
+; entries, so that Settings > Apps can finish the job later.
 Section "Uninstall"
+  StrCpy $R1 0
   !insertmacro ForEachFile RemoveFile
+  ${If} $R1 <> 0
+    SetErrorLevel 2
+    DetailPrint "Files in use stay ($R1): uninstall again once Kestrane is closed."
+    Return
+  ${EndIf}
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   SetShellVarContext current
   Delete "${FOLDER_SHORTCUT}"
   Delete "${FILES_SHORTCUT}"
+  DeleteRegKey HKCU "${MENU_FOLDER_KEY}"
+  DeleteRegKey HKCU "${MENU_BACKGROUND_KEY}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
 SectionEnd

@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64
   xvfb xdotool
   icoutils imagemagick libxml2-utils
-  nsis help2man lintian desktop-file-utils appstream man-db
+  nsis help2man lintian desktop-file-utils appstream man-db zip python3
   libclang-rt-14-dev
   "$@"
 )

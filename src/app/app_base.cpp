@@ -1,5 +1,9 @@
 #include "app/app_base.h"
 
+#ifdef _WIN32
+#include "platform/text.h"
+#endif
+
 namespace kestrane {
 namespace {
 
@@ -17,6 +21,15 @@ CApplication::~CApplication() {
 
 std::string CApplication::Argument(std::size_t n) const {
   return n < m_args.size() ? m_args[n] : std::string();
+}
+
+std::filesystem::path CApplication::ArgumentPath(std::size_t n) const {
+#ifdef _WIN32
+  // A narrow string would be read in the ANSI code page.
+  return std::filesystem::path(Wtf8ToWide(Argument(n)));
+#else
+  return std::filesystem::path(Argument(n));
+#endif
 }
 
 CApplication* CApplication::Current() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,9 @@ class CApplication {
 
   // Argument n of the command line as UTF-8, 0 being the program; empty when there is none.
   std::string Argument(std::size_t n) const;
+  std::size_t ArgumentCount() const { return m_args.size(); }
+  // The same argument as a path: on Windows, where it came as UTF-16, the same name again.
+  std::filesystem::path ArgumentPath(std::size_t n) const;
   void SetArguments(std::vector<std::string> args) { m_args = std::move(args); }
 
   // The program's application object, or null when none is alive.

@@ -21,7 +21,8 @@ enum class DialogResult {
 class OpenFileDialog {
  public:
   virtual ~OpenFileDialog() = default;
-  // Shows the dialog, owned by no window, until the user answers. Its window is gone, and every
+  // Shows the dialog until the user answers; its owner, if any, is a hidden window of the
+  // toolkit's. Its window is gone, and every
   // event it caused handled, when this returns.
   virtual DialogResult DoModal() = 0;
   // After kOk: the chosen file's folder, absolute, and the file's own name.
@@ -61,7 +62,13 @@ class Dialogs {
   virtual std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) = 0;
   // Shows the folder picker.
   virtual bool Browse(CDirDialog& picker) = 0;
+  // Shows `text` (UTF-8) in a message box titled Kestrane, owned by no window, until the user
+  // closes it.
+  virtual void ShowMessage(const std::string& text) = 0;
 };
+
+// The toolkit's message box, as Dialogs::ShowMessage.
+void ShowMessageBox(const std::string& text);
 
 // A toolkit's dialogs: its open-file dialog and the folder picker itself.
 template <typename ToolkitOpenFileDialog>
@@ -71,6 +78,7 @@ class ToolkitDialogs : public Dialogs {
     return std::make_unique<ToolkitOpenFileDialog>(filter);
   }
   bool Browse(CDirDialog& picker) override { return picker.Browse(); }
+  void ShowMessage(const std::string& text) override { ShowMessageBox(text); }
 };
 
 // The toolkit's dialogs.

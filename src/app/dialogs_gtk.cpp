@@ -94,6 +94,16 @@ void OnSelectionChanged(GtkFileChooser* chooser, gpointer data) {
 
 }  // namespace
 
+void ShowMessageBox(const std::string& text) {
+  GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                             GTK_BUTTONS_OK, "%s", text.c_str());
+  gtk_window_set_title(GTK_WINDOW(dialog), "Kestrane");
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+  gtk_dialog_run(GTK_DIALOG(dialog));
+  DestroyDialog(dialog);
+}
+
 Dialogs& PlatformDialogs() {
   static ToolkitDialogs<GtkOpenFileDialog> dialogs;
   return dialogs;

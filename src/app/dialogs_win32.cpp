@@ -10,6 +10,7 @@
 
 #include "app/dialogs.h"
 #include "platform/text.h"
+#include "platform/windows_path.h"
 
 namespace kestrane {
 namespace {
@@ -21,9 +22,36 @@ struct Releaser {
 template <typename T>
 using ComPtr = std::unique_ptr<T, Releaser>;
 
+// The file-system path of a shell item, of any length; empty when it has none (This PC, a
+// library). SHGetPathFromIDListW would stop at MAX_PATH characters.
+std::filesystem::path FileSystemPath(PCIDLIST_ABSOLUTE item) {
+  PWSTR path = nullptr;
+  if (item == nullptr || FAILED(SHGetNameFromIDList(item, SIGDN_FILESYSPATH, &path))) return {};
+  std::filesystem::path result(path);
+  CoTaskMemFree(path);
+  return result;
+}
+
+// A path made absolute against the current folder, every name kept as it is.
+std::wstring AbsolutePath(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  return AbsoluteWindowsPath(path.native(), current.native());
+}
+
+// The window's DPI where Windows can tell it (Windows 10 1607 and later); 0 elsewhere. Looked
+// up at run time so that the program still starts on older systems.
+unsigned WindowDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  return get_dpi != nullptr ? get_dpi(window) : 0;
+}
+
 class Win32OpenFileDialog : public ChosenFileDialog {
  public:
-  explicit Win32OpenFileDialog(FileFilter filter) : m_filter(std::move(filter)) {}
+  Win32OpenFileDialog(FileFilter filter, HWND owner)
+      : m_filter(std::move(filter)), m_owner(owner) {}
 
   DialogResult DoModal() override {
     IFileOpenDialog* raw = nullptr;
@@ -43,7 +71,7 @@ class Win32OpenFileDialog : public ChosenFileDialog {
     options &= ~(FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST | FOS_ALLOWMULTISELECT);
     dialog->SetOptions(options | FOS_FORCEFILESYSTEM);
 
-    const HRESULT shown = dialog->Show(nullptr);
+    const HRESULT shown = dialog->Show(m_owner);
     if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return DialogResult::kCancel;
     if (FAILED(shown)) return DialogResult::kError;
 
@@ -59,15 +87,53 @@ class Win32OpenFileDialog : public ChosenFileDialog {
 
  private:
   FileFilter m_filter;
+  HWND m_owner;
+};
+
+// The open-file dialogs of one loop share a hidden owner window. An unowned dialog shown after
+// a long conversion may be refused the foreground and open behind other windows, as if the
+// program had ended.
+class Win32Dialogs : public Dialogs {
+ public:
+  ~Win32Dialogs() override {
+    if (m_owner != nullptr) DestroyWindow(m_owner);
+  }
+  std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) override {
+    if (m_owner == nullptr) {
+      m_owner = CreateWindowExW(0, L"STATIC", L"Kestrane", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    return std::make_unique<Win32OpenFileDialog>(filter, m_owner);
+  }
+  bool Browse(CDirDialog& picker) override { return picker.Browse(); }
+  void ShowMessage(const std::string& text) override { ShowMessageBox(text); }
+
+ private:
+  HWND m_owner = nullptr;  // never shown; null when it could not be made, as before
+};
+
+// What the browser's callback needs besides the picker.
+struct BrowseState {
+  CDirDialog* picker;
+  std::wstring start;           // the start selection, absolute; empty for none
+  PIDLIST_ABSOLUTE start_item;  // its item, for a path too long to pass as text; else null
 };
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data) {
-  CDirDialog& picker = *reinterpret_cast<CDirDialog*>(data);
+  const BrowseState& state = *reinterpret_cast<BrowseState*>(data);
+  CDirDialog& picker = *state.picker;
   switch (message) {
     case BFFM_INITIALIZED: {
-      if (!picker.m_strStartSel.empty()) {
+      // As text where it fits, which Wine handles too; past MAX_PATH only as an item.
+      if (state.start_item != nullptr) {
+        SendMessageW(window, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(state.start_item));
+      } else if (!state.start.empty()) {
         SendMessageW(window, BFFM_SETSELECTIONW, TRUE,
-                     reinterpret_cast<LPARAM>(picker.m_strStartSel.c_str()));
+                     reinterpret_cast<LPARAM>(state.start.c_str()));
+        // Again once the browser runs: Wine's sometimes stops half-way down a tree it is still
+        // filling. The text lives until Browse returns.
+        PostMessageW(window, BFFM_SETSELECTIONW, TRUE,
+                     reinterpret_cast<LPARAM>(state.start.c_str()));
       }
       if (!picker.m_strCaption.empty())
         SetWindowTextW(window, Wtf8ToWide(picker.m_strCaption).c_str());
@@ -76,14 +142,14 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
       GetClientRect(window, &client);
       const int width = client.right - client.left;
       const int height = client.bottom - client.top;
+      const Enlargement more = PickerEnlargement(WindowDpi(window));
       SetWindowPos(window, HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width + 25, height + 60,
-                   SWP_SHOWWINDOW);
+                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width + more.width,
+                   height + more.height, SWP_SHOWWINDOW);
       break;
     }
     case BFFM_SELCHANGED: {
-      wchar_t path[MAX_PATH] = {};
-      if (!SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(param), path)) path[0] = L'\0';
+      const std::filesystem::path path = FileSystemPath(reinterpret_cast<PCIDLIST_ABSOLUTE>(param));
       std::string status;
       const bool ok = OkEnabledFor(path, picker.OnSelChange(path, status));
       if (picker.m_bStatusText) {
@@ -101,8 +167,14 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
 
 }  // namespace
 
+void ShowMessageBox(const std::string& text) {
+  // Topmost: with no window of its own, the program's box would otherwise open behind others.
+  MessageBoxW(nullptr, Wtf8ToWide(text).c_str(), L"Kestrane",
+              MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
 Dialogs& PlatformDialogs() {
-  static ToolkitDialogs<Win32OpenFileDialog> dialogs;
+  static Win32Dialogs dialogs;
   return dialogs;
 }
 
@@ -135,6 +207,7 @@ bool CDirDialog::Browse() {
     }
   }
 
+  // One item's name, never a path: MAX_PATH is the size the browser assumes.
   wchar_t display_name[MAX_PATH] = {};
   const std::wstring prompt = Wtf8ToWide(PromptOf(*this));
   info.pszDisplayName = display_name;
@@ -142,19 +215,25 @@ bool CDirDialog::Browse() {
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;
   if (m_bStatusText) info.ulFlags |= BIF_STATUSTEXT;
   info.lpfn = BrowseCallback;
-  info.lParam = reinterpret_cast<LPARAM>(this);
+  BrowseState state{this, m_strStartSel.empty() ? L"" : AbsolutePath(m_strStartSel), nullptr};
+  if (state.start.size() >= MAX_PATH &&
+      FAILED(SHParseDisplayName(state.start.c_str(), nullptr, &state.start_item, 0, nullptr))) {
+    state.start_item = nullptr;
+  }
+  info.lParam = reinterpret_cast<LPARAM>(&state);
 
   bool chosen_folder = false;
   if (PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info)) {
     m_strFolder = display_name;
     m_nImage = info.iImage;
-    wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(chosen, path)) {
+    const std::filesystem::path path = FileSystemPath(chosen);
+    if (!path.empty()) {
       m_strFolder = path;
       chosen_folder = true;
     }
     free_item(chosen);
   }
+  CoTaskMemFree(state.start_item);
   free_item(root);
   shell_malloc->Release();
   return chosen_folder;

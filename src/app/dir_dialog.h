@@ -43,6 +43,15 @@ std::filesystem::path TrimStartSelection(const std::filesystem::path& start);
 // The browser would otherwise let OK end the picker with nothing to convert.
 bool OkEnabledFor(const std::filesystem::path& folder, bool on_sel_change_allows);
 
+// How much the Windows picker grows past the size the browser chose (its default is cramped):
+// 25 by 60 pixels at 96 dots per inch, scaled to the window's `dpi` so that the frame, which
+// grows with it, does not eat the gain. A `dpi` of 0 (unknown) counts as 96.
+struct Enlargement {
+  int width;
+  int height;
+};
+Enlargement PickerEnlargement(unsigned dpi);
+
 // The instruction text shown above the tree.
 std::string PromptOf(const CDirDialog& picker);
 

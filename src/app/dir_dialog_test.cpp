@@ -62,5 +62,24 @@ TEST(DirDialogTest, OkOnlyForAFileSystemPathThatOnSelChangeAllows) {
   }
 }
 
+// Fixed pixels shrink the client area at high scaling: the frame grows with the DPI.
+TEST(DirDialogTest, EnlargementGrowsWithTheWindowsDpi) {
+  struct Case {
+    unsigned dpi;
+    int width;
+    int height;
+  };
+  const Case cases[] = {
+      {96, 25, 60},   {0, 25, 60},     // 100 %, or unknown
+      {120, 31, 75},  {168, 44, 105},  // 125 % (31.25 rounds down), 175 %
+      {192, 50, 120}, {480, 125, 300},
+  };
+  for (const Case& c : cases) {
+    const Enlargement e = PickerEnlargement(c.dpi);
+    EXPECT_EQ(e.width, c.width) << c.dpi << " dpi";
+    EXPECT_EQ(e.height, c.height) << c.dpi << " dpi";
+  }
+}
+
 }  // namespace
 }  // namespace kestrane

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Drives the GTK build of Kestrane through its real dialogs on a private X server.
-# Usage: gui_test_gtk.sh KESTRANE CASE [PROBE], CASE being folder, file, cancel, no-display, or
-# picker (which drives PROBE, dir_dialog_probe).
+# Usage: gui_test_gtk.sh KESTRANE CASE [PROBE], CASE being folder, start-folder, file, fps,
+# cancel, no-display, or picker (which drives PROBE, dir_dialog_probe).
 program=$1
 case_name=$2
 probe=${3:-}
@@ -23,6 +23,7 @@ choose_path() {
   sleep 0.5
   press Delete Return
 }
+choose() { choose_path "$@"; }
 
 case $case_name in
 folder)
@@ -35,6 +36,20 @@ folder)
   wait_exit 0
   expect_converted "$subs/a.txt" "$subs/season 1/b.TXT" "$subs/season 1/deeper/c.txt"
   expect_untouched "$work/outside.txt"
+  ;;
+start-folder)
+  # As a file manager's Open With starts it: the folder is chosen already, and OK converts it.
+  write_subtitles "$subs/a.txt" "$subs/season 1/b.txt" "$subs/season 1/deeper/c.txt"
+  start_x
+  start_app "$program" "$subs/season 1"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  sleep 1
+  expect_untouched "$subs/season 1/b.txt"
+  focus "$win"
+  press alt+o
+  wait_exit 0
+  expect_converted "$subs/season 1/b.txt" "$subs/season 1/deeper/c.txt"
+  expect_untouched "$subs/a.txt"
   ;;
 file)
   write_subtitles "$subs/a.txt" "$subs/more/b.txt" "$subs/c.txt"
@@ -53,6 +68,17 @@ file)
   wait_exit 0
   expect_converted "$subs/a.txt" "$subs/more/b.txt"
   expect_untouched "$subs/c.txt"
+  ;;
+fps)
+  # A rate Kestrane does not know: one message box, then the end, with nothing converted.
+  write_subtitles "$subs/a.txt" "$subs/b.txt"
+  start_x
+  refuse_rate "$program" /file /fps:26
+  expect_untouched "$subs/a.txt" "$subs/b.txt"
+  # A known one, in any letter case.
+  convert_one "$subs/a.txt" "$program" /FILE /FPS:25
+  expect_at_25_fps "$subs/a.txt"
+  expect_untouched "$subs/b.txt"
   ;;
 cancel)
   write_subtitles "$subs/a.txt" "$subs/deeper/b.txt"

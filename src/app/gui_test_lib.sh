@@ -127,6 +127,40 @@ expect_converted() {
   done
 }
 
+# Starts the program as "$@" with a rate it does not know: it must show its message box, and end
+# once that is closed.
+refuse_rate() {
+  start_app "$@"
+  win=$(find_window Kestrane) || exit 1
+  focus "$win"
+  press Return
+  wait_exit 0
+}
+
+# convert_one FILE COMMAND...: starts the program in its open-file mode, chooses FILE in the first
+# dialog with the driver's own `choose WINDOW PATH`, cancels the next, and waits for the end.
+convert_one() {
+  file=$1
+  shift
+  start_app "$@"
+  first=$(find_window Open) || exit 1
+  choose "$first" "$file"
+  wait_file "${file}_original"
+  second=$(find_window Open "$first") || exit 1
+  focus "$second"
+  press Escape
+  wait_exit 0
+}
+
+# Converted at 25 fps: the sample's list with the timecodes computed at that rate.
+expect_at_25_fps() {
+  for f in "$@"; do
+    expect_converted "$f"
+    printf '\357\273\2771 00;00;01;00 00;00;02;12 Hello there \r\n2 00;00;03;00 00;00;04;01 General Kenobi \r\n' |
+      cmp -s - "$f" || fail "$f was not converted at 25 fps: $(od -c "$f" | head -5)"
+  done
+}
+
 # Untouched: the sample bytes still there, and no backup beside it.
 expect_untouched() {
   for f in "$@"; do

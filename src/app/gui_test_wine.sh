@@ -1,6 +1,7 @@
 #!/bin/sh
 # Drives Kestrane.exe under Wine through its real dialogs on a private X server.
-# Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose or file;
+# Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose,
+#        start-folder, file or fps;
 #        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE setup SETUP_EXE SHORTCUT_PROBE_EXE
 #                         SETUP_FILES_DIR VERSION PUBLISHER
 #
@@ -34,6 +35,12 @@ trap 'end_session; cleanup' EXIT
 
 # The Windows name of a Linux path: Wine's drive Z: is /.
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+# How convert_one chooses a file: Wine's dialog takes a Windows path typed into it.
+choose() {
+  focus "$1"
+  type_text "$(winpath "$2")"
+  press Return
+}
 
 subs="$work/subs"
 case $case_name in
@@ -83,6 +90,26 @@ choose)
   wait_exit 0
   expect_converted "$desktop/$name/a.txt" "$desktop/$name/deeper/b.TXT"
   ;;
+start-folder)
+  # As Explorer's right-click entry starts it: the folder is selected already, and OK (Return)
+  # converts it. The folder lies deeper than the tree shows at first, so a selection that was
+  # not made would choose another. On drive C: of the prefix: Wine's browser walking down to a
+  # folder in Z:\tmp (the whole Linux tree) has been seen to stop half-way.
+  name="kestrane-gui-$$"
+  deep="$WINEPREFIX/drive_c/$name/level 1/level 2"
+  also_remove="$WINEPREFIX/drive_c/$name"
+  write_subtitles "$WINEPREFIX/drive_c/$name/a.txt" "$deep/b.txt" "$deep/deeper/c.txt"
+  start_x
+  start_app "$wine" "$exe" "C:\\$name\\level 1\\level 2"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  sleep 1
+  expect_untouched "$deep/b.txt"
+  focus "$win"
+  press Return
+  wait_exit 0
+  expect_converted "$deep/b.txt" "$deep/deeper/c.txt"
+  expect_untouched "$WINEPREFIX/drive_c/$name/a.txt"
+  ;;
 file)
   write_subtitles "$subs/a.txt" "$subs/more/b.txt" "$subs/c.txt"
   start_x
@@ -103,6 +130,17 @@ file)
   wait_exit 0
   expect_converted "$subs/a.txt" "$subs/more/b.txt"
   expect_untouched "$subs/c.txt"
+  ;;
+fps)
+  # A rate Kestrane does not know: one message box, then the end, with nothing converted.
+  write_subtitles "$subs/a.txt" "$subs/b.txt"
+  start_x
+  refuse_rate "$wine" "$exe" /file /fps:26
+  expect_untouched "$subs/a.txt" "$subs/b.txt"
+  # A known one, in any letter case.
+  convert_one "$subs/a.txt" "$wine" "$exe" /FILE /FPS:25
+  expect_at_25_fps "$subs/a.txt"
+  expect_untouched "$subs/b.txt"
   ;;
 setup)
   setup_exe=$5 probe=$6 files=$7 version=$8 publisher=$9
@@ -138,6 +176,21 @@ setup)
     tr -d '\r' <"$work/record.raw" >"$work/record"
   }
   ! record || fail "the prefix has an Uninstall record for Kestrane before the setup ran"
+  # check_menu TEXT COMMAND: the right-click entries of folders and of a folder's background
+  # show TEXT and run COMMAND; "absent" for a key that must not be there.
+  check_menu() {
+    for menu_key in 'HKCU\Software\Classes\Directory\shell\Kestrane' \
+      'HKCU\Software\Classes\Directory\Background\shell\Kestrane'; do
+      for sub in "" '\command'; do
+        have=absent
+        if timeout 60 "$wine" reg query "$menu_key$sub" /ve </dev/null >"$work/menu.raw" 2>&1; then
+          have=$(tr -d '\r' <"$work/menu.raw" | sed -n 's/^ *(Default) *REG_SZ *//p')
+        fi
+        if [ -z "$sub" ]; then want=$1; else want=$2; fi
+        [ "$have" = "$want" ] || fail "$menu_key$sub is '$have', not '$want'"
+      done
+    done
+  }
 
   started=$(date +%s)
   wine_quiet "$setup_exe" /S || fail "setup /S failed: $(cat "$work/wine.out")"
@@ -176,6 +229,7 @@ setup)
   done
   size=$(sed -n 's/^ *EstimatedSize  *REG_DWORD  *//p' "$work/record")
   [ -n "$size" ] && [ $((size)) -gt 0 ] || fail "record EstimatedSize is '$size'"
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" \"%V\""
 
   # Each shortcut starts its mode: opened as the user's click would, through the shell.
   start_app "$wine" start /wait /unix "$folder_link"
@@ -189,19 +243,96 @@ setup)
   press Escape
   wait_exit 0
 
+  # The setup again, silently with a frame rate: an unknown one changes nothing, and /FPS=25 makes
+  # both entries pass it (what Kestrane does with it, the fps case shows).
+  ! wine_quiet "$setup_exe" /S /FPS=26 || fail "setup /S /FPS=26 succeeded"
+  check_link "$folder_link" ""
+  wine_quiet "$setup_exe" /S /FPS=25 || fail "setup /S /FPS=25 failed: $(cat "$work/wine.out")"
+  check_link "$folder_link" "/fps:25"
+  check_link "$files_link" "/file /fps:25"
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" \"%V\" /fps:25"
+  # Running it again without /FPS= keeps the rate chosen last.
+  wine_quiet "$setup_exe" /S || fail "setup /S again failed: $(cat "$work/wine.out")"
+  check_link "$files_link" "/file /fps:25"
+  # Its page, as a user meets it on running the setup again: the last rate is chosen already,
+  # and the next in the list, 29.97 drop-frame, replaces it. Return takes each page's default
+  # button: I Agree, Install, Next (after the install), Finish.
+  start_app "$wine" "$setup_exe"
+  win=$(find_window "Kestrane Setup ") || exit 1
+  focus "$win"
+  for keys in Return Return Down Return; do
+    press $keys
+    sleep 1
+  done
+  i=0
+  until timeout 60 "$wine" "$probe" "$(winpath "$folder_link")" </dev/null 2>/dev/null |
+    tr -d '\r' | grep -qx '/fps:29.97'; do
+    i=$((i + 1))
+    [ $i -lt 30 ] || fail "the setup's page did not set 29.97 within 30 s"
+    sleep 1
+  done
+  press Return
+  wait_exit 0
+  check_link "$folder_link" "/fps:29.97"
+  check_link "$files_link" "/file /fps:29.97"
+  # And /FPS=classic goes back to the classic frame.
+  wine_quiet "$setup_exe" /S /FPS=classic || fail "setup /S /FPS=classic failed: $(cat "$work/wine.out")"
+  check_link "$folder_link" ""
+  check_link "$files_link" "/file"
+
+  # Kestrane still running holds its program file: a silent uninstall gives up on it after a
+  # few seconds, and keeps its uninstaller, record and entries for a later run.
+  start_app "$wine" "$dir/Kestrane.exe"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  wine_quiet "$dir/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
+  i=0
+  while [ -e "$dir/README.txt" ]; do
+    i=$((i + 1))
+    [ $i -lt 60 ] || fail "after 60 s the uninstaller has not removed README.txt"
+    sleep 1
+  done
+  sleep 8
+  [ -e "$dir/Kestrane.exe" ] || fail "the running Kestrane.exe was removed (Wine allows it?)"
+  [ -e "$dir/Uninstall.exe" ] && record || fail "with Kestrane.exe left, the uninstaller or its record went"
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" \"%V\""
+  # Wine has been seen to give the picker a new X window meanwhile.
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  focus "$win"
+  press Escape
+  wait_exit 0
+
   # The uninstaller runs from a copy of itself and returns at once: wait for its work to show.
   echo "notes of the user's" >"$dir/notes.txt"
   wine_quiet "$dir/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
   i=0
   while [ -e "$dir/Uninstall.exe" ] || [ -e "$folder_link" ] || [ -e "$files_link" ] ||
-    record; do
+    record || timeout 60 "$wine" reg query 'HKCU\Software\Kestrane' </dev/null >/dev/null 2>&1; do
     i=$((i + 1))
     [ $i -lt 60 ] || fail "after 60 s the uninstaller has left: $(ls -A "$dir" "$menu" 2>&1)" \
       "$(cat "$work/record")"
     sleep 1
   done
   [ "$(ls -A "$dir")" = notes.txt ] || fail "the uninstaller left or removed: $(ls -A "$dir")"
+  check_menu absent absent
   rm -rf "$dir"
+
+  # An upgrade goes where the installed copy is, not to the default folder.
+  elsewhere="$WINEPREFIX/drive_c/kestrane-elsewhere-$$"
+  also_remove=$elsewhere
+  wine_quiet "$setup_exe" /S "/D=C:\\kestrane-elsewhere-$$" ||
+    fail "setup /S /D= failed: $(cat "$work/wine.out")"
+  [ -f "$elsewhere/Kestrane.exe" ] || fail "setup /D= did not install into the folder given"
+  wine_quiet "$setup_exe" /S || fail "the second setup /S failed: $(cat "$work/wine.out")"
+  [ ! -e "$dir" ] || fail "the upgrade installed a second copy in $dir: $(ls -A "$dir")"
+  cmp -s "$files/Kestrane.exe" "$elsewhere/Kestrane.exe" || fail "the upgrade left $elsewhere"
+  wine_quiet "$elsewhere/Uninstall.exe" /S || fail "Uninstall.exe /S failed: $(cat "$work/wine.out")"
+  i=0
+  while record; do
+    i=$((i + 1))
+    [ $i -lt 60 ] || fail "after 60 s the uninstaller has left its record"
+    sleep 1
+  done
+  [ ! -e "$elsewhere" ] || fail "the uninstaller left: $(ls -A "$elsewhere")"
   ;;
 *)
   fail "unknown case $case_name"

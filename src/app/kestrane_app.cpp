@@ -1,5 +1,8 @@
 #include "app/kestrane_app.h"
 
+#include <algorithm>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "walk/convert_folder.h"
@@ -16,10 +19,35 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+constexpr std::string_view kFpsPrefix = "/fps:";
+
+// What the message box says of an argument: itself when it is short, printable ASCII, else
+// nothing, so that no stray bytes reach the dialog.
+std::string Quoted(const std::string& arg) {
+  const bool plain = arg.size() <= 40 && std::all_of(arg.begin(), arg.end(),
+                                                     [](char c) { return c >= ' ' && c <= '~'; });
+  return plain ? " " + arg : "";
+}
+
 }  // namespace
 
 bool CKestraneApp::InitInstance() {
   CApplication::InitInstance();
+
+  for (std::size_t i = 1; i < ArgumentCount(); ++i) {
+    const std::string arg = Argument(i);
+    if (!EqualsIgnoringCase(std::string_view(arg).substr(0, kFpsPrefix.size()), kFpsPrefix))
+      continue;
+    std::optional<FrameRate> rate = FrameRate::Parse(arg.substr(kFpsPrefix.size()));
+    if (!rate) {
+      // Converting at a rate nobody asked for would be worse than one dialog more.
+      m_dialogs.ShowMessage("Kestrane does not know the frame rate" + Quoted(arg) +
+                            ", so it converts nothing.\n\nGive /fps: one of " +
+                            FrameRate::AcceptedNames() + ".");
+      return false;
+    }
+    m_rate = *rate;
+  }
 
   if (EqualsIgnoringCase(Argument(1), "/file")) {
     const FileFilter filter{"SRT file (*.txt)", "*.txt"};
@@ -33,6 +61,14 @@ bool CKestraneApp::InitInstance() {
   } else {
     CDirDialog picker;
     picker.m_strCaption = "Browse to the starting folder:";
+    // A folder named first, as a file manager's Open With or right-click entry names it, is
+    // where the picker starts; the user still confirms it with OK.
+    const std::filesystem::path given = ArgumentPath(1);
+    FileInfo given_info;
+    if (!given.empty() && m_fs.Stat(given, &given_info).ok() &&
+        given_info.kind == EntryKind::kDirectory) {
+      picker.m_strStartSel = given;
+    }
     if (m_dialogs.Browse(picker)) {
       FileInfo info;
       if (m_fs.Stat(picker.m_strFolder, &info).ok()) ConvertFolder(picker.m_strFolder, {});
@@ -43,7 +79,7 @@ bool CKestraneApp::InitInstance() {
 
 void CKestraneApp::ConvertFolder(const std::filesystem::path& folder,
                                  const std::filesystem::path& name) {
-  kestrane::ConvertFolder(m_fs, folder, name);
+  kestrane::ConvertFolder(m_fs, folder, name, ConvertOptions{.rate = m_rate});
 }
 
 }  // namespace kestrane

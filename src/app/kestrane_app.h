@@ -6,6 +6,7 @@
 
 #include "app/app_base.h"
 #include "app/dialogs.h"
+#include "convert/frame_rate.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
@@ -15,7 +16,10 @@ class CKestraneApp : public CApplication {
   // The program's object gets DefaultFileSystem() and PlatformDialogs(); tests their own.
   CKestraneApp(FileSystem& fs, Dialogs& dialogs) : m_fs(fs), m_dialogs(dialogs) {}
 
-  // Runs the chosen mode to its end and returns false, so that the program ends with it.
+  // Runs the chosen mode to its end and returns false, so that the program ends with it. The
+  // first argument /file chooses the open-file mode; /fps:RATE in any position, the frame rate
+  // (the last one counts). A rate that is not one of FrameRate's ends the program at once, with
+  // a message box, before anything is converted.
   bool InitInstance() override;
 
   // Converts folder/name, or every subtitle file of the tree below folder when name is empty.
@@ -25,6 +29,7 @@ class CKestraneApp : public CApplication {
  private:
   FileSystem& m_fs;
   Dialogs& m_dialogs;
+  FrameRate m_rate;
 };
 
 }  // namespace kestrane

@@ -36,6 +36,7 @@ class ScriptedDialogs : public Dialogs {
   int file_dialogs_shown = 0;
   std::vector<FileFilter> filters;
   int pickers_shown = 0;
+  std::vector<std::string> messages;
   // The picker's members as they were when it was shown.
   std::string caption, prompt;
   std::filesystem::path folder, root, start_sel;
@@ -64,6 +65,8 @@ class ScriptedDialogs : public Dialogs {
     picker.m_strFolder = *picked_folder;
     return true;
   }
+
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
 
  private:
   class Dialog : public OpenFileDialog {
@@ -141,6 +144,63 @@ TEST_F(KestraneAppTest, FirstArgumentChoosesTheMode) {
     Run(c.args);
     EXPECT_EQ(dialogs.file_dialogs_shown, c.file_mode ? 1 : 0) << line;
     EXPECT_EQ(dialogs.pickers_shown, c.file_mode ? 0 : 1) << line;
+  }
+}
+
+// /fps:RATE in any position and letter case sets the rate of both modes, the last one counting;
+// a rate Kestrane does not know shows one message box and converts nothing.
+TEST(KestraneAppFpsTest, FpsArgumentSetsTheRateOrEndsWithAMessage) {
+  struct Case {
+    std::vector<std::string> args;
+    bool file_mode;
+    const char* end_frame;  // of a.txt's first cue, ending at 2.5 s; nullptr: the message box
+  };
+  const Case cases[] = {
+      {{"kestrane"}, false, "15"},
+      {{"kestrane", "/file"}, true, "15"},
+      {{"kestrane", "/fps:25"}, false, "12"},
+      {{"kestrane", "/file", "/FPS:25"}, true, "12"},
+      {{"kestrane", "/FpS:59.94NDF", "/file"}, false, "30"},
+      {{"kestrane", "/fps:59.94ndf", "x", "/fps:25"}, false, "12"},
+      {{"kestrane", "fps:25", "/fps25", "-fps:25", "/fps :25"}, false, "15"},
+      {{"kestrane", "/fps:26"}, false, nullptr},
+      {{"kestrane", "/file", "/fps:25", "/fps:"}, true, nullptr},
+      {{"kestrane", "/fps:25 "}, false, nullptr},
+      {{"kestrane", "/fps:\x1b[2J\xff"}, false, nullptr},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& arg : c.args)
+      line += "[" + arg + "]";
+    MemoryFileSystem fs;
+    fs.AddFile("/subs/a.txt", kSubtitle);
+    const auto before = fs.Paths();
+    ScriptedDialogs dialogs;
+    dialogs.picked_folder = "/subs";
+    dialogs.file_answers = {{DialogResult::kOk, "/subs", "a.txt"}};
+    CKestraneApp app(fs, dialogs);
+    app.SetArguments(c.args);
+    EXPECT_FALSE(app.InitInstance()) << line;
+    if (c.end_frame == nullptr) {
+      ASSERT_EQ(dialogs.messages.size(), 1u) << line;
+      const std::string& message = dialogs.messages[0];
+      EXPECT_NE(message.find(FrameRate::AcceptedNames()), std::string::npos) << line << message;
+      const std::string& last = c.args.back();
+      const bool plain = last.find_first_of("\x1b\xff") == std::string::npos;
+      EXPECT_EQ(message.find(last) != std::string::npos, plain) << line << message;
+      EXPECT_EQ(dialogs.file_dialogs_shown + dialogs.pickers_shown, 0) << line;
+      EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle) << line;
+      EXPECT_EQ(fs.Paths(), before) << line;
+      continue;
+    }
+    EXPECT_EQ(dialogs.messages.size(), 0u) << line;
+    EXPECT_EQ(dialogs.file_dialogs_shown, c.file_mode ? 2 : 0) << line;
+    EXPECT_EQ(dialogs.pickers_shown, c.file_mode ? 0 : 1) << line;
+    EXPECT_EQ(fs.Contents("/subs/a.txt").value_or("").substr(0, 28),
+              std::string("\xEF\xBB\xBF"
+                          "1 00;00;01;00 00;00;02;") +
+                  c.end_frame)
+        << line;
   }
 }
 
@@ -229,6 +289,39 @@ TEST_F(KestraneAppTest, FolderModeConvertsNothingWithoutAnExistingChoice) {
     EXPECT_EQ(dialogs.pickers_shown, 1) << c.what;
     EXPECT_EQ(fs.Paths(), before) << c.what;
   }
+}
+
+// A file manager starts Kestrane with a folder: the picker must start there, and still convert
+// only what the user then confirms.
+TEST_F(KestraneAppTest, FirstArgumentNamingAFolderIsThePickersStartSelection) {
+  fs.AddEntry("/link", EntryKind::kLink);
+  struct Case {
+    std::vector<std::string> args;
+    std::filesystem::path start_sel;
+  };
+  const Case cases[] = {
+      {{"kestrane", "/subs"}, "/subs"},
+      {{"kestrane", "/subs/season", "/file"}, "/subs/season"},
+      {{"kestrane", "/subs/a.txt"}, ""},  // a file, not a folder
+      {{"kestrane", "/gone"}, ""},
+      {{"kestrane", "/link"}, ""},  // never followed, so never offered
+      {{"kestrane", "x", "/subs"}, ""},
+      {{"kestrane", ""}, ""},
+  };
+  for (const Case& c : cases) {
+    const auto before = fs.Paths();
+    dialogs = ScriptedDialogs();
+    Run(c.args);
+    EXPECT_EQ(dialogs.pickers_shown, 1) << c.args[1];
+    EXPECT_EQ(dialogs.start_sel, c.start_sel) << c.args[1];
+    EXPECT_EQ(fs.Paths(), before) << c.args[1] << ": converted without the user's OK";
+  }
+
+  dialogs = ScriptedDialogs();
+  dialogs.picked_folder = "/elsewhere";
+  Run({"kestrane", "/subs"});
+  EXPECT_TRUE(Converted("/elsewhere/d.txt")) << "the folder the user moved to and confirmed";
+  EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle) << "only preselected, never confirmed";
 }
 
 TEST_F(KestraneAppTest, RunApplicationStartsTheApplicationWithItsArguments) {

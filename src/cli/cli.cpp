@@ -14,6 +14,7 @@
 #include "cli/progress.h"
 #include "cli/shown_name.h"
 #include "convert/convert_file.h"
+#include "convert/frame_rate.h"
 #include "convert/side_files.h"
 #include "platform/codepage.h"
 #include "walk/convert_folder.h"
@@ -33,6 +34,7 @@ struct Settings {
   bool quiet = false;
   bool json = false;
   std::string encoding = "auto";
+  std::string fps;    // none: the classic frame
   unsigned jobs = 0;  // one per core
 };
 
@@ -83,7 +85,7 @@ class Tally {
 
   // {"summary": {"converted": 12, "skipped": 3, "failed": 0, "folder unreadable": 0},
   //  "reasons": {"backup exists": 2, "no subtitle": 1}}: a count for each outcome of the lines.
-  JsonObject Json(const Settings& settings) const {
+  JsonObject Json(const Settings& settings, const FrameRate& rate) const {
     JsonObject reasons;
     std::size_t skipped = 0;
     for (const auto& [reason, count] : skipped_) {
@@ -95,6 +97,7 @@ class Tally {
         .Number("skipped", skipped)
         .Number("failed", failed_)
         .Number("folder unreadable", unreadable_);
+    if (!settings.restore && !rate.classic()) counts.Text("fps", rate.name());
     return JsonObject().Object("summary", counts).Object("reasons", reasons);
   }
 
@@ -108,11 +111,13 @@ class Tally {
 
 class Run {
  public:
-  Run(FileSystem& fs, Console& console, const Settings& settings, LegacyEncoding legacy)
+  Run(FileSystem& fs, Console& console, const Settings& settings, LegacyEncoding legacy,
+      FrameRate rate)
       : fs_(fs),
         console_(console),
         settings_(settings),
         legacy_(legacy),
+        rate_(rate),
         progress_(console, !settings.quiet && console.ErrIsTerminal()) {}
 
   // Empty when the path can be worked on, else the one line that says why not.
@@ -170,7 +175,7 @@ class Run {
 
   int Finish() {
     progress_.Clear();
-    if (settings_.json) console_.Out(tally_.Json(settings_).ToString() + "\n");
+    if (settings_.json) console_.Out(tally_.Json(settings_, rate_).ToString() + "\n");
     if (!settings_.quiet) console_.Err(tally_.Summary(settings_));
     return tally_.AnyFailure() ? kExitFailed : kExitOk;
   }
@@ -186,7 +191,7 @@ class Run {
   }
 
   ConvertOptions Options() const {
-    return {.dry_run = settings_.dry_run, .legacy = legacy_, .jobs = settings_.jobs};
+    return {.dry_run = settings_.dry_run, .legacy = legacy_, .rate = rate_, .jobs = settings_.jobs};
   }
 
   static FileResult Skipped(FileResult::Reason reason) {
@@ -239,6 +244,7 @@ class Run {
       // The one skip the user can act on from here; the summary keeps to its reasons.
       if (result.reason == FileResult::Reason::kLoneBackup) line += ": --restore puts it back";
       if (converted) line += ", " + Plural(result.cues, "cue", "cues");
+      if (converted && !rate_.classic()) line += ", " + rate_.Describe();
       if (converted && !result.code_page.empty()) line += ", " + std::string(result.code_page);
       if (result.done() && result.recovered) line += ", finishing an interrupted run";
       console_.Out(line + "\n");
@@ -265,6 +271,7 @@ class Run {
   Console& console_;
   const Settings& settings_;
   const LegacyEncoding legacy_;
+  const FrameRate rate_;
   Progress progress_;
   Tally tally_;
   std::size_t files_ = 0;
@@ -317,6 +324,13 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
                  "shift_jis... By default (auto) the system's language gives it, unless the "
                  "text is plainly of another script")
       ->type_name("NAME");
+  CLI::Option* fps =
+      app.add_option("--fps", settings.fps,
+                     "The frame rate of the timecodes, that of your project: " +
+                         FrameRate::AcceptedNames() +
+                         ". Each timecode is then computed from the time, exactly. By default a "
+                         "frame is 33 ms (00 to 29) and hours, minutes and seconds are copied")
+          ->type_name("RATE");
   CLI::Option* verbose =
       app.add_flag("-v,--verbose", settings.verbose, "One line per file with its outcome");
   app.add_flag("-q,--quiet", settings.quiet, "Report failures only, without the summary")
@@ -336,6 +350,7 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
       "Examples:\n"
       "  kestrane-cli -n ~/Subtitles         show what would be converted\n"
       "  kestrane-cli ~/Subtitles            convert every .txt below ~/Subtitles\n"
+      "  kestrane-cli --fps 25 ~/Subtitles   the same, for a 25 fps project\n"
       "  kestrane-cli --restore ~/Subtitles  put the originals back");
 
   std::vector<const char*> argv;
@@ -364,12 +379,19 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
 
   const std::optional<LegacyEncoding> legacy = EncodingFor(settings.encoding);
   if (!legacy) {
-    console.Err(std::string(kName) + ": --encoding: unknown code page '" + settings.encoding +
-                "'; use auto or one of " + EncodingNames() + "\n");
+    console.Err(std::string(kName) + ": --encoding: unknown code page '" +
+                ShownText(settings.encoding) + "'; use auto or one of " + EncodingNames() + "\n");
+    return kExitUsage;
+  }
+  const std::optional<FrameRate> rate =
+      fps->count() == 0 ? FrameRate() : FrameRate::Parse(settings.fps);
+  if (!rate) {
+    console.Err(std::string(kName) + ": --fps: unknown frame rate '" + ShownText(settings.fps) +
+                "'; use one of " + FrameRate::AcceptedNames() + "\n");
     return kExitUsage;
   }
 
-  Run run(fs, console, settings, *legacy);
+  Run run(fs, console, settings, *legacy, *rate);
   std::vector<Target> targets(settings.paths.size());
   for (std::size_t i = 0; i < targets.size(); ++i) {
     std::string problem = run.Check(settings.paths[i], &targets[i]);

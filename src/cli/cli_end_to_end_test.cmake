@@ -347,6 +347,19 @@ if(NOT emulator)
   central(ENV LC_ALL= LC_CTYPE= LANG=hu_HU.UTF-8 ARGS -v legacy/pl.txt)
 endif()
 
+# A frame rate: timecodes computed from the times and the rate named; an unknown rate changes
+# nothing; without a rate, the classic 33 ms frame as ever.
+set(hour "1\r\n00:00:00,980 --> 01:00:00,000\r\nHello\r\n")
+file(WRITE "${WORK}/rate/a.txt" "${hour}")
+file(WRITE "${WORK}/classic/a.txt" "${hour}")
+run(STATUS 2 ARGS --fps 26 rate
+    ERR "^kestrane-cli: --fps: unknown frame rate '26'; use one of 23.976, [^\n]*60000/1001\n$")
+run(STATUS 0 ARGS -v --fps 23.976 rate OUT "a.txt: converted, 1 cue, 23.976 fps\n"
+    ERR "^converted 1, skipped 0, failed 0\n$")
+expect_bytes("rate/a.txt" "${bom}1 00;00;00;23 00;59;56;10 Hello \r\n")
+run(STATUS 0 ARGS classic ERR "^converted 1, skipped 0, failed 0\n$")
+expect_bytes("classic/a.txt" "${bom}1 00;00;00;29 01;00;00;00 Hello \r\n")
+
 # A restore reads legacy text as the conversion did: only then is name.txt what converting the
 # backup gives.
 run(STATUS 0 ARGS -v --restore --encoding windows-1252 legacy/pl.txt
@@ -401,6 +414,16 @@ expect_bytes("undo/near.txt" "${old_cue}")
 if(EXISTS "${WORK}/undo/swapped.txt_undoing" OR EXISTS "${WORK}/undo/arrow.txt_original"
    OR EXISTS "${WORK}/undo/near.txt_undoing")
   fail("the restore left a converted file aside, or the backup of a file it restored")
+endif()
+
+# Windows shells leave wildcards to the program: it expands them as a Linux shell would, letter
+# case ignored, in the order of the names. (A Linux shell has done it before the tool starts.)
+if(emulator)
+  file(WRITE "${WORK}/wild/b.txt" "${subrip}")
+  file(WRITE "${WORK}/wild/a.TXT" "${subrip}")
+  file(WRITE "${WORK}/wild/c.srt" "${subrip}")
+  run(STATUS 0 ARGS -n -v "wild\\*.txt" ERR "^would convert 2,"
+      OUT "^[^\n]*wild\\\\a\\.TXT: would convert, 1 cue\n[^\n]*wild\\\\b\\.txt: would convert, 1 cue\n$")
 endif()
 
 if(failures GREATER 0)

@@ -87,6 +87,12 @@ TEST(CliTest, UsageErrorsSayWhatIsWrongInOneLineAndChangeNothing) {
       {{"--encoding", "klingon", "/r"},
        "--encoding: unknown code page 'klingon'; use auto or one of windows-1250, "},
       {{"-j", "0", "/r"}, "--jobs"},
+      {{"--encoding", "x\ny", "/r"}, "--encoding: unknown code page 'x\\ny'"},
+      {{"--fps", "26", "/r"},
+       "--fps: unknown frame rate '26'; use one of 23.976, 24, 25, 29.97 (drop-frame), 29.97ndf, "
+       "30, 50, 59.94 (drop-frame), 59.94ndf, 60, 24000/1001, 30000/1001, 60000/1001\n"},
+      {{"--fps", "25\x1b[2J\n", "/r"}, "--fps: unknown frame rate '25\\e[2J\\n'"},
+      {{"--fps", "", "/r"}, "--fps: unknown frame rate ''"},
   };
   for (const Case& c : cases) {
     std::string name;
@@ -111,7 +117,7 @@ TEST(CliTest, HelpAndVersionGoToStandardOutput) {
   Result help = RunTool(fs, {"--help"});
   EXPECT_EQ(help.status, kExitOk);
   for (const char* option : {"PATH", "--dry-run", "--restore", "--verbose", "--quiet", "--encoding",
-                             "--jobs", "--version"}) {
+                             "--fps", "29.97 (drop-frame)", "--jobs", "--version"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option << " in:\n" << help.out;
   }
   Result version = RunTool(fs, {"--version"});
@@ -381,6 +387,52 @@ TEST(CliTest, JsonGivesOneObjectPerFileThenTheCounts) {
                 ", \"outcome\": \"restored\"}\n"
                 "{\"summary\": {\"restored\": 1, \"skipped\": 0, \"failed\": 0, "
                 "\"folder unreadable\": 0}, \"reasons\": {}}\n");
+}
+
+// A rate reaches the conversion, every report names it, and restore undoes its conversion.
+TEST(CliTest, FpsComputesTheTimecodesAndTheReportsNameTheRate) {
+  constexpr char kHour[] = "1\r\n00:01:00,060 --> 01:00:00,000\r\nx\r\n";
+  struct Case {
+    std::vector<std::string> args;
+    const char* line;  // the file's cue line
+    const char* verbose;
+    const char* json;  // how the summary names the rate
+  } cases[] = {
+      {{}, "1 00;01;00;02 01;00;00;00 x ", "converted, 1 cue\n", "\"folder unreadable\": 0}"},
+      {{"--fps", "23.976"},
+       "1 00;01;00;00 00;59;56;10 x ",
+       "converted, 1 cue, 23.976 fps\n",
+       "\"folder unreadable\": 0, \"fps\": \"23.976\"}"},
+      {{"--fps", "30000/1001"},
+       "1 00;01;00;02 01;00;00;00 x ",
+       "converted, 1 cue, 29.97 fps drop-frame\n",
+       "\"fps\": \"29.97\"}"},
+      {{"--fps=29.97NDF"},
+       "1 00;01;00;00 00;59;56;12 x ",
+       "converted, 1 cue, 29.97 fps non-drop\n",
+       "\"fps\": \"29.97ndf\"}"},
+  };
+  for (const Case& c : cases) {
+    const std::string what = c.args.empty() ? "default" : c.args.back();
+    MemoryFileSystem fs;
+    fs.AddFile("/r/a.txt", kHour);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-v", "/r"});
+    Result verbose = RunTool(fs, args);
+    EXPECT_EQ(verbose.status, kExitOk) << what << verbose.err;
+    EXPECT_EQ(verbose.out, Shown("/r/a.txt") + ": " + c.verbose) << what;
+    EXPECT_EQ(fs.Contents("/r/a.txt"), std::string("\xEF\xBB\xBF") + c.line + "\r\n") << what;
+
+    Result restore = RunTool(fs, {"--restore", "/r"});
+    EXPECT_EQ(restore.err, "restored 1, skipped 0, failed 0\n") << what;
+    EXPECT_EQ(fs.Contents("/r/a.txt"), kHour) << what;
+
+    args = c.args;
+    args.insert(args.end(), {"--json", "-n", "/r"});
+    Result json = RunTool(fs, args);
+    EXPECT_NE(json.out.find(std::string(c.json) + ", \"reasons\""), std::string::npos)
+        << what << json.out;
+  }
 }
 
 TEST(CliTest, APowerShellQuotedFolderEndsWhereItWasMeantTo) {

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include "cli/console.h"
+#include "cli/wildcards.h"
 #include "platform/text.h"
 #include "platform/windows_path.h"
 
@@ -56,7 +57,17 @@ std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   for (int i = 0; i < count; ++i)
     args.push_back(Utf16ToWtf8(wide[i]));
   LocalFree(wide);
-  return args;
+  // Windows' shells leave wildcards to the program; its file systems ignore letter case.
+  return ExpandWildcards(std::move(args), DefaultFileSystem(), [](std::string_view name) {
+    std::wstring wide_name = Wtf8ToWide(name);
+    const int size = static_cast<int>(wide_name.size());
+    std::wstring upper(wide_name.size(), L'\0');
+    if (size == 0 || LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide_name.data(), size,
+                                   upper.data(), size, nullptr, nullptr, 0) != size) {
+      return std::string(name);
+    }
+    return Utf16ToWtf8(upper);
+  });
 }
 
 // The current folder of `drive` ("D:"), which the system keeps for each drive apart from the

@@ -14,14 +14,18 @@ std::string Quoted(std::string_view text, bool* replaced = nullptr) {
     const Character c = FirstCharacter(text.substr(i));
     const char32_t v = c.code_point;
     if (!c.utf8()) {
-      out += "\xEF\xBF\xBD";  // U+FFFD
+      out += UnicodeEscape(0xFFFD);
       if (replaced) *replaced = true;
     } else if (v == '"' || v == '\\') {
       out += {'\\', static_cast<char>(v)};
-    } else if (IsUnsafe(v)) {
-      out += UnicodeEscape(v);
+    } else if (v < 0x80 && !IsUnsafe(v)) {
+      out += static_cast<char>(v);
+    } else if (v > 0xFFFF) {
+      // JSON knows only 16-bit escapes: a character past them is its UTF-16 surrogate pair.
+      out += UnicodeEscape(0xD800 + ((v - 0x10000) >> 10));
+      out += UnicodeEscape(0xDC00 + ((v - 0x10000) & 0x3FF));
     } else {
-      out += text.substr(i, c.length);
+      out += UnicodeEscape(v);
     }
     i += c.length;
   }

@@ -29,18 +29,21 @@ const Case kCases[] = {
      "isolates\\u2066\\u2069 marks\\u200f\\u061c", "isolates\\u2066\\u2069 marks\\u200f\\u061c"},
     {"line\xe2\x80\xa8sep", "line\\u2028sep", "line\\u2028sep"},
     {"back\\slash \"q\"", "back\\\\slash \"q\"", "back\\\\slash \\\"q\\\""},
-    {"Ünïcødé 字幕 🎬 ‹›", "Ünïcødé 字幕 🎬 ‹›", "Ünïcødé 字幕 🎬 ‹›"},
+    {"Ünïcødé 字幕 🎬 ‹›", "Ünïcødé 字幕 🎬 ‹›",
+     // Past U+FFFF as a surrogate pair, so that every line is ASCII.
+     "\\u00dcn\\u00efc\\u00f8d\\u00e9 \\u5b57\\u5e55 \\ud83c\\udfac \\u2039\\u203a"},
+    // The last character of one escape, and the first and last that take a pair.
+    {"\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf", "\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf",
+     "\\uffff\\ud800\\udc00\\udbff\\udfff"},
     // Not UTF-8: a stray byte, a sequence cut short, an overlong '/', past U+10FFFF.
-    {"bad\xff", "bad\\xff", "bad\xef\xbf\xbd"},
-    {"cut\xe5\xad", "cut\\xe5\\xad", "cut\xef\xbf\xbd\xef\xbf\xbd"},
-    {"over\xc0\xaf", "over\\xc0\\xaf", "over\xef\xbf\xbd\xef\xbf\xbd"},
-    {"far\xf4\x90\x80\x80", "far\\xf4\\x90\\x80\\x80",
-     "far\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+    {"bad\xff", "bad\\xff", "bad\\ufffd"},
+    {"cut\xe5\xad", "cut\\xe5\\xad", "cut\\ufffd\\ufffd"},
+    {"over\xc0\xaf", "over\\xc0\\xaf", "over\\ufffd\\ufffd"},
+    {"far\xf4\x90\x80\x80", "far\\xf4\\x90\\x80\\x80", "far\\ufffd\\ufffd\\ufffd\\ufffd"},
     // A byte that leads no sequence at all, before what would decode as U+10FFFF.
-    {"fc\xfc\x8f\xbf\xbf", "fc\\xfc\\x8f\\xbf\\xbf",
-     "fc\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+    {"fc\xfc\x8f\xbf\xbf", "fc\\xfc\\x8f\\xbf\\xbf", "fc\\ufffd\\ufffd\\ufffd\\ufffd"},
     // An unpaired surrogate, as a Windows name carries it in WTF-8.
-    {"lone\xed\xa0\x80", "lone\\ud800", "lone\xef\xbf\xbd"},
+    {"lone\xed\xa0\x80", "lone\\ud800", "lone\\ufffd"},
 };
 
 TEST(ShownNameTest, EscapesWhatATerminalWouldObeyAndNothingElse) {
@@ -60,7 +63,7 @@ TEST(ShownNameTest, JsonCarriesEveryNameLosslessly) {
   for (const Case& c : kCases) {
     std::string expected = "{\"path\": \"" + c.json + "\"";
     // Where the text had to be mended, the bytes follow.
-    if (c.json.find("\xef\xbf\xbd") != std::string::npos) {
+    if (c.json.find("\\ufffd") != std::string::npos) {
       static constexpr char kHex[] = "0123456789abcdef";
       expected += ", \"path_bytes\": \"";
       for (unsigned char byte : c.name)

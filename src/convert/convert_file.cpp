@@ -78,11 +78,11 @@ Status ChooseMode(ReadableFile& file, std::optional<LineReader>& reader,
 // over in pieces.
 class Output {
  public:
-  explicit Output(WorkFile& work) : work_(work), text_(kUtf8Mark) {}
+  Output(WorkFile& work, const FrameRate& rate) : work_(work), rate_(rate), text_(kUtf8Mark) {}
 
   // Appends the cue line of a block, its line feed as CR LF; *added says whether there was one.
   Status AddCue(std::string_view block, bool* added) {
-    *added = AppendCueLine(block, &text_);
+    *added = AppendCueLine(block, rate_, &text_);
     if (!*added) return Status::Ok();
     // A block's only line feed is its last character (lines never hold one), and so is the cue
     // line's.
@@ -99,14 +99,15 @@ class Output {
 
  private:
   WorkFile& work_;
+  const FrameRate rate_;
   std::string text_;
 };
 
 // Reads the whole source and writes its cue lines to `work`. On failure, *step says where;
 // *code_page names the legacy code page that lines were read with, if any.
-Status Gather(ReadableFile& file, const LegacyEncoding& legacy, WorkFile& work, std::size_t* cues,
-              Reason* step, std::string_view* code_page) {
-  Output output(work);
+Status Gather(ReadableFile& file, const LegacyEncoding& legacy, const FrameRate& rate,
+              WorkFile& work, std::size_t* cues, Reason* step, std::string_view* code_page) {
+  Output output(work, rate);
   *cues = 0;
   *step = Reason::kRead;
   std::optional<LineReader> chosen(std::in_place, file, LineReader::Mode::kEightBit, legacy);
@@ -154,21 +155,22 @@ Status Gather(ReadableFile& file, const LegacyEncoding& legacy, WorkFile& work, 
 
 }  // namespace
 
-Converter SubtitleConverter(const LegacyEncoding& legacy) {
-  return [legacy](ReadableFile& source, WorkFile& work, std::size_t* cues, Reason* step,
-                  std::string_view* code_page) {
-    return Gather(source, legacy, work, cues, step, code_page);
+Converter SubtitleConverter(const ConvertOptions& options) {
+  return [legacy = options.legacy, rate = options.rate](ReadableFile& source, WorkFile& work,
+                                                        std::size_t* cues, Reason* step,
+                                                        std::string_view* code_page) {
+    return Gather(source, legacy, rate, work, cues, step, code_page);
   };
 }
 
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options) {
-  return ConvertInPlace(fs, input, options, SubtitleConverter(options.legacy));
+  return ConvertInPlace(fs, input, options, SubtitleConverter(options));
 }
 
 std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
                                       const ConvertOptions& options) {
-  return FinishInterrupted(fs, input, options, SubtitleConverter(options.legacy));
+  return FinishInterrupted(fs, input, options, SubtitleConverter(options));
 }
 
 }  // namespace kestrane

@@ -20,8 +20,8 @@ FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options = {});
 
 // The conversion itself, for a ConversionBatch of inputs: reads a source and writes its cue lines
-// to the work file, reading legacy text as `legacy` says.
-Converter SubtitleConverter(const LegacyEncoding& legacy);
+// to the work file, reading legacy text and writing timecodes as `options` say.
+Converter SubtitleConverter(const ConvertOptions& options);
 
 // Finishes the conversion of `input` that a run cut short between its two moves left behind:
 // no input, its backup, and a work file. The backup is converted again (the work file may be

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "convert/frame_rate.h"
+
 namespace kestrane {
 
 // Rounds milliseconds to a frame at 33 ms a frame: 0..30 for 0..1000 ms, with a value on a
@@ -13,11 +15,13 @@ int MsToFrame(int ms);
 
 // Turns a cue block ("1 00:00:01,000 --> 00:00:04,000 Hello world\n": the cue's lines joined by
 // spaces, ending with a line feed) into its cue line ("1 00;00;01;00 00;00;04;00 Hello world \n").
-// Index, hours, minutes and seconds keep the characters of the input. Nothing when the block
-// lacks the index, a time with hours, minutes and seconds, or the arrow between the times.
-std::optional<std::string> ConvertCue(const std::string& block);
+// At the classic frame, index, hours, minutes and seconds keep the characters of the input; at
+// any other rate the timecode is computed from the time, and a time that does not read as
+// H:M:S[,fraction] is written the classic way with the frame at that rate. Nothing when the
+// block lacks the index, a time with hours, minutes and seconds, or the arrow between the times.
+std::optional<std::string> ConvertCue(const std::string& block, const FrameRate& rate = {});
 
 // The same, appending the cue line to *out, which stays as it was when the block holds no cue.
-bool AppendCueLine(std::string_view block, std::string* out);
+bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* out);
 
 }  // namespace kestrane

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 
 namespace kestrane {
 namespace {
@@ -96,6 +98,68 @@ const CueCase kCues[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cues, ConvertCueTest, ::testing::ValuesIn(kCues),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A chosen rate computes each time: the last frame of a second, half a frame (rounding down),
+// the drop-frame minute edges, the clock running ahead of 23.976, and times that do not parse.
+TEST(ConvertCueAtRateTest, ComputesTheTimecode) {
+  struct Case {
+    const char* rate;
+    const char* block;
+    const char* line;
+  } cases[] = {
+      {"25", "1 00:00:00,979 --> 00:00:00,980 x\n", "1 00;00;00;24 00;00;00;24 x \n"},
+      {"25", "1 00:00:00,981 --> 00:00:00,021 x\n", "1 00;00;01;00 00;00;00;01 x \n"},
+      {"25", "1 0:0:1,5 --> 00:00:02.25 x\n", "1 00;00;01;12 00;00;02;06 x \n"},
+      {"25", "1 00:00:01,9999 --> 100:00:00,000 x\n", "1 00;00;02;00 100;00;00;00 x \n"},
+      {"25", "1 00:90:07 --> 00:00:08\n", "1 01;30;07;00 00;00;08;00 \n"},
+      {"25", "1 00:00:0x,500 --> -00:00:01,999 x\n", "1 00;00;0x;12 -00;00;01;24 x \n"},
+      {"25", "1 00:00:01, --> 00:00:01,5a x\n", "1 00;00;01;00 00;00;01;00 x \n"},
+      {"25", "1 9999999:00:00,000 --> 00:00:01.5.500 x\n", "1 9999999;00;00;00 00;00;01.5;12 x \n"},
+      {"24", "1 00:00:00,979 --> 00:00:00,999 x\n", "1 00;00;00;23 00;00;01;00 x \n"},
+      {"23.976", "1 00:00:01,000 --> 01:00:00,000 x\n", "1 00;00;01;00 00;59;56;10 x \n"},
+      {"24000/1001", "1 00:00:00,000 --> 10:00:00,000 x\n", "1 00;00;00;00 09;59;24;01 x \n"},
+      {"29.97", "1 00:01:00,026 --> 00:01:00,060 x\n", "1 00;00;59;29 00;01;00;02 x \n"},
+      {"29.97", "1 00:10:00,000 --> 00:11:00,061 x\n", "1 00;10;00;00 00;11;00;02 x \n"},
+      {"29.97", "1 01:00:00,000 --> 00:00:0x,999 x\n", "1 01;00;00;00 00;00;0x;29 x \n"},
+      {"29.97ndf", "1 00:01:00,060 --> 01:00:00,000 x\n", "1 00;01;00;00 00;59;56;12 x \n"},
+      {"30", "1 00:00:00,983 --> 00:00:00,984 x\n", "1 00;00;00;29 00;00;01;00 x \n"},
+      {"30", "1 00:00:00,050 --> 00:00:00,051 x\n", "1 00;00;00;01 00;00;00;02 x \n"},
+      {"50", "1 00:00:00,990 --> 00:00:00,991 x\n", "1 00;00;00;49 00;00;01;00 x \n"},
+      {"59.94", "1 00:01:00,043 --> 00:01:00,060 x\n", "1 00;00;59;59 00;01;00;04 x \n"},
+      {"59.94ndf", "1 01:00:00,000 --> 00:00:00,999 x\n", "1 00;59;56;24 00;00;01;00 x \n"},
+      {"60", "1 00:00:00,991 --> 00:00:00,992 x\n", "1 00;00;00;59 00;00;01;00 x \n"},
+  };
+  for (const Case& c : cases) {
+    const std::optional<FrameRate> rate = FrameRate::Parse(c.rate);
+    ASSERT_TRUE(rate) << c.rate;
+    EXPECT_EQ(ConvertCue(c.block, *rate), c.line) << c.rate << ": " << c.block;
+  }
+}
+
+// Drop-frame skips exactly the first frame numbers of each minute but every tenth: counted back
+// on the nominal base, each frame is the one before plus one, or plus the dropped numbers and
+// one where a minute starts.
+TEST(ConvertCueAtRateTest, DropFrameSkipsOnlyTheDroppedNumbers) {
+  struct Case {
+    const char* rate;
+    int nominal, dropped;
+  } cases[] = {{"29.97", 30, 2}, {"59.94", 60, 4}};
+  for (const Case& c : cases) {
+    const FrameRate rate = *FrameRate::Parse(c.rate);
+    std::int64_t previous = -1;
+    for (std::int64_t frame = 0; frame < std::int64_t{c.nominal} * 60 * 21; ++frame) {
+      std::string timecode;
+      rate.AppendTimecode(frame, &timecode);
+      int h, m, s, f;
+      ASSERT_EQ(std::sscanf(timecode.c_str(), "%d;%d;%d;%d", &h, &m, &s, &f), 4) << timecode;
+      const std::int64_t count = ((h * 60LL + m) * 60 + s) * c.nominal + f;
+      const bool minute_start = s == 0 && f == c.dropped && m % 10 != 0;
+      ASSERT_EQ(count, previous + (minute_start ? c.dropped + 1 : 1))
+          << c.rate << " frame " << frame << " is " << timecode;
+      previous = count;
+    }
+  }
+}
 
 TEST(ConvertCueLongTest, LongBlocksConvertInFull) {
   for (std::size_t length : {259u, 260u, 5000u, 1u << 20}) {

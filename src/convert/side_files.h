@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "convert/file_result.h"
+#include "convert/frame_rate.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
 
@@ -72,6 +73,8 @@ struct ConvertOptions {
   bool dry_run = false;
   // How 8-bit text that is not UTF-8 is read.
   LegacyEncoding legacy = {};
+  // The frame rate of the timecodes written.
+  FrameRate rate = {};
   // How many files a walk converts at once; 0 for one per core.
   unsigned jobs = 0;
   // How much a batch takes before its work files are made durable together: each file of it

@@ -431,7 +431,7 @@ TEST(SideFilesTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
       const auto before = fs.Paths();
       FileResult result =
           RestoreInPlace(fs, "/d/a.txt_original", {.dry_run = dry_run, .legacy = c.legacy},
-                         SubtitleConverter(c.legacy));
+                         SubtitleConverter({.legacy = c.legacy}));
       EXPECT_EQ(Said(result), c.said) << name;
       EXPECT_EQ(fs.Contents("/d/a.txt"), dry_run ? c.input : c.input_after) << name;
       EXPECT_EQ(fs.Contents("/d/a.txt_original"), dry_run ? c.backup : c.backup_after) << name;

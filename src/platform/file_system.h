@@ -71,7 +71,9 @@ struct DirEntry {
 class ReadableFile {
  public:
   virtual ~ReadableFile() = default;
-  // Reads up to n bytes into buf; *got is 0 only at the end of the file.
+  // Reads up to n bytes into buf; *got is 0 only at the end of the file. The end may be taken
+  // to be the size info() gives once that much was read: a file that grew since then is no
+  // longer what info() describes, which a later Stat shows.
   virtual Status Read(char* buf, std::size_t n, std::size_t* got) = 0;
   virtual Status Rewind() = 0;
   // Claims the file for whoever holds this open file, until it is closed: another claim on the

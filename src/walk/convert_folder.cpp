@@ -149,7 +149,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   const std::size_t batch_files =
       BatchFilesFor(std::max<std::size_t>(1, options.batch_files), jobs, fs.FreeFileHandles());
   WorkerPool pool(jobs - 1);
-  const Converter convert = SubtitleConverter(options.legacy);
+  const Converter convert = SubtitleConverter(options);
   auto run_batch = [&] {
     const std::size_t size = std::min(queue.size(), batch_files);
     ConversionBatch batch(fs, options, convert, size);
@@ -233,7 +233,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
                     const std::filesystem::path& name, const ConvertOptions& options,
                     const WalkObserver& observer) {
-  const Converter convert = SubtitleConverter(options.legacy);
+  const Converter convert = SubtitleConverter(options);
   auto report = [&](const std::filesystem::path& backup, const FileResult& result) {
     if (observer.on_file) observer.on_file(backup, result);
   };

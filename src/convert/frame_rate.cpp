@@ -1,0 +1,138 @@
+#include "convert/frame_rate.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace kestrane {
+
+namespace {
+
+// num / den rounded to the nearest integer, a half rounding down; num >= 0, den > 0.
+std::int64_t NearestHalfDown(std::int64_t num, std::int64_t den) {
+  const std::int64_t whole = num / den;
+  return 2 * (num - whole * den) > den ? whole + 1 : whole;
+}
+
+// At least two digits: hours grow past them beyond 99.
+void AppendTwoDigits(std::int64_t value, std::string* out) {
+  if (value >= 100) {
+    out->append(std::to_string(value));
+    return;
+  }
+  out->push_back(static_cast<char>('0' + value / 10));
+  out->push_back(static_cast<char>('0' + value % 10));
+}
+
+// The frame math of one rate, its numbers known to the compiler so that every division by them
+// is a multiplication: it runs twice for every cue.
+template <int kNum, int kDen, int kNominal, int kDropped>
+struct Math {
+  static std::int64_t FrameAt(std::int64_t ms) {
+    return NearestHalfDown(ms * kNum, std::int64_t{1000} * kDen);
+  }
+
+  static void AppendTimecode(std::int64_t frame, std::string* out) {
+    if constexpr (kDropped != 0) {
+      // Drop-frame counts the frame numbers a nominal-rate timecode would have reached,
+      // skipping kDropped of them at each minute but every tenth (SMPTE ST 12-1).
+      constexpr std::int64_t kPerTenMinutes = std::int64_t{kNominal} * 600 - 9 * kDropped;
+      constexpr std::int64_t kPerMinute = std::int64_t{kNominal} * 60 - kDropped;
+      const std::int64_t tens = frame / kPerTenMinutes;
+      const std::int64_t rest = frame % kPerTenMinutes;
+      frame += 9 * kDropped * tens;
+      if (rest > kDropped) frame += kDropped * ((rest - kDropped) / kPerMinute);
+    }
+    const std::int64_t seconds = frame / kNominal;
+    AppendTwoDigits(seconds / 3600, out);
+    out->push_back(';');
+    AppendTwoDigits(seconds / 60 % 60, out);
+    out->push_back(';');
+    AppendTwoDigits(seconds % 60, out);
+    out->push_back(';');
+    AppendTwoDigits(frame % kNominal, out);
+  }
+};
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+}  // namespace
+
+struct FrameRateMaker {
+  template <int kNum, int kDen, int kNominal, int kDropped>
+  static constexpr FrameRate Make(const char* name) {
+    using M = Math<kNum, kDen, kNominal, kDropped>;
+    return FrameRate(name, kNum, kDen, kNominal, kDropped, &M::FrameAt, &M::AppendTimecode);
+  }
+};
+
+namespace {
+
+// The NTSC rates are exactly 24000/1001, 30000/1001 and 60000/1001 frames a second. 29.97 and
+// 59.94 alone are drop-frame, as their `;` notation says to the tools that read the lists.
+constexpr std::array<FrameRate, 10> kRates = {
+    FrameRateMaker::Make<24000, 1001, 24, 0>("23.976"),
+    FrameRateMaker::Make<24, 1, 24, 0>("24"),
+    FrameRateMaker::Make<25, 1, 25, 0>("25"),
+    FrameRateMaker::Make<30000, 1001, 30, 2>("29.97"),
+    FrameRateMaker::Make<30000, 1001, 30, 0>("29.97ndf"),
+    FrameRateMaker::Make<30, 1, 30, 0>("30"),
+    FrameRateMaker::Make<50, 1, 50, 0>("50"),
+    FrameRateMaker::Make<60000, 1001, 60, 4>("59.94"),
+    FrameRateMaker::Make<60000, 1001, 60, 0>("59.94ndf"),
+    FrameRateMaker::Make<60, 1, 60, 0>("60"),
+};
+
+struct Alias {
+  std::string_view alias, name;
+};
+constexpr std::array<Alias, 3> kAliases = {{
+    {"24000/1001", "23.976"},
+    {"30000/1001", "29.97"},
+    {"60000/1001", "59.94"},
+}};
+
+}  // namespace
+
+std::optional<FrameRate> FrameRate::Parse(std::string_view name) {
+  for (const auto& alias : kAliases) {
+    if (EqualsIgnoringCase(name, alias.alias)) name = alias.name;
+  }
+  for (const FrameRate& rate : kRates) {
+    if (EqualsIgnoringCase(name, rate.name())) return rate;
+  }
+  return std::nullopt;
+}
+
+std::string FrameRate::AcceptedNames() {
+  std::string names;
+  for (const FrameRate& rate : kRates) {
+    if (!names.empty()) names += ", ";
+    names += rate.name();
+    if (rate.drop_frame()) names += " (drop-frame)";
+  }
+  for (const auto& alias : kAliases)
+    names += ", " + std::string(alias.alias);
+  return names;
+}
+
+std::string FrameRate::Describe() const {
+  if (classic()) return "33 ms a frame";
+  std::string text(name_.substr(0, name_.find('n')));
+  text += " fps";
+  if (dropped_ != 0) text += " drop-frame";
+  if (name_.ends_with("ndf")) text += " non-drop";
+  return text;
+}
+
+int FrameRate::FrameInSecond(int ms) const {
+  const std::int64_t frame =
+      NearestHalfDown(std::clamp(ms, 0, 1000) * std::int64_t{num_}, std::int64_t{1000} * den_);
+  return static_cast<int>(std::min<std::int64_t>(frame, nominal_ - 1));
+}
+
+}  // namespace kestrane
