@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "convert/convert_file.h"
 #include "testing/memory_file_system.h"
@@ -22,6 +25,64 @@ std::vector<std::optional<FileResult>> RunBatch(
     batch.Prepare(slot, {inputs[slot]});
   meanwhile();
   return batch.Finish();
+}
+
+// Where no barrier served, the work files sync themselves on the threads the batch is given:
+// each exactly once, each result in its own slot, the one whose sync fails failing alone, and
+// every file reported converted durable.
+TEST(ConversionBatchTest, WorkFilesWithoutABarrierSyncOnTheThreadsGiven) {
+  const struct {
+    const char* barrier;
+    Status::Code code;
+  } kCases[] = {
+      {"none on this system", Status::Code::kUnsupported},
+      {"every folder gone", Status::Code::kNotFound},
+  };
+  constexpr int kFiles = 12;
+  constexpr int kFailing = 5;  // the fifth sync
+  for (const auto& c : kCases) {
+    MemoryFileSystem memory;
+    std::vector<std::filesystem::path> inputs;
+    for (int i = 0; i < kFiles; ++i) {
+      inputs.push_back("/w/" + std::to_string(i) + ".txt");
+      memory.AddFile(inputs.back(), kSubRip);
+    }
+    testing::FaultyFileSystem faulty(memory);
+    faulty.FailCalls(testing::FaultyFileSystem::Op::kSyncFs, 1, kFiles,
+                     Status::Error(c.code, "no barrier"));
+    faulty.FailOn(testing::FaultyFileSystem::Op::kSync, kFailing);
+    ConversionBatch batch(faulty, {}, SubtitleConverter({}), inputs.size());
+    for (std::size_t slot = 0; slot < inputs.size(); ++slot)
+      batch.Prepare(slot, {inputs[slot]});
+    int runs = 0;
+    const auto results = batch.Finish([&](const std::function<void()>& work) {
+      ++runs;
+      std::vector<std::thread> threads;
+      for (int i = 0; i < 3; ++i)
+        threads.emplace_back(work);
+      work();
+      for (std::thread& thread : threads)
+        thread.join();
+    });
+    EXPECT_EQ(runs, 1) << c.barrier;
+    EXPECT_EQ(memory.syncs(), kFiles - 1) << c.barrier;
+    int failed = 0;
+    for (std::size_t slot = 0; slot < results.size(); ++slot) {
+      ASSERT_TRUE(results[slot]) << c.barrier << ": slot " << slot;
+      if (!results[slot]->done()) {
+        ++failed;
+        EXPECT_EQ(results[slot]->reason, FileResult::Reason::kSync) << c.barrier;
+        EXPECT_EQ(memory.Contents(inputs[slot]), kSubRip) << c.barrier;
+      }
+    }
+    EXPECT_EQ(failed, 1) << c.barrier;
+    memory.PowerCut(MemoryFileSystem::Keep::kNone, MemoryFileSystem::Keep::kNone);
+    for (std::size_t slot = 0; slot < results.size(); ++slot) {
+      if (!results[slot]->done()) continue;
+      EXPECT_EQ(memory.Contents(BackupPathFor(inputs[slot])), kSubRip) << c.barrier;
+      EXPECT_NE(memory.Contents(inputs[slot]).value_or(""), kSubRip) << c.barrier;
+    }
+  }
 }
 
 // A folder renamed before the barrier must not fail the files of the other folders, and every

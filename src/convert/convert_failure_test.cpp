@@ -17,7 +17,7 @@ using Op = FaultyFileSystem::Op;
 using Kind = FileResult::Kind;
 using Reason = FileResult::Reason;
 
-constexpr char kOriginal[] =
+const std::string kOriginal =
     "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n"
     "2\r\n00:00:05,000 --> 00:00:06,000\r\nBye\r\n";
 
@@ -27,6 +27,12 @@ struct Fault {
   Status::Code code = Status::Code::kIo;
 };
 
+// Larger than any reader's buffer, with text in a legacy code page at its end: choosing the code
+// page reads it again from its start.
+const std::string kLongLegacy = "1\r\n00:00:01,000 --> 00:00:04,000\r\n" +
+                                std::string(100'000, 'a') +
+                                "\r\n\r\n2\r\n00:00:05,000 --> 00:00:06,000\r\nD\xe9j\xe0\r\n";
+
 struct FailureCase {
   const char* name;
   std::vector<Fault> faults;
@@ -35,6 +41,7 @@ struct FailureCase {
   // Where the original bytes end up, "a.txt" or "a.txt_original", and every name left.
   const char* original_at;
   std::set<std::string> names;
+  const std::string& original = kOriginal;
 };
 
 const std::set<std::string> kUntouched = {"a.txt"};
@@ -43,7 +50,7 @@ const std::set<std::string> kConverted = {"a.txt", "a.txt_original"};
 const FailureCase kFailures[] = {
     {"Open", {{Op::kOpen, 1}}, Kind::kFailed, Reason::kOpen, "a.txt", kUntouched},
     {"MarkRead", {{Op::kRead, 1}}, Kind::kFailed, Reason::kRead, "a.txt", kUntouched},
-    {"Rewind", {{Op::kRewind, 1}}, Kind::kFailed, Reason::kRead, "a.txt", kUntouched},
+    {"Rewind", {{Op::kRewind, 1}}, Kind::kFailed, Reason::kRead, "a.txt", kUntouched, kLongLegacy},
     {"LineRead", {{Op::kRead, 2}}, Kind::kFailed, Reason::kRead, "a.txt", kUntouched},
     {"CreateWork", {{Op::kCreate, 1}}, Kind::kFailed, Reason::kCreateWork, "a.txt", kUntouched},
     {"Write", {{Op::kAppend, 1}}, Kind::kFailed, Reason::kWrite, "a.txt", kUntouched},
@@ -169,7 +176,7 @@ TEST_P(ConvertFailureTest, TheOriginalSurvives) {
   } else {
     backend = std::make_unique<MemoryBackend>();
   }
-  std::filesystem::path input = backend->Put("a.txt", kOriginal);
+  std::filesystem::path input = backend->Put("a.txt", c.original);
   FaultyFileSystem faulty(backend->fs());
   for (const Fault& f : c.faults)
     faulty.FailOn(f.op, f.nth, Status::Error(f.code, "injected fault"));
@@ -179,7 +186,7 @@ TEST_P(ConvertFailureTest, TheOriginalSurvives) {
   EXPECT_EQ(faulty.FaultsHit(), static_cast<int>(c.faults.size())) << "a fault was not reached";
   EXPECT_EQ(result.kind, c.kind) << Describe(result.reason) << ": " << result.message;
   EXPECT_EQ(result.reason, c.reason) << Describe(result.reason);
-  EXPECT_EQ(backend->Get(c.original_at), kOriginal);
+  EXPECT_EQ(backend->Get(c.original_at), c.original);
   EXPECT_EQ(backend->Names(), c.names);
   if (c.kind == Kind::kFailed) {
     EXPECT_FALSE(result.message.empty());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "convert/cue.h"
 #include "platform/line_reader.h"
@@ -19,37 +20,58 @@ constexpr std::size_t kFlushSize = 256 * 1024;
 
 // Whether the first word of the first line, read as 16-bit little-endian units, begins with
 // U+FEFF: the mark of UTF-16 text. Leading U+0020 units are skipped; a line without a word is
-// not UTF-16.
-Status HasUtf16Mark(ReadableFile& file, bool* utf16) {
-  *utf16 = false;
-  char buf[4096];
-  int carry = -1;  // a first byte whose partner is in the next read
-  for (;;) {
-    std::size_t got = 0;
-    Status s = file.Read(buf, sizeof buf, &got);
-    if (!s.ok()) return s;
-    if (got == 0) return Status::Ok();
-    std::size_t i = 0;
-    while (i < got) {
-      unsigned low, high;
-      if (carry >= 0) {
-        low = static_cast<unsigned>(carry);
-        high = static_cast<unsigned char>(buf[i++]);
-        carry = -1;
-      } else if (i + 1 < got) {
-        low = static_cast<unsigned char>(buf[i]);
-        high = static_cast<unsigned char>(buf[i + 1]);
-        i += 2;
-      } else {
-        carry = static_cast<unsigned char>(buf[i++]);
-        break;
+// not UTF-16. Fed the file's bytes in order, in pieces of any size.
+class Utf16Mark {
+ public:
+  // Whether the text is UTF-16, once the bytes fed so far tell.
+  std::optional<bool> Feed(std::string_view bytes) {
+    for (char c : bytes) {
+      if (carry_ < 0) {
+        carry_ = static_cast<unsigned char>(c);
+        continue;
       }
-      unsigned unit = low | (high << 8);
-      if (unit == 0x0020) continue;
-      *utf16 = unit == 0xFEFF;
-      return Status::Ok();
+      const unsigned unit =
+          static_cast<unsigned>(carry_) | static_cast<unsigned>(static_cast<unsigned char>(c)) << 8;
+      carry_ = -1;
+      if (unit != 0x0020) return unit == 0xFEFF;
     }
+    return std::nullopt;
   }
+
+ private:
+  int carry_ = -1;  // a first byte whose partner is in the next piece
+};
+
+// Sets `reader` to the encoding the file's first bytes show, from the bytes it holds already
+// where they tell; a file that starts with more spaces than the reader holds is scanned on and
+// read again from its start.
+Status ChooseMode(ReadableFile& file, std::optional<LineReader>& reader,
+                  const LegacyEncoding& legacy) {
+  Utf16Mark mark;
+  std::optional<bool> utf16;
+  std::size_t fed = 0;
+  std::string_view head;
+  bool whole = false;
+  while (!utf16 && !whole) {
+    const std::size_t had = head.size();
+    if (!reader->Peek(&head, &whole)) return reader->status();
+    if (head.size() == had && !whole) break;  // the reader is full
+    utf16 = mark.Feed(head.substr(fed));
+    fed = head.size();
+  }
+  if (!utf16 && !whole) {
+    char buf[4096];
+    for (std::size_t got = 1; !utf16 && got != 0;) {
+      Status s = file.Read(buf, sizeof buf, &got);
+      if (!s.ok()) return s;
+      utf16 = mark.Feed(std::string_view(buf, got));
+    }
+    Status s = file.Rewind();
+    if (!s.ok()) return s;
+    reader.emplace(file, LineReader::Mode::kEightBit, legacy);
+  }
+  if (utf16.value_or(false)) reader->set_mode(LineReader::Mode::kUtf16Le);
+  return Status::Ok();
 }
 
 // The converted text on its way to the work file: the byte-order mark, then the cue lines, handed
@@ -88,12 +110,10 @@ Status Gather(ReadableFile& file, const LegacyEncoding& legacy, const FrameRate&
   Output output(work, rate);
   *cues = 0;
   *step = Reason::kRead;
-  bool utf16 = false;
-  Status s = HasUtf16Mark(file, &utf16);
-  if (s.ok()) s = file.Rewind();
+  std::optional<LineReader> chosen(std::in_place, file, LineReader::Mode::kEightBit, legacy);
+  Status s = ChooseMode(file, chosen, legacy);
   if (!s.ok()) return s;
-
-  LineReader reader(file, utf16 ? LineReader::Mode::kUtf16Le : LineReader::Mode::kEightBit, legacy);
+  LineReader& reader = *chosen;
   std::string block;
   auto complete_cue = [&]() -> Status {
     block.back() = '\n';  // the space after the cue's last line

@@ -78,8 +78,12 @@ TEST(ConvertFileTest, Utf16WithMarkGivesTheSameLinesWithTheMarkInTheFirstIndex) 
       u"2\r\n00:01:02,517 --> 00:01:05,990\r\n50% off\r\n\r\n";
   std::string expected = std::string(kBom) + kConverted;
   EXPECT_EQ(ConvertBytes(Utf16Le(text), "utf-16"), expected);
-  // Spaces in front of the mark still make it UTF-16.
-  EXPECT_EQ(ConvertBytes(Utf16Le(u"  " + text), "utf-16 after spaces"), expected);
+  // Spaces in front of the mark still make it UTF-16, more of them than a reader's buffer holds
+  // too (then the rest is read on, and the file again from its start).
+  for (std::size_t spaces : {2, 40'000}) {
+    const std::string input = Utf16Le(std::u16string(spaces, u' ') + text);
+    EXPECT_EQ(ConvertBytes(input, "utf-16 after spaces"), expected) << spaces;
+  }
 }
 
 TEST(ConvertFileTest, Utf16TextBeyondTheBasicPlaneAndBrokenUnits) {

@@ -1,6 +1,7 @@
 #include "convert/side_files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <utility>
 #include <vector>
@@ -217,6 +218,29 @@ std::filesystem::path AsidePathFor(const std::filesystem::path& input) {
   return WithSuffix(input, kAsideSuffix);
 }
 
+namespace {
+
+std::filesystem::path::string_type Folded(const std::filesystem::path& name) {
+  auto text = name.native();
+  for (auto& c : text)
+    c = AsciiLower(c);
+  return text;
+}
+
+}  // namespace
+
+ListedSideFiles::ListedSideFiles(const std::vector<DirEntry>& entries) {
+  for (const DirEntry& entry : entries) {
+    if (IsWorkName(entry.name) || IsBackupName(entry.name) || IsAsideName(entry.name)) {
+      inputs_.insert(Folded(InputPathFor(entry.name)));
+    }
+  }
+}
+
+bool ListedSideFiles::AnyFor(const std::filesystem::path& name) const {
+  return !inputs_.empty() && inputs_.count(Folded(name)) != 0;
+}
+
 std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
   std::size_t suffix = 0;
   if (IsWorkName(side_file)) suffix = kWorkSuffix.size();
@@ -316,19 +340,21 @@ std::string WorkFile::Discard() {
 class InPlaceConversion {
  public:
   InPlaceConversion(FileSystem& fs, const std::filesystem::path& input,
-                    const ConvertOptions& options)
+                    const ConvertOptions& options, bool listed_alone = false)
       : fs_(fs),
         input_(input),
         work_path_(WorkPathFor(input)),
         backup_(BackupPathFor(input)),
-        aside_(AsidePathFor(input)),
-        dry_run_(options.dry_run) {}
+        dry_run_(options.dry_run),
+        listed_alone_(listed_alone) {}
 
   // Steps 1 and 2, short of durability. Empty when the work file waits for the barrier;
   // otherwise the result.
   std::optional<FileResult> Prepare(const Converter& convert) {
     if (std::optional<FileResult> skipped = Claim()) return skipped;
-    if (!recovering_) {
+    // The listing showed no work file and nothing set aside: should one have come since, the
+    // work file's creation finds it, and a file set aside waits for the next run.
+    if (!recovering_ && !listed_alone_) {
       // With the claim held no live run writes this work file: what is there is a dead run's,
       // or another program's.
       if (WorkAt(fs_, work_path_) == Work::kForeign) {
@@ -338,8 +364,9 @@ class InPlaceConversion {
       // A restore that stopped before removing the converted file it had set aside: it goes
       // when it is what the original gives. Should that fail, it stays for a restore to finish.
       std::unique_ptr<ReadableFile> taken;
-      if (!dry_run_ && CheckSetAside(fs_, aside_, *source_, convert, &taken).ok() && taken) {
-        (void)RemoveSetAside(fs_, aside_, *taken);
+      const std::filesystem::path aside = AsidePathFor(input_);
+      if (!dry_run_ && CheckSetAside(fs_, aside, *source_, convert, &taken).ok() && taken) {
+        (void)RemoveSetAside(fs_, aside, *taken);
       }
     }
     FileResult result = Write(convert);
@@ -403,11 +430,18 @@ class InPlaceConversion {
   std::optional<FileResult> Claim() {
     for (int look = 0; look < kMaxLooks; ++look) {
       std::optional<FileResult> result;
+      if (listed_alone_) {
+        result = ClaimSource(input_);
+        if (result || source_) return result;
+        // Changed since the listing: from now on each look asks the file system.
+        listed_alone_ = false;
+        continue;
+      }
       // A backup is, as a rule, the only unconverted copy: never overwritten, never converted
       // over. A backup that cannot be looked at is no reason to stop: no move replaces one.
       if (Exists(fs_, backup_)) {
         if (!Missing(fs_, input_)) return Skipped(Reason::kBackupExists);
-        if (IsFile(fs_, aside_)) {
+        if (IsFile(fs_, AsidePathFor(input_))) {
           result = PutBackSetAside();
         } else if (!Exists(fs_, work_path_)) {
           return Skipped(Reason::kLoneBackup);
@@ -435,7 +469,7 @@ class InPlaceConversion {
     if (!s.ok()) return Failed(Reason::kOpen, s);
     if (Busy(*claim)) return Skipped(Reason::kBusy);
     if (!Missing(fs_, input_) || !StillNames(fs_, backup_, *claim)) return std::nullopt;
-    s = fs_.MoveNoReplace(aside_, input_);
+    s = fs_.MoveNoReplace(AsidePathFor(input_), input_);
     if (s.ok() || s.code() == Status::Code::kExists || s.code() == Status::Code::kNotFound) {
       return std::nullopt;
     }
@@ -447,7 +481,7 @@ class InPlaceConversion {
   std::optional<FileResult> ClaimSource(const std::filesystem::path& path) {
     const bool from_backup = path == backup_;
     std::unique_ptr<ReadableFile> file;
-    Status s = fs_.OpenForRead(path, &file);
+    Status s = listed_alone_ ? fs_.OpenListedForRead(path, &file) : fs_.OpenForRead(path, &file);
     if (s.code() == Status::Code::kNotFound) {
       // Another run moved it meanwhile: its next state tells what is left to do.
       if (from_backup || Exists(fs_, backup_)) return std::nullopt;
@@ -460,9 +494,13 @@ class InPlaceConversion {
     if (!dry_run_) {
       if (Busy(*file)) return Skipped(Reason::kBusy);
       // What the look saw may have changed before the claim: the run that held it may have
-      // finished, or finished the conversion we came to finish.
-      const bool same = from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
-                                    : StillNames(fs_, input_, *file) && !Exists(fs_, backup_);
+      // finished, or finished the conversion we came to finish. A run that converts the input
+      // gives its name to another file, so when the listing saw no backup, a backup beside the
+      // file we hold can only be another program's: the first move, which replaces nothing,
+      // refuses it with the answer this look would give.
+      const bool same =
+          from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
+                      : StillNames(fs_, input_, *file) && (listed_alone_ || !Exists(fs_, backup_));
       if (!same) return std::nullopt;
       if (from_backup) {
         s = fs_.MoveNoReplace(backup_, input_);
@@ -510,8 +548,8 @@ class InPlaceConversion {
   const std::filesystem::path input_;
   const std::filesystem::path work_path_;
   const std::filesystem::path backup_;
-  const std::filesystem::path aside_;
   const bool dry_run_;
+  bool listed_alone_;                     // ConversionTask::listed_alone, until a look disagrees
   std::unique_ptr<ReadableFile> source_;  // open and claimed from step 1 to step 4
   bool recovering_ = false;
   std::optional<WorkFile> work_;
@@ -539,7 +577,8 @@ std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& t
     }
     if (backup && IsFile(fs_, AsidePathFor(task.input))) return 0;
   }
-  auto conversion = std::make_unique<InPlaceConversion>(fs_, task.input, options_);
+  auto conversion =
+      std::make_unique<InPlaceConversion>(fs_, task.input, options_, task.listed_alone);
   results_[slot] = conversion->Prepare(convert_);
   if (results_[slot]) return 0;
   const std::uint64_t written = conversion->written();
@@ -547,7 +586,7 @@ std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& t
   return written;
 }
 
-std::vector<std::optional<FileResult>> ConversionBatch::Finish() {
+std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& on_threads) {
   // One sync of each file system the batch wrote to, through a folder of the batch on it. The
   // work file is beside its input, so on the input's device.
   struct Barrier {
@@ -574,14 +613,32 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish() {
     }
   }
 
+  // Each work file is sealed before any is moved, the ones without a barrier in parallel.
+  std::atomic<std::size_t> next = 0;
+  auto seal = [&] {
+    for (std::size_t slot; (slot = next++) < pending_.size();) {
+      InPlaceConversion* conversion = pending_[slot].get();
+      if (!conversion) continue;
+      // Every device is in the map already: a lookup, safe on several threads at once.
+      const Barrier& barrier = std::as_const(barriers).at(conversion->device());
+      results_[slot] = barrier.failed.ok() ? conversion->Seal(barrier.synced)
+                                           : conversion->Abandon(barrier.failed);
+    }
+  };
+  const bool each_syncs = std::any_of(barriers.begin(), barriers.end(), [](const auto& entry) {
+    return entry.second.failed.ok() && !entry.second.synced;
+  });
+  if (each_syncs && on_threads) {
+    on_threads(seal);
+  } else {
+    seal();
+  }
+
   std::map<std::filesystem::path, std::vector<std::size_t>> moved;  // by folder
   for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
     InPlaceConversion* conversion = pending_[slot].get();
     if (!conversion) continue;
-    const Barrier& barrier = barriers[conversion->device()];
-    if (!barrier.failed.ok()) {
-      results_[slot] = conversion->Abandon(barrier.failed);
-    } else if (!(results_[slot] = conversion->Seal(barrier.synced))) {
+    if (!results_[slot]) {
       results_[slot] = conversion->Move();
       if (results_[slot]->done()) moved[FolderOf(conversion->input())].push_back(slot);
     }

@@ -29,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,19 @@ std::filesystem::path AsidePathFor(const std::filesystem::path& input);
 // The input a side file belongs to: x.txt_temp, x.txt_original and x.txt_undoing give x.txt.
 // Any other name comes back as it is.
 std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
+
+// The side files a folder's listing shows, by the input they belong to: an input the listing
+// shows alone is converted without asking the file system about each of them first.
+class ListedSideFiles {
+ public:
+  explicit ListedSideFiles(const std::vector<DirEntry>& entries);
+  // Whether the listing showed a side file of the input named `name` (no folder), in any ASCII
+  // letter case.
+  bool AnyFor(const std::filesystem::path& name) const;
+
+ private:
+  std::set<std::filesystem::path::string_type> inputs_;  // ASCII letters in lower case
+};
 
 struct ConvertOptions {
   // Read and convert everything, but create, move, remove and claim nothing.
@@ -121,6 +135,10 @@ struct ConversionTask {
   std::filesystem::path input;
   bool interrupted_only = false;
   std::filesystem::path side_file = {};  // the side file met; empty means the work file
+  // The folder's listing, just read, showed the input as a regular file and none of its side
+  // files: the first look at them is spared. The look under the claim stays, and no move
+  // replaces anything, so nothing rests on the listing.
+  bool listed_alone = false;
 };
 
 // Conversions made durable together. Prepare claims an input and writes its work file; Finish
@@ -144,9 +162,15 @@ class ConversionBatch {
   // failed, dry run). Distinct slots (below `size`) may be prepared on several threads at once.
   // Returns the bytes written.
   std::uint64_t Prepare(std::size_t slot, const ConversionTask& task);
+  // Runs the work it is given on several threads at once, the caller's among them, and returns
+  // once each has returned.
+  using OnThreads = std::function<void(const std::function<void()>& work)>;
   // The barrier, the moves and the folder syncs. The results by slot: none for a slot not
-  // prepared, nor for an interrupted_only task whose input was not left interrupted.
-  std::vector<std::optional<FileResult>> Finish();
+  // prepared, nor for an interrupted_only task whose input was not left interrupted. Work files
+  // that must sync themselves (no barrier where they are) do so on `on_threads`, at once rather
+  // than one after another, since each sync can wait tens of milliseconds on a slow disk; without
+  // it, on the calling thread.
+  std::vector<std::optional<FileResult>> Finish(const OnThreads& on_threads = {});
 
  private:
   FileSystem& fs_;

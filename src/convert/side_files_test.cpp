@@ -334,6 +334,24 @@ TEST(SideFilesTest, NamesInBothDirections) {
   }
 }
 
+// An input taken for alone skips the first look at its side files, so one missed here would be
+// converted without its backup, work file or file set aside being looked at first.
+TEST(SideFilesTest, AListingTellsWhichInputsHaveSideFiles) {
+  std::vector<DirEntry> listing;
+  for (const char* name : {"a.txt", "a.txt_original", "B.TXT_TEMP", "c.txt_Undoing", "d.txt",
+                           "e.srt_original", "f.txt.bak", "sub"}) {
+    listing.push_back({name});
+  }
+  const ListedSideFiles listed(listing);
+  const std::pair<const char*, bool> cases[] = {
+      {"a.txt", true},  {"A.Txt", true},           {"b.txt", true},  {"c.TXT", true},
+      {"d.txt", false}, {"e.srt", false},          {"e.txt", false}, {"f.txt", false},
+      {"sub", false},   {"a.txt_original", false},
+  };
+  for (const auto& [name, any] : cases)
+    EXPECT_EQ(listed.AnyFor(name), any) << name;
+}
+
 // What converting `original` gives, read with `legacy`.
 std::string ConversionOf(const std::string& original, const LegacyEncoding& legacy = {}) {
   MemoryFileSystem fs;

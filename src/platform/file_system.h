@@ -71,7 +71,9 @@ struct DirEntry {
 class ReadableFile {
  public:
   virtual ~ReadableFile() = default;
-  // Reads up to n bytes into buf; *got is 0 only at the end of the file.
+  // Reads up to n bytes into buf; *got is 0 only at the end of the file. The end may be taken
+  // to be the size info() gives once that much was read: a file that grew since then is no
+  // longer what info() describes, which a later Stat shows.
   virtual Status Read(char* buf, std::size_t n, std::size_t* got) = 0;
   virtual Status Rewind() = 0;
   // Claims the file for whoever holds this open file, until it is closed: another claim on the
@@ -106,6 +108,14 @@ class FileSystem {
   // the file but not write it while it is open.
   virtual Status OpenForRead(const std::filesystem::path& path,
                              std::unique_ptr<ReadableFile>* file) = 0;
+
+  // OpenForRead for a name that a folder listing has just shown to be a regular file: the listing
+  // serves as the look that a platform may need before opening (a device can act on being
+  // opened). The same results, and never a FIFO's wait, whatever the name has become since.
+  virtual Status OpenListedForRead(const std::filesystem::path& path,
+                                   std::unique_ptr<ReadableFile>* file) {
+    return OpenForRead(path, file);
+  }
 
   // Creates a new file, failing with kExists when the name is taken by anything, a dangling
   // link included. Permissions are POSIX bits (less the umask); Windows ignores them and gives

@@ -26,6 +26,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Files up to this size are read in one go (the line reader's buffer), so read-ahead advice
+// would cost a call and gain nothing.
+constexpr std::uint64_t kSmallFile = 64 * 1024;
+
 Status::Code CodeFor(int error) {
   switch (error) {
     case ENOENT:
@@ -205,16 +209,33 @@ class PosixReadableFile final : public ReadableFile {
       : fd_(fd), path_(std::move(path)), info_(info) {}
   ~PosixReadableFile() override { ::close(fd_); }
 
+  // A read that ends at the size the file had when opened is taken as its end, which spares
+  // the read that would say so: a file that grows later no longer is what info() describes,
+  // and the comparison with info() before the moves notices that.
   Status Read(char* buf, std::size_t n, std::size_t* got) override {
     *got = 0;
+    if (at_size_ || n == 0) return Status::Ok();
     ssize_t r = ReadRetrying(fd_, buf, n);
+    if (r < 0 && errno == EAGAIN) {
+      // Opened non-blocking so that a FIFO put in its place could not hang the open; regular
+      // files ignore the flag on Linux, but a file system that honours it gets it cleared.
+      const int flags = ::fcntl(fd_, F_GETFL);
+      if (flags >= 0 && ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+        r = ReadRetrying(fd_, buf, n);
+      }
+    }
     if (r < 0) return ErrnoStatus("read", path_, errno);
     *got = static_cast<std::size_t>(r);
+    offset_ += *got;
+    at_size_ = *got != 0 && offset_ == info_.size;
     return Status::Ok();
   }
 
   Status Rewind() override {
+    if (offset_ == 0) return Status::Ok();
     if (::lseek(fd_, 0, SEEK_SET) < 0) return ErrnoStatus("rewind", path_, errno);
+    offset_ = 0;
+    at_size_ = false;
     return Status::Ok();
   }
 
@@ -243,6 +264,8 @@ class PosixReadableFile final : public ReadableFile {
   int fd_;
   fs::path path_;
   FileInfo info_;
+  std::uint64_t offset_ = 0;
+  bool at_size_ = false;
 };
 
 class PosixWritableFile final : public WritableFile {
@@ -296,39 +319,11 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
-    file->reset();
-    struct stat st;
-    // Looked at before opening, since opening a device can act on it (a tape rewinds).
-    At at(path);
-    if (StatAt(at, &st) != 0) return ErrnoStatus("open", path, errno);
-    if (!S_ISREG(st.st_mode)) return NotRegular("open", path);
-    // O_NONBLOCK in case the name became a FIFO since the lstat: opening one would wait for a
-    // writer.
-    int fd = OpenRetrying(at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) {
-      int error = errno;
-      // ELOOP: the name is a link (O_NOFOLLOW); ENXIO, ENODEV: a socket or device.
-      if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("open", path);
-      return ErrnoStatus("open", path, error);
-    }
-    if (::fstat(fd, &st) != 0) {
-      int error = errno;
-      ::close(fd);
-      return ErrnoStatus("open", path, error);
-    }
-    if (!S_ISREG(st.st_mode)) {
-      ::close(fd);
-      return NotRegular("open", path);
-    }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-      int error = errno;
-      ::close(fd);
-      return ErrnoStatus("open", path, error);
-    }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint; its failure changes nothing
-    *file = std::make_unique<PosixReadableFile>(fd, path, InfoOf(st));
-    return Status::Ok();
+    return Open(path, /*looked=*/false, file);
+  }
+
+  Status OpenListedForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
+    return Open(path, /*looked=*/true, file);
   }
 
   Status CreateNew(const fs::path& path, FileMode mode,
@@ -339,9 +334,13 @@ class PosixFileSystem final : public FileSystem {
     if (fd < 0) return ErrnoStatus("create", path, errno);
     // An identity the system will not tell stays unknown (zero).
     struct stat st;
-    const FileInfo info = ::fstat(fd, &st) == 0 ? InfoOf(st) : FileInfo();
-    GiveOwnership(fd, mode.owner, mode.group);
-    Watch(fd, path);
+    const bool known = ::fstat(fd, &st) == 0;
+    const FileInfo info = known ? InfoOf(st) : FileInfo();
+    // Most files are their runner's already: then there is nothing to give.
+    if (!known || info.owner != mode.owner || info.group != mode.group) {
+      GiveOwnership(fd, mode.owner, mode.group);
+    }
+    if (known) Watch(st.st_dev, path);
     *file = std::make_unique<PosixWritableFile>(fd, path, info);
     return Status::Ok();
   }
@@ -504,19 +503,53 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  Status Open(const fs::path& path, bool looked, std::unique_ptr<ReadableFile>* file) {
+    file->reset();
+    struct stat st;
+    At at(path);
+    // Looked at before opening, since opening a device can act on it (a tape rewinds); a
+    // listing is as good a look, and either leaves the same moment for a swap before the open.
+    if (!looked) {
+      if (StatAt(at, &st) != 0) return ErrnoStatus("open", path, errno);
+      if (!S_ISREG(st.st_mode)) return NotRegular("open", path);
+    }
+    // O_NONBLOCK in case the name became a FIFO since the look: opening one would wait for a
+    // writer.
+    int fd = OpenRetrying(at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+      int error = errno;
+      // ELOOP: the name is a link (O_NOFOLLOW); ENXIO, ENODEV: a socket or device.
+      if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("open", path);
+      return ErrnoStatus("open", path, error);
+    }
+    if (::fstat(fd, &st) != 0) {
+      int error = errno;
+      ::close(fd);
+      return ErrnoStatus("open", path, error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return NotRegular("open", path);
+    }
+    // A hint, whose failure changes nothing; a file read in one piece has no use for it.
+    if (static_cast<std::uint64_t>(st.st_size) > kSmallFile) {
+      ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    *file = std::make_unique<PosixReadableFile>(fd, path, InfoOf(st));
+    return Status::Ok();
+  }
+
   // Keeps a descriptor of each file system that work files are written to, opened before the
   // first of them, for SyncFileSystem. Kept for the life of the program, which is short.
-  void Watch(int new_file, const fs::path& path) {
+  void Watch(dev_t device, const fs::path& path) {
 #ifdef __linux__
-    struct stat st;
-    if (::fstat(new_file, &st) != 0) return;
     std::lock_guard<std::mutex> lock(watch_mutex_);
-    if (watchers_.count(st.st_dev) != 0) return;
+    if (watchers_.count(device) != 0) return;
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     const int fd = OpenRetrying(At(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) watchers_.emplace(st.st_dev, fd);
+    if (fd >= 0) watchers_.emplace(device, fd);
 #else
-    (void)new_file;
+    (void)device;
     (void)path;
 #endif
   }

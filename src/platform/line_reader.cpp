@@ -1,6 +1,7 @@
 #include "platform/line_reader.h"
 
 #include <cstring>
+#include <memory>
 
 #include "platform/codepage.h"
 #include "platform/text.h"
@@ -17,19 +18,32 @@ constexpr std::size_t kLookAhead = 16 << 20;
 }  // namespace
 
 LineReader::LineReader(ReadableFile& file, Mode mode, LegacyEncoding legacy)
-    : file_(file), mode_(mode), legacy_(legacy), chosen_(!legacy.detect) {
-  buffer_.resize(kChunk);
+    : file_(file),
+      mode_(mode),
+      // Not zeroed: only bytes read are ever looked at.
+      buffer_(std::make_unique_for_overwrite<char[]>(kChunk)),
+      legacy_(legacy),
+      chosen_(!legacy.detect) {}
+
+bool LineReader::Peek(std::string_view* bytes, bool* whole) {
+  if (!eof_ && end_ < kChunk && !Fill()) return false;
+  *bytes = std::string_view(buffer_.get(), end_);
+  *whole = eof_;
+  return true;
 }
 
-// Keeps the unread bytes and reads more behind them. False on a read error.
+// Keeps the unread bytes and reads more behind them, moving them to the front only when the
+// buffer is full: until then it holds the file from its first byte, which a second pass over
+// the lines can use again. False on a read error.
 bool LineReader::Fill() {
-  if (pos_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+  if (end_ == kChunk && pos_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
     end_ -= pos_;
     pos_ = 0;
+    dropped_ = true;
   }
   std::size_t got = 0;
-  status_ = file_.Read(buffer_.data() + end_, buffer_.size() - end_, &got);
+  status_ = file_.Read(buffer_.get() + end_, kChunk - end_, &got);
   if (!status_.ok()) return false;
   if (got == 0) eof_ = true;
   end_ += got;
@@ -49,7 +63,7 @@ bool LineReader::ReadRawLine() {
       }
       if (end_ - pos_ < unit && eof_) {
         // A last odd byte of 16-bit text stays in the line, to be decoded as U+FFFD.
-        raw_.append(buffer_.data() + pos_, end_ - pos_);
+        raw_.append(buffer_.get() + pos_, end_ - pos_);
         consumed = consumed || end_ > pos_;
         pos_ = end_;
         raw_view_ = raw_;
@@ -57,7 +71,7 @@ bool LineReader::ReadRawLine() {
       }
       continue;
     }
-    const char* begin = buffer_.data() + pos_;
+    const char* begin = buffer_.get() + pos_;
     const std::size_t avail = (end_ - pos_) / unit * unit;
     const char* found = nullptr;
     if (unit == 1) {
@@ -136,10 +150,15 @@ bool LineReader::DecideCodePage(std::string_view body) {
   if (!status_.ok()) return false;
   legacy_.code_page = detector.Choose(legacy_.code_page);
 
-  status_ = file_.Rewind();
-  if (!status_.ok()) return false;
-  pos_ = end_ = 0;
-  eof_ = false;
+  // A file that fits the buffer is still all in it: no need to read it again.
+  if (dropped_) {
+    status_ = file_.Rewind();
+    if (!status_.ok()) return false;
+    end_ = 0;
+    eof_ = false;
+    dropped_ = false;
+  }
+  pos_ = 0;
   for (std::size_t i = 0; i < lines_; ++i) {
     // Ends early only when the file shrank meanwhile; the converter notices such changes.
     if (!ReadRawLine()) return false;

@@ -3,6 +3,7 @@
 // very end of the input gives no further, empty line.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,13 @@ class LineReader {
   // come back to that line: the file must then have been at its first byte.
   LineReader(ReadableFile& file, Mode mode, LegacyEncoding legacy = {});
 
+  // Before the first line: the bytes read so far, from the file's first, after reading more
+  // when there is room for them; *whole when they are all the file holds. They stay valid
+  // until the next call. False on a read error, which status() then holds.
+  bool Peek(std::string_view* bytes, bool* whole);
+  // Before the first line: how to read the bytes, as Peek showed them.
+  void set_mode(Mode mode) { mode_ = mode; }
+
   // False at the end of the input, and on a read error, which status() then holds.
   bool ReadLine(std::string* line);
   // The same without a copy where it can: the line stays valid until the next call.
@@ -45,10 +53,11 @@ class LineReader {
 
   ReadableFile& file_;
   Mode mode_;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;
+  bool dropped_ = false;  // bytes read have left the buffer: a second pass must read again
   bool first_line_ = true;
   LegacyEncoding legacy_;
   bool chosen_ = false;  // legacy_.code_page is final

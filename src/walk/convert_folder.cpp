@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -58,6 +61,81 @@ void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
   WalkTree(fs, start, visitor);
 }
 
+// Threads that live for the whole walk: each batch runs its work on them and on the calling
+// thread, rather than starting threads of its own.
+class WorkerPool {
+ public:
+  // `helpers` threads besides the caller, started at the first Run that can use them.
+  explicit WorkerPool(unsigned helpers) : helpers_(helpers) {}
+  ~WorkerPool() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& thread : threads_)
+      thread.join();
+  }
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
+
+  // Runs `work` on every thread, the caller's too, and returns once each has returned. Alone
+  // when `alone`: a batch of one file has nothing to share.
+  void Run(const std::function<void()>& work, bool alone = false) {
+    if (alone || helpers_ == 0) {
+      work();
+      return;
+    }
+    if (threads_.empty()) {
+      for (unsigned i = 0; i < helpers_; ++i)
+        threads_.emplace_back([this] { Serve(); });
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      work_ = &work;
+      busy_ = helpers_;
+      ++round_;
+    }
+    wake_.notify_all();
+    work();
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return busy_ == 0; });
+    work_ = nullptr;
+  }
+
+ private:
+  void Serve() {
+    std::uint64_t seen = 0;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return stop_ || round_ != seen; });
+      if (stop_) return;
+      seen = round_;
+      const std::function<void()>* work = work_;
+      lock.unlock();
+      (*work)();
+      lock.lock();
+      if (--busy_ == 0) done_.notify_one();
+    }
+  }
+
+  const unsigned helpers_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  const std::function<void()>* work_ = nullptr;
+  std::uint64_t round_ = 0;
+  unsigned busy_ = 0;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+// Whether `dir` is `folder` or below it, as the walk spells them.
+bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& folder) {
+  auto [end, _] = std::mismatch(folder.begin(), folder.end(), dir.begin(), dir.end());
+  return end == folder.end();
+}
+
 }  // namespace
 
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
@@ -70,9 +148,11 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
       options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   const std::size_t batch_files =
       BatchFilesFor(std::max<std::size_t>(1, options.batch_files), jobs, fs.FreeFileHandles());
+  WorkerPool pool(jobs - 1);
+  const Converter convert = SubtitleConverter(options);
   auto run_batch = [&] {
     const std::size_t size = std::min(queue.size(), batch_files);
-    ConversionBatch batch(fs, options, SubtitleConverter(options), size);
+    ConversionBatch batch(fs, options, convert, size);
     std::atomic<std::size_t> next = 0;
     std::atomic<std::uint64_t> written = 0;
     // Takes the tasks in order, stopping once the batch has written its share, so the tasks
@@ -84,14 +164,10 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
         written += batch.Prepare(slot, queue[slot]);
       }
     };
-    std::vector<std::thread> workers;
-    for (unsigned i = 1; i < std::min<std::size_t>(jobs, size); ++i)
-      workers.emplace_back(work);
-    work();
-    for (std::thread& worker : workers)
-      worker.join();
+    pool.Run(work, size == 1);
     const std::size_t taken = std::min<std::size_t>(next, size);
-    std::vector<std::optional<FileResult>> results = batch.Finish();
+    std::vector<std::optional<FileResult>> results =
+        batch.Finish([&](const std::function<void()>& seal) { pool.Run(seal, taken == 1); });
     for (std::size_t slot = 0; slot < taken; ++slot) {
       if (results[slot] && observer.on_file) observer.on_file(queue.front().input, *results[slot]);
       queue.pop_front();
@@ -111,9 +187,24 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
     return IsInputName(entry.name) || IsWorkName(entry.name) || IsBackupName(entry.name) ||
            IsAsideName(entry.name);
   };
+  // The side files listed in each folder of the walk's current branch, the deepest last: an
+  // input's folder is always on it when the input is visited.
+  std::vector<std::pair<std::filesystem::path, ListedSideFiles>> branch;
+  visitor.listed = [&](const std::filesystem::path& dir, const std::vector<DirEntry>& entries) {
+    // Spelled as its entries' paths give it back: without a last separator.
+    std::filesystem::path folder = dir.has_filename() ? dir : dir.parent_path();
+    while (!branch.empty() && !IsWithin(folder, branch.back().first))
+      branch.pop_back();
+    branch.emplace_back(std::move(folder), ListedSideFiles(entries));
+  };
   visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
     if (IsInputName(entry.name)) {
-      add({path});
+      const std::filesystem::path dir = path.parent_path();
+      auto listed = std::find_if(branch.rbegin(), branch.rend(),
+                                 [&](const auto& level) { return level.first == dir; });
+      const bool alone = entry.kind == EntryKind::kFile && listed != branch.rend() &&
+                         !listed->second.AnyFor(entry.name);
+      add({path, false, {}, alone});
       return;
     }
     // A run stopped part-way, or a file removed on purpose, can leave side files without their

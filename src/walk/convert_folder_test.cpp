@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "convert/convert_file.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 
@@ -328,6 +329,32 @@ TEST(ConvertFolderTest, FinishesWhatAnInterruptedRunLeftBehind) {
                                                   "/r/file/", "/r/file/mode.txt",
                                                   "/r/file/mode.txt_original", "/r/stale.txt",
                                                   "/r/stale.txt_original", "/r/stray.txt_temp"}));
+}
+
+// The walk tells the converter which inputs its listing showed without side files, and only
+// those skip the first look at them: a file a restore left set aside still goes, wherever the
+// walk meets its input (after a subfolder's whole subtree, or deep down).
+TEST(ConvertFolderTest, SideFilesInTheListingAreLookedAt) {
+  MemoryFileSystem scratch;
+  scratch.AddFile("/c.txt", kSubRip);
+  ConvertFile(scratch, "/c.txt");
+  const std::string converted = scratch.Contents("/c.txt").value_or("");
+  ASSERT_FALSE(converted.empty());
+
+  MemoryFileSystem fs;
+  const char* inputs[] = {"/r/0/1/deep.txt", "/r/0/sub.txt", "/r/top.txt"};
+  for (const char* input : inputs) {
+    fs.AddFile(input, kSubRip);
+    fs.AddFile(AsidePathFor(input).string(), converted);
+  }
+  fs.AddFile("/r/alone.txt", kSubRip);
+  Report report("/r");
+  ConvertFolder(fs, "/r", {}, {}, report.Observer());
+
+  EXPECT_EQ(report.files, (std::vector<std::string>{"0/1/deep.txt converted", "0/sub.txt converted",
+                                                    "alone.txt converted", "top.txt converted"}));
+  for (const char* input : inputs)
+    EXPECT_FALSE(fs.Contents(AsidePathFor(input).string())) << input;
 }
 
 TEST(ConvertFolderTest, ConvertsAtTheBottomOfThousandsOfNestedFolders) {

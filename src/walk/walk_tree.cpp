@@ -42,6 +42,7 @@ bool WalkTree(FileSystem& fs, const std::filesystem::path& folder, const TreeVis
       if (visitor.on_folder_error) visitor.on_folder_error(level.folder, status);
       return;
     }
+    if (visitor.listed) visitor.listed(level.folder, level.entries);
     stack.push_back(std::move(level));
   };
 

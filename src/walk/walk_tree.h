@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -14,6 +15,9 @@ struct TreeVisitor {
   // about too, since only the visitor knows whether it can use them safely.
   std::function<bool(const DirEntry& entry)> wants;
   std::function<void(const std::filesystem::path& path, const DirEntry& entry)> visit;
+  // A folder's whole listing, before any of its entries is visited.
+  std::function<void(const std::filesystem::path& folder, const std::vector<DirEntry>& entries)>
+      listed;
   // A folder whose listing failed; its subtree is passed over and the walk goes on.
   std::function<void(const std::filesystem::path& folder, const Status& status)> on_folder_error;
 };
