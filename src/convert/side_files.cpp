@@ -494,13 +494,11 @@ class InPlaceConversion {
     if (!dry_run_) {
       if (Busy(*file)) return Skipped(Reason::kBusy);
       // What the look saw may have changed before the claim: the run that held it may have
-      // finished, or finished the conversion we came to finish. A run that converts the input
-      // gives its name to another file, so when the listing saw no backup, a backup beside the
-      // file we hold can only be another program's: the first move, which replaces nothing,
-      // refuses it with the answer this look would give.
-      const bool same =
-          from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
-                      : StillNames(fs_, input_, *file) && (listed_alone_ || !Exists(fs_, backup_));
+      // finished, or finished the conversion we came to finish. This look stays even when the
+      // listing saw the input alone: another run may have converted it between the listing and
+      // our open, and the file we hold is then its conversion, not a subtitle.
+      const bool same = from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
+                                    : StillNames(fs_, input_, *file) && !Exists(fs_, backup_);
       if (!same) return std::nullopt;
       if (from_backup) {
         s = fs_.MoveNoReplace(backup_, input_);
