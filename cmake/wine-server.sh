@@ -26,6 +26,14 @@ start)
   "$server" -p </dev/null >/dev/null 2>&1 || echo "a wineserver for this prefix runs already"
   timeout "$limit" "$wine" cmd /c exit </dev/null >/dev/null 2>&1 ||
     { echo "Wine does not start programs in $WINEPREFIX" >&2; exit 1; }
+  # Until Wine's mount manager answers, a volume's serial number, and so every file's identity,
+  # reads as 0: the first tests would see files without one. Wait for it, a few seconds at most.
+  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+    serial=$(timeout 30 "$wine" cmd /c vol Z: </dev/null 2>/dev/null | tr -d '\r' |
+      sed -n 's/.*Serial Number is //p')
+    [ -n "$serial" ] && [ "$serial" != "0000-0000" ] && break
+    sleep 0.5
+  done
   ;;
 stop)
   "$server" -k </dev/null >/dev/null 2>&1
