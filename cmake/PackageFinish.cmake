@@ -27,11 +27,10 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
   file(REMOVE_RECURSE "${parts}")
 endforeach()
 
-# CPack's zip lists its
-# members in the order the folder gave them, which differs between two folders holding the same
-# files, and records each file's change and access times, which no one can set. Each zip is made
-# again by Info-ZIP: members sorted by name, only their modification time (the source's, as a
-# file date of UTC), no further attributes.
+# CPack's zip lists its members in the order the folder gave them, which differs between two
+# folders holding the same files, and records each file's change and access times, which no one
+# can set. Each zip is made again by Info-ZIP: members sorted by name, only their modification
+# time (the source's, as a file date of UTC), no further attributes.
 find_program(ZIP zip REQUIRED)
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   if(NOT package MATCHES "\\.zip$")
