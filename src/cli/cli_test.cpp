@@ -418,6 +418,31 @@ TEST(CliTest, FpsIsNamedByEveryReport) {
   }
 }
 
+TEST(CliTest, APowerShellQuotedFolderEndsWhereItWasMeantTo) {
+  // The command line as PowerShell writes it, and as the runtime must read it.
+  const std::pair<const char*, const char*> cases[] = {
+      {R"(k.exe "D:\My Subs\")", R"(k.exe "D:\My Subs\\")"},
+      {R"(k.exe "D:\My Subs\" -n "E:\Old Subs\")", R"(k.exe "D:\My Subs\\" -n "E:\Old Subs\\")"},
+      {"k.exe \"D:\\\"\t-n", "k.exe \"D:\\\\\"\t-n"},
+      // Already right, or a quote within an argument: left alone.
+      {R"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)", R"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)"},
+  };
+  for (const auto& [line, expected] : cases)
+    EXPECT_EQ(WithPowerShellQuotesMended(line), expected) << line;
+}
+
+// A relative path is taken whole: on Windows made absolute once, here, keeping a last dot or
+// space that std::filesystem::absolute would drop; elsewhere passed on as typed.
+TEST(CliTest, RelativePathsKeepEveryCharacter) {
+  const std::filesystem::path typed = PathFromArg("sub/Vol. 1. /x.txt ");
+#ifdef _WIN32
+  const std::filesystem::path expected = std::filesystem::current_path() / L"sub\\Vol. 1. \\x.txt ";
+#else
+  const std::filesystem::path expected = "sub/Vol. 1. /x.txt ";
+#endif
+  EXPECT_EQ(typed.native(), expected.native());
+}
+
 // A file named by its 8.3 short name is converted and restored under its own name. Its backup's
 // short name ends in .TXT too, and must not be taken for an input.
 TEST(CliTest, AShortNameStandsForTheFilesOwnName) {
