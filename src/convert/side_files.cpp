@@ -632,21 +632,40 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
     seal();
   }
 
-  std::map<std::filesystem::path, std::vector<std::size_t>> moved;  // by folder
+  // Each folder's moves and then its sync on one thread, the folders at once: a system lets
+  // one rename at a time into a folder, and the sync waits for its folder alone.
+  std::vector<std::pair<std::filesystem::path, std::vector<std::size_t>>> folders;
+  std::map<std::filesystem::path, std::size_t> folder_index;
   for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
-    InPlaceConversion* conversion = pending_[slot].get();
-    if (!conversion) continue;
-    if (!results_[slot]) {
-      results_[slot] = conversion->Move();
-      if (results_[slot]->done()) moved[FolderOf(conversion->input())].push_back(slot);
-    }
-    pending_[slot].reset();
+    if (!pending_[slot]) continue;
+    const std::filesystem::path folder = FolderOf(pending_[slot]->input());
+    auto [it, added] = folder_index.try_emplace(folder, folders.size());
+    if (added) folders.emplace_back(folder, std::vector<std::size_t>());
+    folders[it->second].second.push_back(slot);
   }
-  for (const auto& [folder, slots] : moved) {
-    Status s = fs_.SyncDir(folder);
-    if (s.ok()) continue;
-    for (std::size_t slot : slots)
-      results_[slot] = Failed(Reason::kSyncFolder, s);
+  std::atomic<std::size_t> next_folder = 0;
+  auto move = [&] {
+    for (std::size_t index; (index = next_folder++) < folders.size();) {
+      const auto& [folder, slots] = folders[index];
+      std::vector<std::size_t> moved;
+      for (std::size_t slot : slots) {
+        if (!results_[slot]) {
+          results_[slot] = pending_[slot]->Move();
+          if (results_[slot]->done()) moved.push_back(slot);
+        }
+        pending_[slot].reset();
+      }
+      if (moved.empty()) continue;
+      Status s = fs_.SyncDir(folder);
+      if (s.ok()) continue;
+      for (std::size_t slot : moved)
+        results_[slot] = Failed(Reason::kSyncFolder, s);
+    }
+  };
+  if (folders.size() > 1 && on_threads) {
+    on_threads(move);
+  } else {
+    move();
   }
   return std::move(results_);
 }

@@ -168,8 +168,9 @@ class ConversionBatch {
   // The barrier, the moves and the folder syncs. The results by slot: none for a slot not
   // prepared, nor for an interrupted_only task whose input was not left interrupted. Work files
   // that must sync themselves (no barrier where they are) do so on `on_threads`, at once rather
-  // than one after another, since each sync can wait tens of milliseconds on a slow disk; without
-  // it, on the calling thread.
+  // than one after another, since each sync can wait tens of milliseconds on a slow disk; and
+  // when the batch spans several folders, each folder's moves and then its sync run on one of
+  // those threads, the folders at once. Without it, all on the calling thread.
   std::vector<std::optional<FileResult>> Finish(const OnThreads& on_threads = {});
 
  private:

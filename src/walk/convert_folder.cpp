@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "convert/side_files.h"
+#include "walk/folder_runs.h"
 #include "walk/walk_tree.h"
 
 namespace kestrane {
@@ -130,6 +131,13 @@ class WorkerPool {
   std::vector<std::thread> threads_;
 };
 
+// An input the walk met, and once its batch is done, what became of it.
+struct Queued {
+  ConversionTask task;
+  bool handled = false;
+  std::optional<FileResult> result = {};
+};
+
 // Whether `dir` is `folder` or below it, as the walk spells them.
 bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& folder) {
   auto [end, _] = std::mismatch(folder.begin(), folder.end(), dir.begin(), dir.end());
@@ -141,9 +149,10 @@ bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& fol
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options,
                    const WalkObserver& observer) {
-  // The walk queues the inputs; each batch converts the first ones on the workers, and reports
-  // them in the order the walk met them.
-  std::deque<ConversionTask> queue;
+  // The walk queues the inputs; each batch converts the first ones not yet handled on the
+  // workers, and the results are reported in the order the walk met them.
+  std::deque<Queued> queue;
+  std::size_t waiting = 0;  // entries of the queue not yet handled
   const unsigned jobs =
       options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   const std::size_t batch_files =
@@ -151,31 +160,52 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   WorkerPool pool(jobs - 1);
   const Converter convert = SubtitleConverter(options);
   auto run_batch = [&] {
-    const std::size_t size = std::min(queue.size(), batch_files);
+    std::vector<Queued*> slots;
+    std::vector<std::filesystem::path> folders;
+    for (Queued& entry : queue) {
+      if (slots.size() == batch_files) break;
+      if (entry.handled) continue;
+      slots.push_back(&entry);
+      folders.push_back(entry.task.input.parent_path());
+    }
+    const std::size_t size = slots.size();
+    const std::vector<SlotRange> runs = FolderRuns(folders, jobs);
     ConversionBatch batch(fs, options, convert, size);
     std::atomic<std::size_t> next = 0;
     std::atomic<std::uint64_t> written = 0;
-    // Takes the tasks in order, stopping once the batch has written its share, so the tasks
-    // prepared are always the first ones.
+    std::vector<char> prepared(size, 0);
+    // Each worker takes whole runs and stops once the batch has written its share; the slots
+    // left wait for the next batch. The first is always taken, so each batch lets the reports
+    // move on.
     auto work = [&] {
-      while (written < options.batch_bytes) {
-        const std::size_t slot = next++;
-        if (slot >= size) return;
-        written += batch.Prepare(slot, queue[slot]);
+      for (std::size_t run; (run = next++) < runs.size();) {
+        for (std::size_t slot = runs[run].begin; slot < runs[run].end; ++slot) {
+          if (slot != 0 && written >= options.batch_bytes) return;
+          written += batch.Prepare(slot, slots[slot]->task);
+          prepared[slot] = 1;
+        }
       }
     };
     pool.Run(work, size == 1);
-    const std::size_t taken = std::min<std::size_t>(next, size);
+    const auto taken = std::count(prepared.begin(), prepared.end(), 1);
     std::vector<std::optional<FileResult>> results =
         batch.Finish([&](const std::function<void()>& seal) { pool.Run(seal, taken == 1); });
-    for (std::size_t slot = 0; slot < taken; ++slot) {
-      if (results[slot] && observer.on_file) observer.on_file(queue.front().input, *results[slot]);
+    for (std::size_t slot = 0; slot < size; ++slot) {
+      if (!prepared[slot]) continue;
+      slots[slot]->handled = true;
+      slots[slot]->result = std::move(results[slot]);
+      --waiting;
+    }
+    // A file handled ahead of one left for the next batch waits for it.
+    while (!queue.empty() && queue.front().handled) {
+      if (queue.front().result && observer.on_file)
+        observer.on_file(queue.front().task.input, *queue.front().result);
       queue.pop_front();
     }
   };
   auto add = [&](ConversionTask task) {
-    queue.push_back(std::move(task));
-    if (queue.size() >= batch_files) run_batch();
+    queue.push_back({std::move(task)});
+    if (++waiting >= batch_files) run_batch();
   };
 
   TreeVisitor visitor;
@@ -221,12 +251,12 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   // A folder error is reported after the files the walk met before it.
   WalkObserver walk_observer;
   walk_observer.on_folder_error = [&](const std::filesystem::path& dir, const Status& status) {
-    while (!queue.empty())
+    while (waiting != 0)
       run_batch();
     if (observer.on_folder_error) observer.on_folder_error(dir, status);
   };
   WalkFolderOrName(fs, folder, name, std::move(visitor), one, walk_observer);
-  while (!queue.empty())
+  while (waiting != 0)
     run_batch();
 }
 
