@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -355,6 +359,66 @@ TEST(ConvertFolderTest, SideFilesInTheListingAreLookedAt) {
                                                     "alone.txt converted", "top.txt converted"}));
   for (const char* input : inputs)
     EXPECT_FALSE(fs.Contents(AsidePathFor(input).string())) << input;
+}
+
+// Holds the creation of the first folder's first work file until the worker in the second
+// folder has created three of its own: it can only do so when the workers write in different
+// folders at once.
+class HeldFirstFolder : public testing::FaultyFileSystem {
+ public:
+  explicit HeldFirstFolder(FileSystem& inner) : FaultyFileSystem(inner) {}
+
+  Status CreateNew(const std::filesystem::path& path, FileMode mode,
+                   std::unique_ptr<WritableFile>* file) override {
+    std::unique_lock lock(mutex_);
+    if (path == "/t/a/1.txt_temp") {
+      released_ = changed_.wait_for(lock, std::chrono::seconds(10), [&] { return others_ >= 3; });
+    } else if (path.parent_path() == "/t/b") {
+      ++others_;
+      changed_.notify_all();
+    }
+    lock.unlock();
+    return FaultyFileSystem::CreateNew(path, mode, file);
+  }
+
+  bool released() const { return released_; }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int others_ = 0;
+  bool released_ = false;
+};
+
+// Two workers in two folders, the bytes cap reached after four files: the first folder's
+// first file and three of the second's are done before the rest of the first folder, which
+// the next batches take. Each file is still reported once, in the order the walk met it.
+TEST(ConvertFolderTest, FilesLeftByTheBytesCapKeepTheirPlaceInTheReports) {
+  MemoryFileSystem sample;
+  sample.AddFile("/x.txt", kSubRip);
+  ConvertFolder(sample, "/", "x.txt");
+  const std::uint64_t converted = sample.Contents("/x.txt").value_or("").size();
+  ASSERT_GT(converted, 0u);
+
+  MemoryFileSystem memory;
+  std::vector<std::string> expected;
+  for (const char* folder : {"a", "b"}) {
+    for (int i = 1; i <= 4; ++i) {
+      const std::string name = std::string(folder) + "/" + std::to_string(i) + ".txt";
+      memory.AddFile("/t/" + name, kSubRip);
+      expected.push_back(name + " converted");
+    }
+  }
+  HeldFirstFolder files(memory);
+  Report report("/t");
+  ConvertFolder(files, "/t", {}, {.jobs = 2, .batch_files = 8, .batch_bytes = converted * 5 / 2},
+                report.Observer());
+  EXPECT_TRUE(files.released()) << "the second folder waited for the first";
+  EXPECT_EQ(report.files, expected);
+  for (const std::string& name : expected) {
+    const std::string input = "/t/" + name.substr(0, name.find(' '));
+    EXPECT_EQ(memory.Contents(BackupPathFor(input)), kSubRip) << input;
+  }
 }
 
 TEST(ConvertFolderTest, ConvertsAtTheBottomOfThousandsOfNestedFolders) {
