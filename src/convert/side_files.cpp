@@ -632,8 +632,8 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
     seal();
   }
 
-  // Each folder's moves and then its sync on one thread, the folders at once: a system lets
-  // one rename at a time into a folder, and the sync waits for its folder alone.
+  // Each folder's moves and then its sync on one thread, the folders at once: the system makes
+  // the renames of one folder wait on each other, and a folder's sync waits for it alone.
   std::vector<std::pair<std::filesystem::path, std::vector<std::size_t>>> folders;
   std::map<std::filesystem::path, std::size_t> folder_index;
   for (std::size_t slot = 0; slot < pending_.size(); ++slot) {

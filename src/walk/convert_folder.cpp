@@ -189,7 +189,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
     pool.Run(work, size == 1);
     const auto taken = std::count(prepared.begin(), prepared.end(), 1);
     std::vector<std::optional<FileResult>> results =
-        batch.Finish([&](const std::function<void()>& seal) { pool.Run(seal, taken == 1); });
+        batch.Finish([&](const std::function<void()>& part) { pool.Run(part, taken == 1); });
     for (std::size_t slot = 0; slot < size; ++slot) {
       if (!prepared[slot]) continue;
       slots[slot]->handled = true;
