@@ -24,8 +24,9 @@ struct WalkObserver {
 // Links are neither followed nor converted through. An input that an interrupted run left as
 // backup and work file only is finished (RecoverFile), in both modes; a backup without its
 // input is reported (kLoneBackup) and left. The files are converted by
-// batches (ConversionBatch), `options.jobs` at once; the observer is called on the calling
-// thread, for each file in the order the walk met it, once its batch is done.
+// batches (ConversionBatch), `options.jobs` at once, each worker keeping to one folder where the
+// batch has several; the observer is called on the calling thread, for each file in the order
+// the walk met it, once it and every file met before it are done.
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options = {},
                    const WalkObserver& observer = {});
