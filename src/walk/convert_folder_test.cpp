@@ -361,63 +361,58 @@ TEST(ConvertFolderTest, SideFilesInTheListingAreLookedAt) {
     EXPECT_FALSE(fs.Contents(AsidePathFor(input).string())) << input;
 }
 
-// Holds the creation of the first folder's first work file until the worker in the second
-// folder has created three of its own: it can only do so when the workers write in different
-// folders at once.
-class HeldFirstFolder : public testing::FaultyFileSystem {
+// Holds the work file of a/1 until a work file in `other` is created, which only another worker
+// can do meanwhile.
+class HeldFirstFile : public testing::FaultyFileSystem {
  public:
-  explicit HeldFirstFolder(FileSystem& inner) : FaultyFileSystem(inner) {}
-
+  HeldFirstFile(FileSystem& inner, std::filesystem::path other)
+      : FaultyFileSystem(inner), other_(std::move(other)) {}
   Status CreateNew(const std::filesystem::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override {
     std::unique_lock lock(mutex_);
     if (path == "/t/a/1.txt_temp") {
-      released_ = changed_.wait_for(lock, std::chrono::seconds(10), [&] { return others_ >= 3; });
-    } else if (path.parent_path() == "/t/b") {
-      ++others_;
+      released = changed_.wait_for(lock, std::chrono::seconds(10), [&] { return created_; });
+    } else if (path.parent_path() == other_) {
+      created_ = true;
       changed_.notify_all();
     }
     lock.unlock();
     return FaultyFileSystem::CreateNew(path, mode, file);
   }
-
-  bool released() const { return released_; }
+  bool released = false;
 
  private:
+  const std::filesystem::path other_;
+  bool created_ = false;
   std::mutex mutex_;
   std::condition_variable changed_;
-  int others_ = 0;
-  bool released_ = false;
 };
 
-// Two workers in two folders, the bytes cap reached after four files: the first folder's
-// first file and three of the second's are done before the rest of the first folder, which
-// the next batches take. Each file is still reported once, in the order the walk met it.
-TEST(ConvertFolderTest, FilesLeftByTheBytesCapKeepTheirPlaceInTheReports) {
-  MemoryFileSystem sample;
-  sample.AddFile("/x.txt", kSubRip);
-  ConvertFolder(sample, "/", "x.txt");
-  const std::uint64_t converted = sample.Contents("/x.txt").value_or("").size();
-  ASSERT_GT(converted, 0u);
-
-  MemoryFileSystem memory;
-  std::vector<std::string> expected;
-  for (const char* folder : {"a", "b"}) {
-    for (int i = 1; i <= 4; ++i) {
-      const std::string name = std::string(folder) + "/" + std::to_string(i) + ".txt";
-      memory.AddFile("/t/" + name, kSubRip);
-      expected.push_back(name + " converted");
+// Two workers. In two folders each keeps to its own, and once the bytes cap stops them, a/1
+// and b/1 are done before a/2-4, which later batches take; in one big folder, both share it.
+// Either way each file is reported once, in walk order.
+TEST(ConvertFolderTest, WorkersKeepToTheirFoldersAndReportsToTheWalk) {
+  const struct {
+    const char* what;
+    std::vector<std::string> files;
+    std::uint64_t cap;
+  } kCases[] = {
+      {"two folders, capped", {"a/1", "a/2", "a/3", "a/4", "b/1", "b/2", "b/3", "b/4"}, 1},
+      {"one folder", {"a/1", "a/2", "a/3", "a/4", "a/5", "a/6"}, UINT64_MAX},
+  };
+  for (const auto& c : kCases) {
+    MemoryFileSystem memory;
+    std::vector<std::string> expected;
+    for (const std::string& name : c.files) {
+      memory.AddFile("/t/" + name + ".txt", kSubRip);
+      expected.push_back(name + ".txt converted");
     }
-  }
-  HeldFirstFolder files(memory);
-  Report report("/t");
-  ConvertFolder(files, "/t", {}, {.jobs = 2, .batch_files = 8, .batch_bytes = converted * 5 / 2},
-                report.Observer());
-  EXPECT_TRUE(files.released()) << "the second folder waited for the first";
-  EXPECT_EQ(report.files, expected);
-  for (const std::string& name : expected) {
-    const std::string input = "/t/" + name.substr(0, name.find(' '));
-    EXPECT_EQ(memory.Contents(BackupPathFor(input)), kSubRip) << input;
+    HeldFirstFile files(memory, "/t/" + c.files.back().substr(0, 1));
+    Report report("/t");
+    ConvertFolder(files, "/t", {}, {.jobs = 2, .batch_files = c.files.size(), .batch_bytes = c.cap},
+                  report.Observer());
+    EXPECT_TRUE(files.released) << c.what << ": no other worker came";
+    EXPECT_EQ(report.files, expected) << c.what;
   }
 }
 
