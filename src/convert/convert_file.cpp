@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -50,7 +49,7 @@ class Utf16Mark {
 
 // Sets `reader` to the encoding the file's first bytes show, from the bytes it holds already
 // where they tell; a file that starts with more spaces than the reader holds is scanned on and
-// read again from its start. *utf16 says whether the text is UTF-16.
+// read again from its start. *utf16_text says whether the text is UTF-16.
 Status ChooseMode(ReadableFile& file, std::optional<LineReader>& reader,
                   const LegacyEncoding& legacy, bool* utf16_text) {
   Utf16Mark mark;
@@ -105,6 +104,7 @@ class Output {
     return text_.size() >= kFlushSize ? Flush() : Status::Ok();
   }
 
+  // Room for this much text, when it is known at the start.
   void Reserve(std::size_t bytes) { text_.reserve(bytes); }
 
   Status Flush() {
@@ -136,9 +136,9 @@ const char* FindLineBreak(const char* p, const char* end) {
   return p;
 }
 
-// A line of text at hand, as the reader would hand it out, and where the next one starts.
-// `plain` when its only CR is the one before its LF, if any: then `text` is the line as the
-// blocks take it.
+// The line at the start of some text: its bytes up to the first CR or LF, and where the next
+// line starts. `plain` when those bytes are the whole line, its CRs dropped: it ends with the
+// text, an LF or a CR LF.
 struct Line {
   std::string_view text;
   const char* next;
@@ -227,7 +227,7 @@ class Cues {
     std::string* out = output_.text();
     const std::size_t at = out->size();
     const Line index = LineAt(p, end);
-    if (!index.plain) return nullptr;
+    if (!index.plain || index.text.empty()) return nullptr;
     const Line times = LineAt(index.next, end);
     if (!times.plain || !AppendUsualCueStart(index.text, times.text, out)) return nullptr;
     for (p = times.next; p != end;) {

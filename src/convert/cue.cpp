@@ -66,6 +66,7 @@ struct Time {
   int ms = 0;
 };
 
+// MsToFrame, for tables made at compile time.
 constexpr int FrameAtMs(int ms) {
   // Frame boundaries at 33 ms a frame; the last frame of a second runs to 1000.
   constexpr std::array<int, 31> kBounds = [] {
