@@ -170,6 +170,7 @@ class Cues {
     block_.append(line);
     *blank = block_.size() == before;
     if (!*blank) {
+      if (lines_ < 2) line_ends_[lines_++] = block_.size();
       block_.push_back(' ');
       return Status::Ok();
     }
@@ -206,9 +207,10 @@ class Cues {
   Status Finish() {
     if (block_.empty()) return Status::Ok();
     block_.back() = '\n';  // the space after the cue's last line
-    bool added = false;
-    Status s = output_.AddCue(block_, &added);
+    bool added = AddUsualBlock();
+    Status s = added ? output_.EndCue() : output_.AddCue(block_, &added);
     block_.clear();
+    lines_ = 0;
     if (added) ++*cues_;
     return s.ok() ? s : Failed(s);
   }
@@ -243,12 +245,31 @@ class Cues {
     return p;
   }
 
+  // The block's cue line, but for the line end, when AppendUsualCueStart takes its first two
+  // lines; false, and the output as it was, otherwise.
+  bool AddUsualBlock() {
+    if (!classic_ || lines_ < 2) return false;
+    const std::string_view block = block_;
+    const std::size_t index_end = line_ends_[0], times_end = line_ends_[1];
+    if (!AppendUsualCueStart(block.substr(0, index_end),
+                             block.substr(index_end + 1, times_end - index_end - 1),
+                             output_.text())) {
+      return false;
+    }
+    // The further lines, each with its space after it: the last one's is the block's line feed.
+    const std::string_view text = block.substr(times_end + 1);
+    if (!text.empty()) output_.text()->append(text).back() = ' ';
+    return true;
+  }
+
   Output& output_;
   WorkFile& work_;
   const bool classic_;
   std::size_t* cues_;
   Reason* step_;
   std::string block_;
+  std::size_t lines_ = 0;          // in the block, up to two
+  std::size_t line_ends_[2] = {};  // where the block's first two lines end
 };
 
 // Reads the whole source and writes its cue lines to `work`. On failure, *step says where;
