@@ -334,7 +334,7 @@ bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* o
 bool AppendUsualCueStart(std::string_view index, std::string_view times, std::string* out) {
   constexpr std::size_t kTime = 12;  // HH:MM:SS,mmm
   constexpr std::string_view kArrow = " --> ";
-  if (index.empty() || index.find(' ') != std::string_view::npos ||
+  if (index.empty() || std::find(index.begin(), index.end(), ' ') != index.end() ||
       times.size() != 2 * kTime + kArrow.size() || times.substr(kTime, kArrow.size()) != kArrow) {
     return false;
   }
