@@ -158,7 +158,7 @@ Line LineAt(const char* p, const char* end) {
 class Cues {
  public:
   Cues(Output& output, WorkFile& work, const FrameRate& rate, std::size_t* cues, Reason* step)
-      : output_(output), work_(work), classic_(rate.classic()), cues_(cues), step_(step) {}
+      : output_(output), work_(work), rate_(rate), cues_(cues), step_(step) {}
 
   // The next line; *blank says whether it was blank.
   Status AddLine(std::string_view line, bool* blank) {
@@ -183,7 +183,7 @@ class Cues {
   Status AddText(std::string_view text) {
     const char* end = text.data() + text.size();
     for (const char* p = text.data(); p != end;) {
-      const char* next = classic_ ? AddUsualCue(p, end) : nullptr;
+      const char* next = AddUsualCue(p, end);
       if (next != nullptr) {
         Status s = output_.EndCue();
         ++*cues_;
@@ -231,7 +231,7 @@ class Cues {
     const Line index = LineAt(p, end);
     if (!index.plain || index.text.empty()) return nullptr;
     const Line times = LineAt(index.next, end);
-    if (!times.plain || !AppendUsualCueStart(index.text, times.text, out)) return nullptr;
+    if (!times.plain || !AppendUsualCueStart(index.text, times.text, rate_, out)) return nullptr;
     for (p = times.next; p != end;) {
       const Line line = LineAt(p, end);
       if (!line.plain) {
@@ -248,11 +248,11 @@ class Cues {
   // The block's cue line, but for the line end, when AppendUsualCueStart takes its first two
   // lines; false, and the output as it was, otherwise.
   bool AddUsualBlock() {
-    if (!classic_ || lines_ < 2) return false;
+    if (lines_ < 2) return false;
     const std::string_view block = block_;
     const std::size_t index_end = line_ends_[0], times_end = line_ends_[1];
     if (!AppendUsualCueStart(block.substr(0, index_end),
-                             block.substr(index_end + 1, times_end - index_end - 1),
+                             block.substr(index_end + 1, times_end - index_end - 1), rate_,
                              output_.text())) {
       return false;
     }
@@ -264,7 +264,7 @@ class Cues {
 
   Output& output_;
   WorkFile& work_;
-  const bool classic_;
+  const FrameRate rate_;
   std::size_t* cues_;
   Reason* step_;
   std::string block_;

@@ -125,6 +125,10 @@ bool IsUsualForm(std::string_view token) {
 int UsualMs(std::string_view token) {
   return (token[9] - '0') * 100 + (token[10] - '0') * 10 + (token[11] - '0');
 }
+std::int64_t UsualClockMs(std::string_view token) {
+  auto two = [&](std::size_t i) { return (token[i] - '0') * 10 + (token[i + 1] - '0'); };
+  return ((two(0) * 60 + two(3)) * 60 + two(6)) * std::int64_t{1000} + UsualMs(token);
+}
 Time UsualTime(std::string_view token) {
   return Time{token.substr(0, 2), token.substr(3, 2), token.substr(6, 2), UsualMs(token)};
 }
@@ -250,10 +254,7 @@ std::optional<std::int64_t> Field(std::string_view text, std::int64_t limit) {
 std::optional<std::int64_t> ClockMs(std::string_view token) {
   // Without text after the times, the block's closing line feed ends the end time.
   if (token.ends_with('\n')) token.remove_suffix(1);
-  if (IsUsualForm(token)) {
-    auto two = [&](std::size_t i) { return (token[i] - '0') * 10 + (token[i + 1] - '0'); };
-    return ((two(0) * 60 + two(3)) * 60 + two(6)) * std::int64_t{1000} + UsualMs(token);
-  }
+  if (IsUsualForm(token)) return UsualClockMs(token);
   const std::size_t colon1 = token.find(':');
   const std::size_t colon2 = token.find(':', colon1 == token.npos ? colon1 : colon1 + 1);
   if (colon2 == token.npos) return std::nullopt;
@@ -331,7 +332,8 @@ bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* o
   return true;
 }
 
-bool AppendUsualCueStart(std::string_view index, std::string_view times, std::string* out) {
+bool AppendUsualCueStart(std::string_view index, std::string_view times, const FrameRate& rate,
+                         std::string* out) {
   constexpr std::size_t kTime = 12;  // HH:MM:SS,mmm
   constexpr std::string_view kArrow = " --> ";
   if (index.empty() || std::find(index.begin(), index.end(), ' ') != index.end() ||
@@ -341,6 +343,14 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, std::st
   const std::string_view start_token = times.substr(0, kTime);
   const std::string_view end_token = times.substr(kTime + kArrow.size());
   if (!IsUsualForm(start_token) || !IsUsualForm(end_token)) return false;
+  if (!rate.classic()) {
+    out->append(index).push_back(' ');
+    rate.AppendTimecode(rate.FrameAt(UsualClockMs(start_token)), out);
+    out->push_back(' ');
+    rate.AppendTimecode(rate.FrameAt(UsualClockMs(end_token)), out);
+    out->push_back(' ');
+    return true;
+  }
   // What AppendCueLine writes for these times, without taking them apart.
   auto put_time = [](std::string_view token, char* out) {
     std::memcpy(out, token.data(), 8);
