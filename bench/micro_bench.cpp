@@ -1,6 +1,8 @@
-// Micro-benchmarks of the hot paths: one cue to one line, and lines out of a buffer.
+// Micro-benchmarks of the hot paths: one cue to one line, lines out of a buffer, and a whole
+// file through the converter.
 #include <benchmark/benchmark.h>
 
+#include "convert/convert_file.h"
 #include "convert/cue.h"
 #include "platform/line_reader.h"
 #include "platform/text.h"
@@ -30,9 +32,9 @@ void BM_MsToFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_MsToFrame);
 
-std::string SampleText(bool legacy) {
+std::string SampleText(bool legacy, int cues = 2000) {
   std::string text;
-  for (int i = 1; i <= 2000; ++i) {
+  for (int i = 1; i <= cues; ++i) {
     text += std::to_string(i) + "\r\n00:01:02,517 --> 00:01:05,990\r\n";
     text += legacy ? "Caf\xE9 et cr\xE8me, s'il vous pla\xEEt\r\n\r\n"
                    : "Caf\xC3\xA9 et cr\xC3\xA8me, s'il vous pla\xC3\xAEt\r\n\r\n";
@@ -73,6 +75,29 @@ void BM_ReadUtf16Lines(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * text.size());
 }
 BENCHMARK(BM_ReadUtf16Lines);
+
+// A whole file through the converter, its cue lines handed to a work file that keeps nothing:
+// a small file of 40 cues, as most are, and one of 2,000 that does not fit the reader's buffer.
+void BM_ConvertFile(benchmark::State& state) {
+  const std::string text = SampleText(false, static_cast<int>(state.range(0)));
+  testing::MemoryFileSystem fs;
+  WorkFile work(fs, [](std::string_view written) {
+    benchmark::DoNotOptimize(written.data());
+    return Status::Ok();
+  });
+  const Converter convert = SubtitleConverter({});
+  testing::StringFile file(text);
+  std::size_t cues = 0;
+  FileResult::Reason step;
+  std::string_view code_page;
+  for (auto _ : state) {
+    (void)file.Rewind();
+    benchmark::DoNotOptimize(convert(file, work, &cues, &step, &code_page));
+  }
+  state.SetBytesProcessed(state.iterations() * text.size());
+  state.SetLabel(std::to_string(text.size()) + " bytes");
+}
+BENCHMARK(BM_ConvertFile)->ArgName("cues")->Arg(40)->Arg(2000);
 
 }  // namespace
 }  // namespace kestrane

@@ -1,16 +1,52 @@
 // Arbitrary bytes as an input file, converted in memory: either a well-formed timecode list
-// with the input kept byte for byte as the backup, or the input left alone and nothing else.
+// with the input kept byte for byte as the backup, or the input left alone and nothing else;
+// the same list whether the file is read whole or line by line.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "convert/convert_file.h"
 #include "fuzz_checks.h"
 #include "platform/text.h"
 #include "testing/memory_file_system.h"
 
+namespace {
+
+struct Conversion {
+  bool ok = false;
+  std::string text;
+  std::size_t cues = 0;
+  std::string code_page;
+  bool operator==(const Conversion&) const = default;
+};
+
+// What the converter makes of `input`, read whole at once or a byte at a time: the reader then
+// never holds it whole and goes line by line.
+Conversion Convert(const std::string& input, bool bytewise, const kestrane::FrameRate& rate) {
+  kestrane::testing::MemoryFileSystem fs;
+  kestrane::testing::StringFile file(input, {}, bytewise ? 1 : SIZE_MAX);
+  Conversion c;
+  kestrane::WorkFile work(fs, [&c](std::string_view piece) {
+    c.text += piece;
+    return kestrane::Status::Ok();
+  });
+  kestrane::FileResult::Reason step;
+  std::string_view code_page;
+  c.ok = kestrane::SubtitleConverter({.rate = rate})(file, work, &c.cues, &step, &code_page).ok();
+  c.code_page = code_page;
+  return c;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using kestrane::fuzz::Check;
   std::string input(reinterpret_cast<const char*>(data), size);
+  // Both ways of reading give the same list, at the classic frame and at a computed rate.
+  static const kestrane::FrameRate kRates[] = {{}, *kestrane::FrameRate::Parse("25")};
+  for (const kestrane::FrameRate& rate : kRates)
+    Check(Convert(input, false, rate) == Convert(input, true, rate));
+
   kestrane::testing::MemoryFileSystem fs;
   fs.AddFile("/d/a.txt", input);
   kestrane::FileResult result = kestrane::ConvertFile(fs, "/d/a.txt");

@@ -230,15 +230,15 @@ class Run {
       if (!result.message.empty()) record.Text("message", result.message);
       console_.Out(record.ToString() + "\n");
     }
-    const std::string shown = ShownPath(path);
     if (result.kind == FileResult::Kind::kFailed) {
+      const std::string shown = ShownPath(path);
       progress_.Clear();
       std::string line = std::string(kName) + ": " + shown + ": failed, " + reason;
       if (!result.message.empty()) line += ": " + ShownText(result.message);
       console_.Err(line + "\n");
     } else if (settings_.verbose) {
       progress_.Clear();
-      std::string line = shown + ": ";
+      std::string line = ShownPath(path) + ": ";
       line += result.done() ? DoneWord(settings_) : "skipped, ";
       if (!result.done()) line += reason;
       // The one skip the user can act on from here; the summary keeps to its reasons.
@@ -249,7 +249,7 @@ class Run {
       if (result.done() && result.recovered) line += ", finishing an interrupted run";
       console_.Out(line + "\n");
     }
-    progress_.Update(++files_, shown);
+    progress_.Update(++files_, [&] { return ShownPath(path); });
   }
 
   void FolderError(const std::filesystem::path& folder, const Status& status) {

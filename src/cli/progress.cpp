@@ -37,10 +37,15 @@ Progress::Progress(Console& console, bool enabled, std::function<Clock::time_poi
     : console_(console), enabled_(enabled), now_(std::move(now)), start_(now_()) {}
 
 void Progress::Update(std::size_t done, std::string_view current) {
+  Update(done, [current] { return std::string(current); });
+}
+
+void Progress::Update(std::size_t done, const std::function<std::string()>& make_current) {
   if (!enabled_) return;
   const Clock::time_point now = now_();
   if (now - start_ < kQuietStart || (width_ != 0 && now - last_ < kRedrawEvery)) return;
   last_ = now;
+  const std::string current = make_current();
 
   // Starts with \r, so the line overwrites the one before it.
   // Appended piece by piece: g++ 12 at -O3 warns wrongly about "\r" + std::string.

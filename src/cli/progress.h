@@ -22,6 +22,8 @@ class Progress {
 
   // After each file: how many are done, and the path of the last one.
   void Update(std::size_t done, std::string_view current);
+  // The same, with the path made only when the line is drawn: most files are never shown.
+  void Update(std::size_t done, const std::function<std::string()>& current);
   // Wipes the line, if shown; before other output, and at the end.
   void Clear();
 

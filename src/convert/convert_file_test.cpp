@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/line_reader.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 
@@ -70,6 +71,82 @@ TEST(ConvertFileTest, LineEndsAndBlankLinesDoNotMatter) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(ConvertBytes(c.input, c.name), kConverted) << c.name;
+}
+
+// What the converter makes of one open file, as a work file would receive it.
+struct Conversion {
+  bool ok = false;
+  std::string text;
+  std::size_t cues = 0;
+  std::string code_page;
+};
+Conversion Convert(ReadableFile& file, const FrameRate& rate) {
+  MemoryFileSystem fs;
+  Conversion c;
+  WorkFile work(fs, [&c](std::string_view piece) {
+    c.text += piece;
+    return Status::Ok();
+  });
+  FileResult::Reason step = FileResult::Reason::kNone;
+  std::string_view code_page;
+  c.ok = SubtitleConverter({.rate = rate})(file, work, &c.cues, &step, &code_page).ok();
+  c.code_page = code_page;
+  return c;
+}
+
+// A file the reader holds whole is read from its buffer at once; one read a byte at a time never
+// is, and goes line by line: both must give the same bytes, cues and code page, at every rate.
+TEST(ConvertFileTest, ReadWholeOrLineByLineGivesTheSameList) {
+  // Two cues whose text pads the file to `size` bytes, the second ending the file.
+  auto sized = [](std::size_t size) {
+    const std::string head = "1\n00:00:01,000 --> 00:00:02,000\n",
+                      tail = "\n\n2\n0:0:3 --> 0:0:4\nend";
+    return head + std::string(size - head.size() - tail.size(), 'a') + tail;
+  };
+  constexpr std::size_t kFull = LineReader::kBufferSize;
+  struct Case {
+    const char* name;
+    std::string input;
+    std::size_t cues;
+  } cases[] = {
+      {"usual", kSubRip, 2},
+      {"CRs in odd places",
+       "1\r\r\n00:00:01,000 --> 00:00:04,000\r\nHel\rlo\r\n\r\r\n2\r00:01:02,517 --> "
+       "00:01:05,990\r\n"
+       "a\r\n\r\n3\n00:01:02,517 --> 00:01:05,990\r",
+       2},
+      {"blank lines with spaces",
+       "1\n00:00:01,000 --> 00:00:04,000\n  \nx\n \n\n2\r\n00:00:05,000 --> 00:00:06,000\r\n \r\n",
+       2},
+      {"no final line feed", "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello", 1},
+      {"no text, then none at the end",
+       "1\r\n00:00:01,000 --> 00:00:04,000\r\n\r\n2\r\n00:00:05,000 --> 00:00:06,000", 2},
+      {"UTF-8 mark", std::string(kBom) + kSubRip, 2},
+      {"index and times not in the usual form",
+       "1 2\r\n00:00:01,000 --> 00:00:04,000\r\nx\r\n\r\n3\r\n0:0:1.5 --> 00:00:04,000\r\ny\r\n\r\n"
+       "4\r\n00:00:01,000 --> 00:00:04,000 z\r\n\r\n5\r\n00:00:01,000 ==> 00:00:04,000\r\n",
+       3},
+      {"text before the first cue", "Title\r\n1\r\n00:00:01,000 --> 00:00:04,000\r\nx\r\n", 0},
+      {"invalid UTF-8 falls back", "1\r\n00:00:01,000 --> 00:00:04,000\r\nCaf\xE9\r\n", 1},
+      {"empty", "", 0},
+      {"one byte short of the buffer", sized(kFull - 1), 2},
+      {"the buffer's size", sized(kFull), 2},
+      {"one byte past the buffer", sized(kFull + 1), 2},
+  };
+  for (const char* rate : {"", "29.97"}) {
+    const FrameRate frame_rate = *rate == 0 ? FrameRate() : *FrameRate::Parse(rate);
+    for (const Case& c : cases) {
+      testing::StringFile whole(c.input), bytewise(c.input, {}, 1);
+      const Conversion expected = Convert(bytewise, frame_rate),
+                       actual = Convert(whole, frame_rate);
+      const std::string what = std::string(c.name) + " at rate '" + rate + "'";
+      EXPECT_TRUE(actual.ok && expected.ok) << what;
+      EXPECT_EQ(actual.text, expected.text) << what;
+      EXPECT_EQ(actual.cues, c.cues) << what;
+      EXPECT_EQ(expected.cues, c.cues) << what;
+      EXPECT_EQ(actual.code_page, expected.code_page) << what;
+    }
+  }
 }
 
 TEST(ConvertFileTest, Utf16WithMarkGivesTheSameLinesWithTheMarkInTheFirstIndex) {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace kestrane {
@@ -16,23 +18,31 @@ namespace {
 // two cursors.
 class Scanner {
  public:
-  explicit Scanner(std::string_view text) : rest_(text) {}
+  explicit Scanner(std::string_view text) : next_(text.data()), end_(text.data() + text.size()) {}
 
-  // Every scan of a cue uses a set of one delimiter.
+  // Every scan of a cue uses a set of one delimiter. Tokens are short: a plain loop beats a
+  // library call per token here.
   std::optional<std::string_view> Next(char delimiter) {
-    std::size_t start = rest_.find_first_not_of(delimiter);
-    if (start == std::string_view::npos) {
-      rest_ = {};
+    const char* start = next_;
+    while (start != end_ && *start == delimiter)
+      ++start;
+    if (start == end_) {
+      next_ = end_;
       return std::nullopt;
     }
-    std::size_t end = rest_.find(delimiter, start);
-    std::string_view token = rest_.substr(start, end - start);
-    rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
-    return token;
+    const char* stop = start;
+    while (stop != end_ && *stop != delimiter)
+      ++stop;
+    next_ = stop == end_ ? end_ : stop + 1;
+    return std::string_view(start, stop - start);
   }
 
+  // What the next scan starts from.
+  std::string_view rest() const { return std::string_view(next_, end_ - next_); }
+
  private:
-  std::string_view rest_;
+  const char* next_;
+  const char* end_;
 };
 
 // Leading white space, a sign, then digits up to the first non-digit; 0 without digits. Large
@@ -56,29 +66,78 @@ struct Time {
   int ms = 0;
 };
 
-// The classic frame of a time's milliseconds: the last of a second is 29.
-int FrameOf(int ms) {
-  int frame = MsToFrame(ms);
-  return frame == 30 ? 29 : frame;
+// MsToFrame, for tables made at compile time.
+constexpr int FrameAtMs(int ms) {
+  // Frame boundaries at 33 ms a frame; the last frame of a second runs to 1000.
+  constexpr std::array<int, 31> kBounds = [] {
+    std::array<int, 31> bounds{};
+    for (int i = 0; i < 30; ++i)
+      bounds[i] = 33 * i;
+    bounds[30] = 1000;
+    return bounds;
+  }();
+  if (ms < 0) return 0;
+  if (ms > 1000) return 30;
+  // The first interval [b[i], b[i+1]] that holds ms: a value on a boundary belongs to the lower
+  // one. Computed rather than searched, as this runs twice for every cue.
+  int i = ms == 0 ? 0 : std::min(29, (ms - 1) / 33);
+  int mid = kBounds[i] + (kBounds[i + 1] - kBounds[i]) / 2;
+  return ms <= mid ? i : i + 1;
 }
+
+// The classic frame of a time's milliseconds: the last of a second is 29.
+constexpr int FrameOf(int ms) {
+  return std::min(FrameAtMs(ms), 29);
+}
+
+// The two digits of the classic frame of each millisecond of a second, for the usual form.
+constexpr auto kFrameDigits = [] {
+  std::array<std::array<char, 2>, 1000> digits{};
+  for (int ms = 0; ms < 1000; ++ms) {
+    const int frame = FrameOf(ms);
+    digits[ms] = {static_cast<char>('0' + frame / 10), static_cast<char>('0' + frame % 10)};
+  }
+  return digits;
+}();
 
 // The form nearly every file uses, HH:MM:SS,mmm, which is read without scanning.
 bool IsUsualForm(std::string_view token) {
-  auto digit = [&](std::size_t i) { return token[i] >= '0' && token[i] <= '9'; };
-  return token.size() == 12 && token[2] == ':' && token[5] == ':' && token[8] == ',' && digit(0) &&
-         digit(1) && digit(3) && digit(4) && digit(6) && digit(7) && digit(9) && digit(10) &&
-         digit(11);
+  if (token.size() != 12) return false;
+  if constexpr (std::endian::native == std::endian::little) {
+    // The twelve bytes as two words: digits where the mask has FF, the separators elsewhere. A
+    // byte is a digit when its high half is 3 and stays 3 once 6 is added to it.
+    std::uint64_t head = 0, tail = 0;
+    std::memcpy(&head, token.data(), 8);      // HH:MM:SS
+    std::memcpy(&tail, token.data() + 8, 4);  // ,mmm
+    auto digits_and = [](std::uint64_t word, std::uint64_t digits, std::uint64_t separators) {
+      const std::uint64_t high = digits & 0xF0F0F0F0F0F0F0F0, three = digits & 0x3030303030303030;
+      return (word & high) == three && ((word + (digits & 0x0606060606060606)) & high) == three &&
+             (word & ~digits) == separators;
+    };
+    return digits_and(head, 0xFFFF00FFFF00FFFF, 0x00003A00003A0000) &&
+           digits_and(tail, 0xFFFFFF00, 0x2C);
+  } else {
+    auto digit = [&](std::size_t i) { return token[i] >= '0' && token[i] <= '9'; };
+    return token[2] == ':' && token[5] == ':' && token[8] == ',' && digit(0) && digit(1) &&
+           digit(3) && digit(4) && digit(6) && digit(7) && digit(9) && digit(10) && digit(11);
+  }
 }
 int UsualMs(std::string_view token) {
   return (token[9] - '0') * 100 + (token[10] - '0') * 10 + (token[11] - '0');
+}
+std::int64_t UsualClockMs(std::string_view token) {
+  auto two = [&](std::size_t i) { return (token[i] - '0') * 10 + (token[i + 1] - '0'); };
+  return ((two(0) * 60 + two(3)) * 60 + two(6)) * std::int64_t{1000} + UsualMs(token);
+}
+Time UsualTime(std::string_view token) {
+  return Time{token.substr(0, 2), token.substr(3, 2), token.substr(6, 2), UsualMs(token)};
 }
 
 // One time token, such as 00:01:02,517. Real files also write 00:01:02.517 (read as if the last
 // '.' were the ',') and 00:01:02 (no milliseconds: frame 0).
 std::optional<Time> ParseTime(std::string_view token) {
   // The scan below gives the same fields for the usual form.
-  if (IsUsualForm(token))
-    return Time{token.substr(0, 2), token.substr(3, 2), token.substr(6, 2), UsualMs(token)};
+  if (IsUsualForm(token)) return UsualTime(token);
   // Fields are cut from the text that is scanned but taken from the token, so the input's
   // characters stay. Only a token without ',' needs a copy, with its last '.' made the ','.
   std::string copy;
@@ -110,13 +169,70 @@ std::optional<Time> ParseTime(std::string_view token) {
   return time;
 }
 
-// The time as the input wrote it, with the frame of its milliseconds.
+// The bytes of `text` at `out`; the position after them.
+char* Put(std::string_view text, char* out) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+// The length of a time as AppendCopiedTime writes it.
+std::size_t CopiedSize(const Time& time) {
+  return time.hours.size() + time.minutes.size() + time.seconds.size() + 5;
+}
+
+// The time as the input wrote it, with the frame of its milliseconds, at `out`, which has room
+// for CopiedSize bytes; the position after them.
+char* PutCopiedTime(const Time& time, int frame, char* out) {
+  const char* first = time.hours.data();
+  if (time.minutes.data() == first + 3 && time.seconds.data() == first + 6 &&
+      time.seconds.size() == 2 && time.hours.size() == 2 && time.minutes.size() == 2) {
+    // HH:MM:SS in one piece, as nearly every file has it: one copy, the separators replaced.
+    std::memcpy(out, first, 8);
+    out[2] = ';';
+    out[5] = ';';
+    out += 8;
+  } else {
+    out = Put(time.hours, out);
+    *out++ = ';';
+    out = Put(time.minutes, out);
+    *out++ = ';';
+    out = Put(time.seconds, out);
+  }
+  *out++ = ';';
+  *out++ = static_cast<char>('0' + frame / 10);
+  *out++ = static_cast<char>('0' + frame % 10);
+  return out;
+}
+
 void AppendCopiedTime(const Time& time, int frame, std::string* out) {
-  out->append(time.hours).push_back(';');
-  out->append(time.minutes).push_back(';');
-  out->append(time.seconds).push_back(';');
-  out->push_back(static_cast<char>('0' + frame / 10));
-  out->push_back(static_cast<char>('0' + frame % 10));
+  const std::size_t at = out->size();
+  out->resize(at + CopiedSize(time));
+  PutCopiedTime(time, frame, out->data() + at);
+}
+
+// Room enough for what PutText writes of `rest`: each of its runs, but the last, gives up a
+// line feed for the space after it, and the line ends with one more.
+std::size_t TextRoom(std::string_view rest) {
+  return rest.size() + 2;
+}
+
+// The runs of `rest` between line feeds, each followed by a space, then the line feed that ends
+// a cue line, at `out`; the position after them.
+char* PutText(std::string_view rest, char* out) {
+  const char* p = rest.data();
+  const char* end = p + rest.size();
+  for (;;) {
+    while (p != end && *p == '\n')
+      ++p;
+    if (p == end) break;
+    const void* found = std::memchr(p, '\n', end - p);
+    const char* stop = found != nullptr ? static_cast<const char*>(found) : end;
+    out = Put(std::string_view(p, stop - p), out);
+    *out++ = ' ';
+    p = stop;
+  }
+  *out++ = '\n';
+  return out;
 }
 
 // A field of digits alone, as a number; nothing when it is empty, holds anything else, or
@@ -138,10 +254,7 @@ std::optional<std::int64_t> Field(std::string_view text, std::int64_t limit) {
 std::optional<std::int64_t> ClockMs(std::string_view token) {
   // Without text after the times, the block's closing line feed ends the end time.
   if (token.ends_with('\n')) token.remove_suffix(1);
-  if (IsUsualForm(token)) {
-    auto two = [&](std::size_t i) { return (token[i] - '0') * 10 + (token[i + 1] - '0'); };
-    return ((two(0) * 60 + two(3)) * 60 + two(6)) * std::int64_t{1000} + UsualMs(token);
-  }
+  if (IsUsualForm(token)) return UsualClockMs(token);
   const std::size_t colon1 = token.find(':');
   const std::size_t colon2 = token.find(':', colon1 == token.npos ? colon1 : colon1 + 1);
   if (colon2 == token.npos) return std::nullopt;
@@ -178,21 +291,7 @@ void AppendRatedTime(std::string_view token, const Time& time, const FrameRate& 
 }  // namespace
 
 int MsToFrame(int ms) {
-  // Frame boundaries at 33 ms a frame; the last frame of a second runs to 1000.
-  static constexpr std::array<int, 31> kBounds = [] {
-    std::array<int, 31> bounds{};
-    for (int i = 0; i < 30; ++i)
-      bounds[i] = 33 * i;
-    bounds[30] = 1000;
-    return bounds;
-  }();
-  if (ms < 0) return 0;
-  if (ms > 1000) return 30;
-  // The first interval [b[i], b[i+1]] that holds ms: a value on a boundary belongs to the lower
-  // one. Computed rather than searched, as this runs twice for every cue.
-  int i = ms == 0 ? 0 : std::min(29, (ms - 1) / 33);
-  int mid = kBounds[i] + (kBounds[i + 1] - kBounds[i]) / 2;
-  return ms <= mid ? i : i + 1;
+  return FrameAtMs(ms);
 }
 
 bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* out) {
@@ -206,21 +305,69 @@ bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* o
   auto end = ParseTime(*end_token);
   if (!start || !end) return false;
 
-  out->append(*index).push_back(' ');
-  if (rate.classic()) {
-    AppendCopiedTime(*start, FrameOf(start->ms), out);
-    out->push_back(' ');
-    AppendCopiedTime(*end, FrameOf(end->ms), out);
-  } else {
-    AppendRatedTime(*start_token, *start, rate, out);
-    out->push_back(' ');
-    AppendRatedTime(*end_token, *end, rate, out);
-  }
-  out->push_back(' ');
   // Everything after the end time, the text lines and anything that shared the time line.
-  while (auto text = scan.Next('\n'))
-    out->append(*text).push_back(' ');
-  out->push_back('\n');
+  const std::string_view rest = scan.rest();
+  const std::size_t at = out->size();
+  if (rate.classic()) {
+    // Sized once and written in place: this runs for every cue of every file.
+    out->resize(at + index->size() + CopiedSize(*start) + CopiedSize(*end) + 3 + TextRoom(rest));
+    char* p = Put(*index, out->data() + at);
+    *p++ = ' ';
+    p = PutCopiedTime(*start, FrameOf(start->ms), p);
+    *p++ = ' ';
+    p = PutCopiedTime(*end, FrameOf(end->ms), p);
+    *p++ = ' ';
+    p = PutText(rest, p);
+    out->resize(p - out->data());
+    return true;
+  }
+  out->append(*index).push_back(' ');
+  AppendRatedTime(*start_token, *start, rate, out);
+  out->push_back(' ');
+  AppendRatedTime(*end_token, *end, rate, out);
+  out->push_back(' ');
+  const std::size_t text_at = out->size();
+  out->resize(text_at + TextRoom(rest));
+  out->resize(PutText(rest, out->data() + text_at) - out->data());
+  return true;
+}
+
+bool AppendUsualCueStart(std::string_view index, std::string_view times, const FrameRate& rate,
+                         std::string* out) {
+  constexpr std::size_t kTime = 12;  // HH:MM:SS,mmm
+  constexpr std::string_view kArrow = " --> ";
+  if (index.empty() || std::find(index.begin(), index.end(), ' ') != index.end() ||
+      times.size() != 2 * kTime + kArrow.size() || times.substr(kTime, kArrow.size()) != kArrow) {
+    return false;
+  }
+  const std::string_view start_token = times.substr(0, kTime);
+  const std::string_view end_token = times.substr(kTime + kArrow.size());
+  if (!IsUsualForm(start_token) || !IsUsualForm(end_token)) return false;
+  if (!rate.classic()) {
+    out->append(index).push_back(' ');
+    rate.AppendTimecode(rate.FrameAt(UsualClockMs(start_token)), out);
+    out->push_back(' ');
+    rate.AppendTimecode(rate.FrameAt(UsualClockMs(end_token)), out);
+    out->push_back(' ');
+    return true;
+  }
+  // What AppendCueLine writes for these times, without taking them apart.
+  auto put_time = [](std::string_view token, char* out) {
+    std::memcpy(out, token.data(), 8);
+    out[2] = ';';
+    out[5] = ';';
+    out[8] = ';';
+    std::memcpy(out + 9, kFrameDigits[UsualMs(token)].data(), 2);
+    return out + 11;
+  };
+  const std::size_t at = out->size();
+  out->resize(at + index.size() + 25);
+  char* p = Put(index, out->data() + at);
+  *p++ = ' ';
+  p = put_time(start_token, p);
+  *p++ = ' ';
+  p = put_time(end_token, p);
+  *p = ' ';
   return true;
 }
 

@@ -24,4 +24,12 @@ std::optional<std::string> ConvertCue(const std::string& block, const FrameRate&
 // The same, appending the cue line to *out, which stays as it was when the block holds no cue.
 bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* out);
 
+// The start of a cue line, straight from the first two lines of a cue as nearly every file
+// writes them: `index` without a space, and `times` exactly "HH:MM:SS,mmm --> HH:MM:SS,mmm".
+// Appends "index HH;MM;SS;FF HH;MM;SS;FF " at `rate` and returns true; the cue line of the block
+// these lines begin is that, then each further line of the block followed by a space, then the
+// line feed. False, *out as it was, for lines in any other form.
+bool AppendUsualCueStart(std::string_view index, std::string_view times, const FrameRate& rate,
+                         std::string* out);
+
 }  // namespace kestrane

@@ -75,6 +75,8 @@ const CueCase kCues[] = {
     {"NoMillisecondsNoText", "9 00:00:07 --> 00:00:08\n", "9 00;00;07;00 00;00;08;00 \n"},
     {"MillisecondsParseLikeAtoi", "1 00:00:01,+033xyz --> 00:00:02,-5 x\n",
      "1 00;00;01;01 00;00;02;00 x \n"},
+    {"MillisecondsNotAllDigits", "1 00:00:01,9:9 --> 00:00:02,0/5 x\n",
+     "1 00;00;01;00 00;00;02;00 x \n"},
     {"HugeMilliseconds", "1 00:00:01,99999999999999 --> 00:00:02,1 x\n",
      "1 00;00;01;29 00;00;02;00 x \n"},
     {"Utf8Text", "12 00:00:01,000 --> 00:00:02,000 Grüße, 世界 🙂\n",
@@ -157,6 +159,45 @@ TEST(ConvertCueAtRateTest, DropFrameSkipsOnlyTheDroppedNumbers) {
       ASSERT_EQ(count, previous + (minute_start ? c.dropped + 1 : 1))
           << c.rate << " frame " << frame << " is " << timecode;
       previous = count;
+    }
+  }
+}
+
+// The shortcut for a cue's usual first two lines starts the very line the block gives, with text
+// after the times or none, at every rate; any other form is left to the block.
+TEST(UsualCueStartTest, StartsTheLineTheBlockGives) {
+  struct Case {
+    const char* index;
+    const char* times;
+    bool usual;
+  } cases[] = {
+      {"1", "00:00:01,000 --> 00:00:04,000", true},
+      {"\xEF\xBB\xBF"
+       "12",
+       "00:01:02,517 --> 00:01:05,990", true},
+      {"7", "99:59:59,999 --> 00:00:00,000", true},
+      {"x:y", "00:00:00,979 --> 00:00:00,980", true},
+      {"1 2", "00:00:01,000 --> 00:00:04,000", false},
+      {"", "00:00:01,000 --> 00:00:04,000", false},
+      {"1", "00:00:01,000 --> 00:00:04,000 ", false},
+      {"1", "00:00:01.000 --> 00:00:04,000", false},
+      {"1", "00:00:01,000 -> 00:00:04,000", false},
+      {"1", "00:00:01,000 --> 00:00:04,00x", false},
+      {"1", "0:00:01,000 --> 00:00:04,000", false},
+  };
+  for (const char* name : {"", "25", "29.97", "59.94"}) {
+    const FrameRate rate = *name == 0 ? FrameRate() : *FrameRate::Parse(name);
+    for (const Case& c : cases) {
+      const std::string what = std::string(name) + ": " + c.index + " / " + c.times;
+      std::string start = "before ";
+      ASSERT_EQ(AppendUsualCueStart(c.index, c.times, rate, &start), c.usual) << what;
+      if (!c.usual) {
+        EXPECT_EQ(start, "before ") << what;
+        continue;
+      }
+      const std::string head = std::string(c.index) + " " + c.times;
+      EXPECT_EQ(start + "x y \n", "before " + *ConvertCue(head + " x y\n", rate)) << what;
+      EXPECT_EQ(start + "\n", "before " + *ConvertCue(head + "\n", rate)) << what;
     }
   }
 }

@@ -99,6 +99,12 @@ class WritableFile {
   virtual const FileInfo& info() const = 0;
 };
 
+// Kept by FileSystem::HoldFolders for as long as it lives.
+class FolderHandles {
+ public:
+  virtual ~FolderHandles() = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -158,6 +164,13 @@ class FileSystem {
   // How many more files this process may hold open at once, by the system's limit on open
   // descriptors less those in use now. SIZE_MAX where the system sets no such limit.
   virtual std::size_t FreeFileHandles() { return SIZE_MAX; }
+
+  // While the object returned lives, the calling thread's calls may reach names through a handle
+  // of their folder, opened when a call first names that folder, instead of looking up every
+  // folder of the path again: the calls for the files of one folder then cost one lookup each.
+  // A folder renamed meanwhile is followed, as the files opened in it are; once the object is
+  // gone, paths are looked up afresh. Null where there is nothing to gain.
+  virtual std::unique_ptr<FolderHandles> HoldFolders() { return nullptr; }
 };
 
 // The real file system of the platform this program was built for.

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -97,14 +98,62 @@ void GiveOwnership(int fd, std::uint32_t owner, std::uint32_t group) {
   [[maybe_unused]] const int group_given = ::fchown(fd, static_cast<uid_t>(-1), gid);
 }
 
+// The folder a thread's calls named last, kept open while the thread holds folders
+// (FileSystem::HoldFolders): the files of one folder come one after another, so one handle
+// spares the lookup of every folder above them, call after call.
+struct HeldFolder {
+  int holds = 0;
+  std::string path;
+  std::shared_ptr<const int> fd;  // shared with the calls using it when another folder comes
+  bool syncable = false;          // opened for reading, so it can sync the folder too
+};
+thread_local HeldFolder held;
+
+class PosixFolderHandles final : public FolderHandles {
+ public:
+  PosixFolderHandles() { ++held.holds; }
+  ~PosixFolderHandles() override {
+    if (--held.holds == 0) held = HeldFolder();
+  }
+};
+
+// The held handle of `folder`, opened now unless it is the one held already; null when it
+// cannot be opened, and the call then takes the path, which reports why.
+const std::shared_ptr<const int>& HoldFolder(std::string_view folder) {
+  if (held.fd && held.path == folder) return held.fd;
+  held.path.assign(folder);
+  held.syncable = true;
+  int fd = ::open(held.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    // A folder that may be searched but not read.
+    held.syncable = false;
+    fd = ::open(held.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  }
+  held.fd = fd < 0 ? nullptr : std::shared_ptr<const int>(new int(fd), [](const int* handle) {
+    ::close(*handle);
+    delete handle;
+  });
+  return held.fd;
+}
+
 // A path as a folder descriptor and a name in it. Paths shorter than PATH_MAX go to the system
-// as they are; longer ones, which the system refuses whole, are opened a piece at a time, so
-// that folders nested as deep as the file system allows can still be converted.
+// as they are, or through the held folder; longer ones, which the system refuses whole, are
+// opened a piece at a time, so that folders nested as deep as the file system allows can still
+// be converted.
 class At {
  public:
   explicit At(const fs::path& path) {
     const std::string& text = path.native();
     if (text.size() < PATH_MAX) {
+      const std::size_t slash = text.rfind('/');
+      // A name in a folder: not the root's, and not a folder named with a last separator.
+      if (held.holds > 0 && slash != std::string::npos && slash != 0 && slash + 1 < text.size()) {
+        folder_ = HoldFolder(std::string_view(text).substr(0, slash));
+        if (folder_) {
+          name_.assign(text, slash + 1);
+          return;
+        }
+      }
       name_ = text;
       return;
     }
@@ -126,7 +175,7 @@ class At {
   At(const At&) = delete;
   At& operator=(const At&) = delete;
 
-  int dir() const { return dir_; }
+  int dir() const { return folder_ ? *folder_ : dir_; }
   const char* name() const { return name_.c_str(); }
   int error() const { return error_; }  // errno of a piece that could not be opened
 
@@ -143,6 +192,7 @@ class At {
   }
 
   int dir_ = AT_FDCWD;
+  std::shared_ptr<const int> folder_;
   std::string name_;
   int error_ = 0;
 };
@@ -383,6 +433,11 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status SyncDir(const fs::path& dir) override {
+    // The held folder is the one its files were moved in, wherever it is now.
+    if (held.holds > 0 && held.fd && held.syncable && held.path == dir.native()) {
+      if (SyncFailed(::fsync(*held.fd))) return ErrnoStatus("sync", dir, errno);
+      return Status::Ok();
+    }
     int fd = OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return ErrnoStatus("sync", dir, errno);
     // Some file systems cannot sync a folder (EINVAL); their entries are as durable as they get.
@@ -422,6 +477,10 @@ class PosixFileSystem final : public FileSystem {
 
   // The soft limit was raised as far as it goes when this file system was made; under a hard
   // limit set low (ulimit -n 64) only what is left of it counts.
+  std::unique_ptr<FolderHandles> HoldFolders() override {
+    return std::make_unique<PosixFolderHandles>();
+  }
+
   std::size_t FreeFileHandles() override {
     struct rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||

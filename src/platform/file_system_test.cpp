@@ -103,6 +103,13 @@ class DiskPlace : public Place {
   testing::TempDir dir_;
 };
 
+// The disk with its folders held the whole time, as a batch holds them: every call must give
+// what it gives without.
+class HeldDiskPlace : public DiskPlace {
+ private:
+  std::unique_ptr<FolderHandles> held_ = files().HoldFolders();
+};
+
 class MemoryPlace : public Place {
  public:
   MemoryPlace() { memory_.AddDir(root()); }
@@ -430,6 +437,7 @@ TEST_P(FileSystemContract, ListDirNamesEveryEntryOnce) {
 INSTANTIATE_TEST_SUITE_P(
     All, FileSystemContract,
     ::testing::Values(PlaceKind{"Disk", [] { return std::make_unique<DiskPlace>(); }},
+                      PlaceKind{"HeldDisk", [] { return std::make_unique<HeldDiskPlace>(); }},
                       PlaceKind{"Memory", [] { return std::make_unique<MemoryPlace>(); }}),
     [](const ::testing::TestParamInfo<PlaceKind>& info) { return info.param.name; });
 
@@ -500,6 +508,27 @@ TEST_F(FileSystemOnDisk, EveryFileHasItsOwnIdentity) {
   EXPECT_NE(a.inode, 0u);
   EXPECT_EQ(a.device, b.device);
   EXPECT_NE(a.inode, b.inode);
+}
+
+// A held folder is followed when it is renamed, so the files of a batch are moved and synced
+// where they were written; once the hold ends, a new folder under the old name is the one found.
+TEST_F(FileSystemOnDisk, AHeldFolderIsFollowedUntilTheHoldEnds) {
+  fs::create_directory(At("d"));
+  { std::ofstream(At("d/a.txt")) << "a"; }
+  FileInfo info;
+  if (auto hold = files().HoldFolders()) {
+    ASSERT_TRUE(files().Stat(At("d/a.txt"), &info).ok());
+    fs::rename(At("d"), At("renamed"));
+    fs::create_directory(At("d"));
+    EXPECT_TRUE(files().Stat(At("d/a.txt"), &info).ok());
+    EXPECT_TRUE(files().MoveNoReplace(At("d/a.txt"), At("d/b.txt")).ok());
+    EXPECT_TRUE(files().SyncDir(At("d")).ok());
+    EXPECT_TRUE(fs::exists(At("renamed/b.txt")));
+  } else {
+    fs::rename(At("d"), At("renamed"));
+    fs::create_directory(At("d"));
+  }
+  EXPECT_EQ(files().Stat(At("d/b.txt"), &info).code(), Code::kNotFound);
 }
 
 // Names longer than MAX_PATH need the \\?\ form on Windows; elsewhere they must simply work.

@@ -10,7 +10,7 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = LineReader::kBufferSize;
 // How far the reader looks ahead for more text to detect a code page from. Text that is not
 // UTF-8 usually comes every few lines; a file where it is that rare is mostly ASCII anyway.
 constexpr std::size_t kLookAhead = 16 << 20;

@@ -24,6 +24,9 @@ class LineReader {
     kEightBit,
   };
 
+  // What the reader holds of the file at once: Peek can show a smaller file whole.
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+
   // The file must outlive the reader; reading starts at the file's current position. With
   // `legacy.detect`, the first line that is not UTF-8 makes the reader look ahead at the rest of
   // the file's such lines to choose the code page for all of them, then rewind the file and

@@ -78,4 +78,8 @@ std::size_t RetryingFileSystem::FreeFileHandles() {
   return inner_.FreeFileHandles();
 }
 
+std::unique_ptr<FolderHandles> RetryingFileSystem::HoldFolders() {
+  return inner_.HoldFolders();
+}
+
 }  // namespace kestrane

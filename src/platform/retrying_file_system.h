@@ -48,6 +48,7 @@ class RetryingFileSystem final : public FileSystem {
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
   std::filesystem::path RealName(const std::filesystem::path& path) override;
   std::size_t FreeFileHandles() override;
+  std::unique_ptr<FolderHandles> HoldFolders() override;
 
  private:
   Status Retry(const std::function<Status()>& attempt);

@@ -53,13 +53,12 @@ bool WalkTree(FileSystem& fs, const std::filesystem::path& folder, const TreeVis
       stack.pop_back();
       continue;
     }
-    // A copy: entering a subfolder grows the stack and moves `top` and its entries.
-    const DirEntry entry = top.entries[top.next++];
-    std::filesystem::path path = top.folder / entry.name;
+    const DirEntry& entry = top.entries[top.next++];
     if (entry.kind == EntryKind::kDirectory) {
-      enter(std::move(path));
+      // Entering grows the stack, which moves `top` and its entries: the path is made first.
+      enter(top.folder / entry.name);
     } else if (visitor.wants && visitor.wants(entry) && visitor.visit) {
-      visitor.visit(path, entry);
+      visitor.visit(top.folder / entry.name, entry);
     }
   }
   return true;
