@@ -645,6 +645,7 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
   }
   std::atomic<std::size_t> next_folder = 0;
   auto move = [&] {
+    const std::unique_ptr<FolderHandles> held = fs_.HoldFolders();
     for (std::size_t index; (index = next_folder++) < folders.size();) {
       const auto& [folder, slots] = folders[index];
       std::vector<std::size_t> moved;

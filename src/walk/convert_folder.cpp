@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -174,10 +175,11 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
     std::atomic<std::size_t> next = 0;
     std::atomic<std::uint64_t> written = 0;
     std::vector<char> prepared(size, 0);
-    // Each worker takes whole runs and stops once the batch has written its share; the slots
-    // left wait for the next batch. The first is always taken, so each batch lets the reports
-    // move on.
+    // Each worker takes whole runs, holding the folder it is in, and stops once the batch has
+    // written its share; the slots left wait for the next batch. The first is always taken, so each
+    // batch lets the reports move on.
     auto work = [&] {
+      const std::unique_ptr<FolderHandles> held = fs.HoldFolders();
       for (std::size_t run; (run = next++) < runs.size();) {
         for (std::size_t slot = runs[run].begin; slot < runs[run].end; ++slot) {
           if (slot != 0 && written >= options.batch_bytes) return;
