@@ -80,11 +80,21 @@ Status ChooseMode(ReadableFile& file, std::optional<LineReader>& reader,
   return Status::Ok();
 }
 
+// The text of the last output a thread closed, kept for its next: one file after another, a new
+// block each time would cost the allocator more than the conversion of a small file.
+thread_local std::string spare_text;
+
 // The converted text on its way to the work file: the byte-order mark, then the cue lines, handed
 // over in pieces.
 class Output {
  public:
-  Output(WorkFile& work, const FrameRate& rate) : work_(work), rate_(rate), text_(kUtf8Mark) {}
+  Output(WorkFile& work, const FrameRate& rate)
+      : work_(work), rate_(rate), text_(std::move(spare_text)) {
+    text_.assign(kUtf8Mark);
+  }
+  ~Output() { spare_text = std::move(text_); }
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
 
   // Appends the cue line of a block; *added says whether there was one.
   Status AddCue(std::string_view block, bool* added) {

@@ -17,13 +17,27 @@ constexpr std::size_t kLookAhead = 16 << 20;
 
 }  // namespace
 
+namespace {
+
+// The buffer of the last reader a thread closed, for its next: the files of a run are read one
+// after another, and a new block of this size for each would cost the allocator a consolidation
+// every time one is freed.
+thread_local std::unique_ptr<char[]> spare_buffer;
+
+std::unique_ptr<char[]> TakeBuffer() {
+  if (spare_buffer) return std::move(spare_buffer);
+  // Not zeroed: only bytes read are ever looked at.
+  return std::make_unique_for_overwrite<char[]>(kChunk);
+}
+
+}  // namespace
+
 LineReader::LineReader(ReadableFile& file, Mode mode, LegacyEncoding legacy)
-    : file_(file),
-      mode_(mode),
-      // Not zeroed: only bytes read are ever looked at.
-      buffer_(std::make_unique_for_overwrite<char[]>(kChunk)),
-      legacy_(legacy),
-      chosen_(!legacy.detect) {}
+    : file_(file), mode_(mode), buffer_(TakeBuffer()), legacy_(legacy), chosen_(!legacy.detect) {}
+
+LineReader::~LineReader() {
+  if (!spare_buffer) spare_buffer = std::move(buffer_);
+}
 
 bool LineReader::Peek(std::string_view* bytes, bool* whole) {
   if (!eof_ && end_ < kChunk && !Fill()) return false;

@@ -32,6 +32,9 @@ class LineReader {
   // the file's such lines to choose the code page for all of them, then rewind the file and
   // come back to that line: the file must then have been at its first byte.
   LineReader(ReadableFile& file, Mode mode, LegacyEncoding legacy = {});
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
 
   // Before the first line: the bytes read so far, from the file's first, after reading more
   // when there is room for them; *whole when they are all the file holds. They stay valid
