@@ -593,10 +593,18 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
     Status failed;
   };
   std::map<std::uint64_t, Barrier> barriers;
-  for (const auto& conversion : pending_) {
+  // Each slot's folder, made once: the files come folder by folder, so a folder is most often
+  // the one before.
+  std::vector<std::filesystem::path> folder_of(pending_.size());
+  const std::filesystem::path* last = nullptr;
+  for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
+    const InPlaceConversion* conversion = pending_[slot].get();
     if (!conversion) continue;
+    std::filesystem::path& folder = folder_of[slot];
+    folder = FolderOf(conversion->input());
+    if (last != nullptr && *last == folder) continue;
+    last = &folder;
     std::vector<std::filesystem::path>& folders = barriers[conversion->device()].folders;
-    const std::filesystem::path folder = FolderOf(conversion->input());
     if (std::find(folders.begin(), folders.end(), folder) == folders.end())
       folders.push_back(folder);
   }
@@ -611,7 +619,8 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
     }
   }
 
-  // Each work file is sealed before any is moved, the ones without a barrier in parallel.
+  // Each work file is sealed before any is moved, in parallel: a seal after the barrier is the
+  // closing of the file, which on some systems waits for the device as well.
   std::atomic<std::size_t> next = 0;
   auto seal = [&] {
     for (std::size_t slot; (slot = next++) < pending_.size();) {
@@ -623,10 +632,7 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
                                            : conversion->Abandon(barrier.failed);
     }
   };
-  const bool each_syncs = std::any_of(barriers.begin(), barriers.end(), [](const auto& entry) {
-    return entry.second.failed.ok() && !entry.second.synced;
-  });
-  if (each_syncs && on_threads) {
+  if (on_threads && pending_.size() > 1) {
     on_threads(seal);
   } else {
     seal();
@@ -636,12 +642,18 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
   // the renames of one folder wait on each other, and a folder's sync waits for it alone.
   std::vector<std::pair<std::filesystem::path, std::vector<std::size_t>>> folders;
   std::map<std::filesystem::path, std::size_t> folder_index;
+  std::size_t index = 0;
+  last = nullptr;
   for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
     if (!pending_[slot]) continue;
-    const std::filesystem::path folder = FolderOf(pending_[slot]->input());
-    auto [it, added] = folder_index.try_emplace(folder, folders.size());
-    if (added) folders.emplace_back(folder, std::vector<std::size_t>());
-    folders[it->second].second.push_back(slot);
+    const std::filesystem::path& folder = folder_of[slot];
+    if (last == nullptr || *last != folder) {
+      auto [it, added] = folder_index.try_emplace(folder, folders.size());
+      if (added) folders.emplace_back(folder, std::vector<std::size_t>());
+      index = it->second;
+      last = &folder;
+    }
+    folders[index].second.push_back(slot);
   }
   std::atomic<std::size_t> next_folder = 0;
   auto move = [&] {
