@@ -139,6 +139,20 @@ struct Queued {
   std::optional<FileResult> result = {};
 };
 
+// What comes before the last name of a path the walk built, as it is spelled there: its folder,
+// without making a path of it. The files of a batch are sorted into folders by it, and an input
+// is found in its folder's listing, for each file.
+FolderText FolderPart(const std::filesystem::path& path) {
+#ifdef _WIN32
+  constexpr FolderText kSeparators = L"\\/";
+#else
+  constexpr FolderText kSeparators = "/";
+#endif
+  const FolderText text = path.native();
+  const std::size_t last = text.find_last_of(kSeparators);
+  return last == FolderText::npos ? FolderText() : text.substr(0, last);
+}
+
 // Whether `dir` is `folder` or below it, as the walk spells them.
 bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& folder) {
   auto [end, _] = std::mismatch(folder.begin(), folder.end(), dir.begin(), dir.end());
@@ -162,12 +176,12 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   const Converter convert = SubtitleConverter(options);
   auto run_batch = [&] {
     std::vector<Queued*> slots;
-    std::vector<std::filesystem::path> folders;
+    std::vector<FolderText> folders;
     for (Queued& entry : queue) {
       if (slots.size() == batch_files) break;
       if (entry.handled) continue;
       slots.push_back(&entry);
-      folders.push_back(entry.task.input.parent_path());
+      folders.push_back(FolderPart(entry.task.input));
     }
     const std::size_t size = slots.size();
     const std::vector<SlotRange> runs = FolderRuns(folders, jobs);
@@ -231,9 +245,11 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   };
   visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
     if (IsInputName(entry.name)) {
-      const std::filesystem::path dir = path.parent_path();
-      auto listed = std::find_if(branch.rbegin(), branch.rend(),
-                                 [&](const auto& level) { return level.first == dir; });
+      // Spelled as the walk spells both; a spelling that differs only costs the look.
+      const FolderText dir = FolderPart(path);
+      auto listed = std::find_if(branch.rbegin(), branch.rend(), [&](const auto& level) {
+        return FolderText(level.first.native()) == dir;
+      });
       const bool alone = entry.kind == EntryKind::kFile && listed != branch.rend() &&
                          !listed->second.AnyFor(entry.name);
       add({path, false, {}, alone});

@@ -4,8 +4,7 @@
 
 namespace kestrane {
 
-std::vector<SlotRange> FolderRuns(const std::vector<std::filesystem::path>& folders,
-                                  unsigned jobs) {
+std::vector<SlotRange> FolderRuns(const std::vector<FolderText>& folders, unsigned jobs) {
   std::vector<SlotRange> ranges;
   const std::size_t workers = std::max(1u, jobs);
   const std::size_t share = (folders.size() + workers - 1) / workers;

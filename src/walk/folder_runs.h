@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 namespace kestrane {
@@ -19,6 +20,7 @@ struct SlotRange {
 // than a worker's share of the batch (its size over `jobs`, rounded up) is cut into pieces of
 // that share, so that a single big folder still keeps every worker busy. The ranges cover every
 // slot once, in order.
-std::vector<SlotRange> FolderRuns(const std::vector<std::filesystem::path>& folders, unsigned jobs);
+using FolderText = std::basic_string_view<std::filesystem::path::value_type>;
+std::vector<SlotRange> FolderRuns(const std::vector<FolderText>& folders, unsigned jobs);
 
 }  // namespace kestrane
