@@ -180,25 +180,31 @@ std::size_t CopiedSize(const Time& time) {
   return time.hours.size() + time.minutes.size() + time.seconds.size() + 5;
 }
 
+// HH:MM:SS in one piece at `clock`, as nearly every file has it, at `out` with its separators
+// made semicolons, and the semicolon before the frame: one copy. The position after them.
+char* PutUsualClock(const char* clock, char* out) {
+  std::memcpy(out, clock, 8);
+  out[2] = ';';
+  out[5] = ';';
+  out[8] = ';';
+  return out + 9;
+}
+
 // The time as the input wrote it, with the frame of its milliseconds, at `out`, which has room
 // for CopiedSize bytes; the position after them.
 char* PutCopiedTime(const Time& time, int frame, char* out) {
   const char* first = time.hours.data();
   if (time.minutes.data() == first + 3 && time.seconds.data() == first + 6 &&
       time.seconds.size() == 2 && time.hours.size() == 2 && time.minutes.size() == 2) {
-    // HH:MM:SS in one piece, as nearly every file has it: one copy, the separators replaced.
-    std::memcpy(out, first, 8);
-    out[2] = ';';
-    out[5] = ';';
-    out += 8;
+    out = PutUsualClock(first, out);
   } else {
     out = Put(time.hours, out);
     *out++ = ';';
     out = Put(time.minutes, out);
     *out++ = ';';
     out = Put(time.seconds, out);
+    *out++ = ';';
   }
-  *out++ = ';';
   *out++ = static_cast<char>('0' + frame / 10);
   *out++ = static_cast<char>('0' + frame % 10);
   return out;
@@ -353,12 +359,9 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, const F
   }
   // What AppendCueLine writes for these times, without taking them apart.
   auto put_time = [](std::string_view token, char* out) {
-    std::memcpy(out, token.data(), 8);
-    out[2] = ';';
-    out[5] = ';';
-    out[8] = ';';
-    std::memcpy(out + 9, kFrameDigits[UsualMs(token)].data(), 2);
-    return out + 11;
+    out = PutUsualClock(token.data(), out);
+    std::memcpy(out, kFrameDigits[UsualMs(token)].data(), 2);
+    return out + 2;
   };
   const std::size_t at = out->size();
   out->resize(at + index.size() + 25);

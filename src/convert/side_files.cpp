@@ -585,6 +585,23 @@ std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& t
 }
 
 std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& on_threads) {
+  // The batch's folders, each with its slots, in the order first met. The files come folder by
+  // folder, so a file's folder is most often the one before, spelled alike.
+  std::vector<std::pair<std::filesystem::path, std::vector<std::size_t>>> folders;
+  {
+    std::map<std::filesystem::path, std::size_t> index_of;
+    std::size_t index = 0;
+    for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
+      if (!pending_[slot]) continue;
+      std::filesystem::path folder = FolderOf(pending_[slot]->input());
+      if (folders.empty() || folders[index].first.native() != folder.native()) {
+        auto [it, added] = index_of.try_emplace(folder, folders.size());
+        if (added) folders.emplace_back(std::move(folder), std::vector<std::size_t>());
+        index = it->second;
+      }
+      folders[index].second.push_back(slot);
+    }
+  }
   // One sync of each file system the batch wrote to, through a folder of the batch on it. The
   // work file is beside its input, so on the input's device.
   struct Barrier {
@@ -593,20 +610,12 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
     Status failed;
   };
   std::map<std::uint64_t, Barrier> barriers;
-  // Each slot's folder, made once: the files come folder by folder, so a folder is most often
-  // the one before.
-  std::vector<std::filesystem::path> folder_of(pending_.size());
-  const std::filesystem::path* last = nullptr;
-  for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
-    const InPlaceConversion* conversion = pending_[slot].get();
-    if (!conversion) continue;
-    std::filesystem::path& folder = folder_of[slot];
-    folder = FolderOf(conversion->input());
-    if (last != nullptr && *last == folder) continue;
-    last = &folder;
-    std::vector<std::filesystem::path>& folders = barriers[conversion->device()].folders;
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-      folders.push_back(folder);
+  for (const auto& [folder, slots] : folders) {
+    for (std::size_t slot : slots) {
+      // Each folder comes once, so a folder already listed for this device is the last one.
+      std::vector<std::filesystem::path>& listed = barriers[pending_[slot]->device()].folders;
+      if (listed.empty() || listed.back().native() != folder.native()) listed.push_back(folder);
+    }
   }
   for (auto& [device, barrier] : barriers) {
     for (const std::filesystem::path& folder : barrier.folders) {
@@ -640,21 +649,6 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
 
   // Each folder's moves and then its sync on one thread, the folders at once: the system makes
   // the renames of one folder wait on each other, and a folder's sync waits for it alone.
-  std::vector<std::pair<std::filesystem::path, std::vector<std::size_t>>> folders;
-  std::map<std::filesystem::path, std::size_t> folder_index;
-  std::size_t index = 0;
-  last = nullptr;
-  for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
-    if (!pending_[slot]) continue;
-    const std::filesystem::path& folder = folder_of[slot];
-    if (last == nullptr || *last != folder) {
-      auto [it, added] = folder_index.try_emplace(folder, folders.size());
-      if (added) folders.emplace_back(folder, std::vector<std::size_t>());
-      index = it->second;
-      last = &folder;
-    }
-    folders[index].second.push_back(slot);
-  }
   std::atomic<std::size_t> next_folder = 0;
   auto move = [&] {
     const std::unique_ptr<FolderHandles> held = fs_.HoldFolders();
