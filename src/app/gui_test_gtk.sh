@@ -106,11 +106,18 @@ picker)
     win=$(find_window "$title") || exit 1
     focus "$win"
     press $keys
-    sleep 1
-    if kill -0 "$app_pid" 2>/dev/null; then
-      echo "still open" >>"$work/refused"
-      press Escape
-    fi
+    # Whether OK was taken shows in the window, not the process: under the sanitizers a probe
+    # spends seconds on its leak check after the picker has closed.
+    i=0
+    while xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -qx "$win"; do
+      i=$((i + 1))
+      if [ $i -ge 25 ]; then
+        echo "still open" >>"$work/refused"
+        press Escape
+        break
+      fi
+      sleep 0.2
+    done
     wait_exit 0
     cat "$work/answer"
   }
