@@ -18,6 +18,9 @@ using Reason = FileResult::Reason;
 constexpr std::string_view kInputExtension = ".txt";
 constexpr std::string_view kWorkSuffix = "_temp";
 constexpr std::string_view kBackupSuffix = "_original";
+
+// The path of a work file that only hands its text on.
+const std::filesystem::path kNoPath;
 // No longer than the backup's: a name that had room for its backup has room for this one.
 constexpr std::string_view kAsideSuffix = "_undoing";
 
@@ -206,6 +209,17 @@ bool IsAsideName(const std::filesystem::path& name) {
   return EndsWithIgnoringCase(name, kInputExtension, kAsideSuffix);
 }
 
+FolderText FolderPart(const std::filesystem::path& path) {
+#ifdef _WIN32
+  constexpr FolderText kSeparators = L"\\/";
+#else
+  constexpr FolderText kSeparators = "/";
+#endif
+  const FolderText text = path.native();
+  const std::size_t last = text.find_last_of(kSeparators);
+  return last == FolderText::npos ? FolderText() : text.substr(0, last);
+}
+
 std::filesystem::path WorkPathFor(const std::filesystem::path& input) {
   return WithSuffix(input, kWorkSuffix);
 }
@@ -251,11 +265,11 @@ std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
   return std::filesystem::path(std::move(text));
 }
 
-WorkFile::WorkFile(FileSystem& fs, std::filesystem::path path, FileMode mode, bool dry_run)
-    : fs_(fs), path_(std::move(path)), mode_(mode), dry_run_(dry_run) {}
+WorkFile::WorkFile(FileSystem& fs, const std::filesystem::path& path, FileMode mode, bool dry_run)
+    : fs_(fs), path_(path), mode_(mode), dry_run_(dry_run) {}
 
 WorkFile::WorkFile(FileSystem& fs, std::function<Status(std::string_view)> sink)
-    : WorkFile(fs, {}, FileMode(0), /*dry_run=*/true) {
+    : WorkFile(fs, kNoPath, FileMode(0), /*dry_run=*/true) {
   sink_ = std::move(sink);
 }
 
@@ -431,7 +445,7 @@ class InPlaceConversion {
     for (int look = 0; look < kMaxLooks; ++look) {
       std::optional<FileResult> result;
       if (listed_alone_) {
-        result = ClaimSource(input_);
+        result = ClaimSource(/*from_backup=*/false);
         if (result || source_) return result;
         // Changed since the listing: from now on each look asks the file system.
         listed_alone_ = false;
@@ -448,10 +462,10 @@ class InPlaceConversion {
         } else if (WorkAt(fs_, work_path_) == Work::kForeign) {
           return Skipped(Reason::kForeignWork);
         } else {
-          result = ClaimSource(backup_);
+          result = ClaimSource(/*from_backup=*/true);
         }
       } else {
-        result = ClaimSource(input_);
+        result = ClaimSource(/*from_backup=*/false);
       }
       if (result || source_) return result;
     }
@@ -476,10 +490,10 @@ class InPlaceConversion {
     return Failed(Reason::kPutBack, s);
   }
 
-  // Opens and claims `path`, then checks that the trio is still as the look found it. Neither
-  // a result nor a source: look again.
-  std::optional<FileResult> ClaimSource(const std::filesystem::path& path) {
-    const bool from_backup = path == backup_;
+  // Opens and claims the input, or the backup when finishing an interrupted conversion, then
+  // checks that the trio is still as the look found it. Neither a result nor a source: look again.
+  std::optional<FileResult> ClaimSource(bool from_backup) {
+    const std::filesystem::path& path = from_backup ? backup_ : input_;
     std::unique_ptr<ReadableFile> file;
     Status s = listed_alone_ ? fs_.OpenListedForRead(path, &file) : fs_.OpenForRead(path, &file);
     if (s.code() == Status::Code::kNotFound) {
@@ -591,10 +605,13 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
   {
     std::map<std::filesystem::path, std::size_t> index_of;
     std::size_t index = 0;
+    FolderText last;
     for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
       if (!pending_[slot]) continue;
-      std::filesystem::path folder = FolderOf(pending_[slot]->input());
-      if (folders.empty() || folders[index].first.native() != folder.native()) {
+      const FolderText spelled = FolderPart(pending_[slot]->input());
+      if (folders.empty() || spelled != last) {
+        last = spelled;
+        std::filesystem::path folder = FolderOf(pending_[slot]->input());
         auto [it, added] = index_of.try_emplace(folder, folders.size());
         if (added) folders.emplace_back(std::move(folder), std::vector<std::size_t>());
         index = it->second;

@@ -51,6 +51,10 @@ bool IsAsideName(const std::filesystem::path& name);   // x.txt_undoing
 std::filesystem::path WorkPathFor(const std::filesystem::path& input);
 std::filesystem::path BackupPathFor(const std::filesystem::path& input);
 std::filesystem::path AsidePathFor(const std::filesystem::path& input);
+// What comes before the last name of a path, as it is spelled there: the folder of a file and
+// its side files, without making a path of it. Empty for a bare name.
+using FolderText = std::basic_string_view<std::filesystem::path::value_type>;
+FolderText FolderPart(const std::filesystem::path& path);
 // The input a side file belongs to: x.txt_temp, x.txt_original and x.txt_undoing give x.txt.
 // Any other name comes back as it is.
 std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
@@ -87,7 +91,8 @@ struct ConvertOptions {
 // a cue leaves no trace; in a dry run it takes the text and writes nothing.
 class WorkFile {
  public:
-  WorkFile(FileSystem& fs, std::filesystem::path path, FileMode mode, bool dry_run);
+  // `path` is kept by reference: its owner outlives the work file.
+  WorkFile(FileSystem& fs, const std::filesystem::path& path, FileMode mode, bool dry_run);
   // Creates nothing and hands each piece of text to `sink`, whose failure is the write's.
   WorkFile(FileSystem& fs, std::function<Status(std::string_view)> sink);
   WorkFile(const WorkFile&) = delete;
@@ -108,7 +113,7 @@ class WorkFile {
   Status Create();
 
   FileSystem& fs_;
-  std::filesystem::path path_;
+  const std::filesystem::path& path_;
   FileMode mode_;
   bool dry_run_;
   std::function<Status(std::string_view)> sink_;

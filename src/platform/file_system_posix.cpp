@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -53,8 +54,17 @@ Status::Code CodeFor(int error) {
   }
 }
 
+Status ErrnoStatus(std::string_view operation, const std::string& path, int error) {
+  // The system's own words without a copy of them: a look at a name that is not there is the
+  // usual answer to a look, and costs no more than it must.
+  if (const char* words = ::strerrordesc_np(error)) {
+    return Failure(CodeFor(error), operation, path, words);
+  }
+  return Failure(CodeFor(error), operation, path, std::generic_category().message(error));
+}
+
 Status ErrnoStatus(std::string_view operation, const fs::path& path, int error) {
-  return Failure(CodeFor(error), operation, path.native(), std::generic_category().message(error));
+  return ErrnoStatus(operation, path.native(), error);
 }
 
 Status NotRegular(std::string_view operation, const fs::path& path) {
@@ -150,14 +160,15 @@ class At {
       if (held.holds > 0 && slash != std::string::npos && slash != 0 && slash + 1 < text.size()) {
         folder_ = HoldFolder(std::string_view(text).substr(0, slash));
         if (folder_) {
-          name_.assign(text, slash + 1);
+          name_ = text.c_str() + slash + 1;
           return;
         }
       }
-      name_ = text;
+      name_ = text.c_str();
       return;
     }
-    name_ = path.filename().native();
+    long_name_ = path.filename().native();
+    name_ = long_name_.c_str();
     std::string piece = path.has_root_directory() ? "/" : "";
     for (const fs::path& part : path.parent_path().relative_path()) {
       if (piece.size() + part.native().size() + 1 >= PATH_MAX) {
@@ -176,7 +187,7 @@ class At {
   At& operator=(const At&) = delete;
 
   int dir() const { return folder_ ? *folder_ : dir_; }
-  const char* name() const { return name_.c_str(); }
+  const char* name() const { return name_; }
   int error() const { return error_; }  // errno of a piece that could not be opened
 
  private:
@@ -193,7 +204,10 @@ class At {
 
   int dir_ = AT_FDCWD;
   std::shared_ptr<const int> folder_;
-  std::string name_;
+  // The path's own text, which outlives this, ends in the name: a view of it serves, but for
+  // a path too long for the system, whose last piece is copied.
+  const char* name_ = "";
+  std::string long_name_;
   int error_ = 0;
 };
 
@@ -255,8 +269,8 @@ bool SyncFailed(int result) {
 
 class PosixReadableFile final : public ReadableFile {
  public:
-  PosixReadableFile(int fd, fs::path path, FileInfo info)
-      : fd_(fd), path_(std::move(path)), info_(info) {}
+  PosixReadableFile(int fd, const fs::path& path, FileInfo info)
+      : fd_(fd), path_(path.native()), info_(info) {}
   ~PosixReadableFile() override { ::close(fd_); }
 
   // A read that ends at the size the file had when opened is taken as its end, which spares
@@ -300,7 +314,7 @@ class PosixReadableFile final : public ReadableFile {
     } while (result != 0 && errno == EINTR);
     if (result == 0) return Status::Ok();
     if (errno == EWOULDBLOCK) {
-      return Failure(Status::Code::kBusy, "lock", path_.native(), "another run holds the file");
+      return Failure(Status::Code::kBusy, "lock", path_, "another run holds the file");
     }
     // A file system without locks (an NFS mount without its lock daemon) leaves runs unable to
     // see each other, as they were before there was a lock; the work goes on.
@@ -312,7 +326,7 @@ class PosixReadableFile final : public ReadableFile {
 
  private:
   int fd_;
-  fs::path path_;
+  std::string path_;  // for messages only: a path's text costs less to keep than a path
   FileInfo info_;
   std::uint64_t offset_ = 0;
   bool at_size_ = false;
@@ -320,14 +334,14 @@ class PosixReadableFile final : public ReadableFile {
 
 class PosixWritableFile final : public WritableFile {
  public:
-  PosixWritableFile(int fd, fs::path path, FileInfo info)
-      : fd_(fd), path_(std::move(path)), info_(info) {}
+  PosixWritableFile(int fd, const fs::path& path, FileInfo info)
+      : fd_(fd), path_(path.native()), info_(info) {}
   ~PosixWritableFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
 
   Status Append(std::string_view data) override {
-    if (fd_ < 0) return Failure(Status::Code::kIo, "write", path_.native(), "the file is closed");
+    if (fd_ < 0) return Failure(Status::Code::kIo, "write", path_, "the file is closed");
     if (int error = WriteFully(fd_, data)) return ErrnoStatus("write", path_, error);
     return Status::Ok();
   }
@@ -335,13 +349,13 @@ class PosixWritableFile final : public WritableFile {
   // The data and the size, which is all a later read needs; the times may stay behind.
   // Delayed allocation and network file systems report a full disk only here or at Close.
   Status Sync() override {
-    if (fd_ < 0) return Failure(Status::Code::kIo, "sync", path_.native(), "the file is closed");
+    if (fd_ < 0) return Failure(Status::Code::kIo, "sync", path_, "the file is closed");
     if (SyncFailed(::fdatasync(fd_))) return ErrnoStatus("write", path_, errno);
     return Status::Ok();
   }
 
   Status Close() override {
-    if (fd_ < 0) return Failure(Status::Code::kIo, "close", path_.native(), "the file is closed");
+    if (fd_ < 0) return Failure(Status::Code::kIo, "close", path_, "the file is closed");
     int fd = std::exchange(fd_, -1);
     // After close() fails with EINTR the descriptor is gone on Linux.
     if (::close(fd) != 0 && errno != EINTR) return ErrnoStatus("close", path_, errno);
@@ -352,7 +366,7 @@ class PosixWritableFile final : public WritableFile {
 
  private:
   int fd_;
-  fs::path path_;
+  std::string path_;  // for messages only: a path's text costs less to keep than a path
   FileInfo info_;
 };
 

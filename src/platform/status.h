@@ -40,7 +40,9 @@ class Status {
 // A failure in the one shape both systems report: "<operation> <subject>: <reason>".
 inline Status Failure(Status::Code code, std::string_view operation, std::string_view subject,
                       std::string_view reason) {
-  std::string message(operation);
+  std::string message;
+  message.reserve(operation.size() + subject.size() + reason.size() + 3);
+  message += operation;
   message += ' ';
   message += subject;
   message += ": ";

@@ -139,20 +139,6 @@ struct Queued {
   std::optional<FileResult> result = {};
 };
 
-// What comes before the last name of a path the walk built, as it is spelled there: its folder,
-// without making a path of it. The files of a batch are sorted into folders by it, and an input
-// is found in its folder's listing, for each file.
-FolderText FolderPart(const std::filesystem::path& path) {
-#ifdef _WIN32
-  constexpr FolderText kSeparators = L"\\/";
-#else
-  constexpr FolderText kSeparators = "/";
-#endif
-  const FolderText text = path.native();
-  const std::size_t last = text.find_last_of(kSeparators);
-  return last == FolderText::npos ? FolderText() : text.substr(0, last);
-}
-
 // Whether `dir` is `folder` or below it, as the walk spells them.
 bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& folder) {
   auto [end, _] = std::mismatch(folder.begin(), folder.end(), dir.begin(), dir.end());
@@ -243,7 +229,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
       branch.pop_back();
     branch.emplace_back(std::move(folder), ListedSideFiles(entries));
   };
-  visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
+  visitor.visit = [&](std::filesystem::path path, const DirEntry& entry) {
     if (IsInputName(entry.name)) {
       // Spelled as the walk spells both; a spelling that differs only costs the look.
       const FolderText dir = FolderPart(path);
@@ -252,7 +238,7 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
       });
       const bool alone = entry.kind == EntryKind::kFile && listed != branch.rend() &&
                          !listed->second.AnyFor(entry.name);
-      add({path, false, {}, alone});
+      add({std::move(path), false, {}, alone});
       return;
     }
     // A run stopped part-way, or a file removed on purpose, can leave side files without their

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
-#include <string_view>
 #include <vector>
+
+#include "convert/side_files.h"
 
 namespace kestrane {
 
@@ -20,7 +20,6 @@ struct SlotRange {
 // than a worker's share of the batch (its size over `jobs`, rounded up) is cut into pieces of
 // that share, so that a single big folder still keeps every worker busy. The ranges cover every
 // slot once, in order.
-using FolderText = std::basic_string_view<std::filesystem::path::value_type>;
 std::vector<SlotRange> FolderRuns(const std::vector<FolderText>& folders, unsigned jobs);
 
 }  // namespace kestrane

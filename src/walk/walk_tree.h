@@ -14,7 +14,7 @@ struct TreeVisitor {
   // Whether `visit` wants an entry that is not a folder; links, FIFOs and devices are asked
   // about too, since only the visitor knows whether it can use them safely.
   std::function<bool(const DirEntry& entry)> wants;
-  std::function<void(const std::filesystem::path& path, const DirEntry& entry)> visit;
+  std::function<void(std::filesystem::path path, const DirEntry& entry)> visit;
   // A folder's whole listing, before any of its entries is visited.
   std::function<void(const std::filesystem::path& folder, const std::vector<DirEntry>& entries)>
       listed;
