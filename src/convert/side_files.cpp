@@ -210,14 +210,16 @@ bool IsAsideName(const std::filesystem::path& name) {
 }
 
 FolderText FolderPart(const std::filesystem::path& path) {
-#ifdef _WIN32
-  constexpr FolderText kSeparators = L"\\/";
-#else
-  constexpr FolderText kSeparators = "/";
-#endif
   const FolderText text = path.native();
-  const std::size_t last = text.find_last_of(kSeparators);
-  return last == FolderText::npos ? FolderText() : text.substr(0, last);
+  // One scan back from the end: find_last_of looks each character up in the set of separators.
+  for (std::size_t i = text.size(); i-- > 0;) {
+#ifdef _WIN32
+    if (text[i] == L'\\' || text[i] == L'/') return text.substr(0, i);
+#else
+    if (text[i] == '/') return text.substr(0, i);
+#endif
+  }
+  return FolderText();
 }
 
 std::filesystem::path WorkPathFor(const std::filesystem::path& input) {
