@@ -49,9 +49,12 @@ bool EndsWithIgnoringCase(const std::filesystem::path& name, std::string_view he
 }
 
 std::filesystem::path WithSuffix(const std::filesystem::path& input, std::string_view suffix) {
-  std::filesystem::path path = input;
-  path += suffix;
-  return path;
+  // Made from its text at once: a copy of the path and an append would parse its name twice.
+  std::filesystem::path::string_type text;
+  text.reserve(input.native().size() + suffix.size());
+  text = input.native();
+  text.append(suffix.begin(), suffix.end());
+  return std::filesystem::path(std::move(text));
 }
 
 FileResult Result(Kind kind, Reason reason, std::string message = {}) {
