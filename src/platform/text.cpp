@@ -9,7 +9,13 @@ bool IsValidUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();
   while (p < end) {
-    // Plain ASCII dominates real subtitles: skip it eight bytes at a time.
+    // Plain ASCII dominates real subtitles: skip it 32 bytes at a time, then eight.
+    while (end - p >= 32) {
+      std::uint64_t words[4];
+      std::memcpy(words, p, 32);
+      if ((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ull) break;
+      p += 32;
+    }
     while (end - p >= 8) {
       std::uint64_t word;
       std::memcpy(&word, p, 8);
