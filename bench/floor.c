@@ -3,7 +3,11 @@
 // the input's bytes, created exclusively; per batch of 256 files one syncfs, then both
 // no-replace renames (input to backup, work file to input), then one fsync per folder. bench/
 // run.sh measures every figure against it: what Kestrane costs beyond this is its own.
-//   floor DIR
+// With -c it also makes the calls Kestrane's guarantees add to each file, and nothing else: the
+// claim (a lock, then a look that the name still holds the file locked, and one at the backup's
+// name), the work file's identity, and the looks at both names just before the moves. That is
+// the least a converter keeping those guarantees can do, so what is left is Kestrane's own.
+//   floor [-c] DIR
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <errno.h>
@@ -12,12 +16,16 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 enum { kBatch = 256 };
 
 static char* batch[kBatch];
+static int checks;
+static struct stat input_ids[kBatch], work_ids[kBatch];
+static int claims[kBatch];  // with -c, each input stays open, and so claimed, until its moves
 static int batch_size;
 static char buffer[1 << 20];
 
@@ -39,8 +47,18 @@ static void Prepare(const char* input) {
   int in = open(input, O_RDONLY | O_CLOEXEC);
   if (in < 0) Die("open", input);
   char* work = Join(input, "_temp");
+  if (checks) {
+    struct stat now;
+    char* backup = Join(input, "_original");
+    if (fstat(in, &input_ids[batch_size]) != 0 || flock(in, LOCK_EX | LOCK_NB) != 0 ||
+        lstat(input, &now) != 0 || lstat(backup, &now) == 0) {
+      Die("claim", input);
+    }
+    free(backup);
+  }
   int out = open(work, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (out < 0) Die("create", work);
+  if (checks && fstat(out, &work_ids[batch_size]) != 0) Die("fstat", work);
   memcpy(buffer, "\xef\xbb\xbf", 3);
   size_t have = 3;
   for (;;) {
@@ -56,7 +74,11 @@ static void Prepare(const char* input) {
       have += (size_t)got;
     }
   }
-  close(in);
+  if (checks) {
+    claims[batch_size] = in;
+  } else {
+    close(in);
+  }
   close(out);
   free(work);
 }
@@ -69,9 +91,15 @@ static void Finish(void) {
   for (int i = 0; i < batch_size; ++i) {
     char* backup = Join(batch[i], "_original");
     char* work = Join(batch[i], "_temp");
+    struct stat now;
+    if (checks && (lstat(batch[i], &now) != 0 || now.st_ino != input_ids[i].st_ino ||
+                   lstat(work, &now) != 0 || now.st_ino != work_ids[i].st_ino)) {
+      Die("check", batch[i]);
+    }
     if (renameat2(AT_FDCWD, batch[i], AT_FDCWD, backup, RENAME_NOREPLACE) != 0)
       Die("rename", batch[i]);
     if (renameat2(AT_FDCWD, work, AT_FDCWD, batch[i], RENAME_NOREPLACE) != 0) Die("rename", work);
+    if (checks) close(claims[i]);
     free(backup);
     free(work);
   }
@@ -102,11 +130,12 @@ static int Visit(const char* path, const struct stat* st, int type, struct FTW* 
 }
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: floor DIR\n");
+  checks = argc == 3 && strcmp(argv[1], "-c") == 0;
+  if (argc != 2 + checks) {
+    fprintf(stderr, "usage: floor [-c] DIR\n");
     return 2;
   }
-  if (nftw(argv[1], Visit, 64, FTW_PHYS) != 0) Die("walk", argv[1]);
+  if (nftw(argv[argc - 1], Visit, 64, FTW_PHYS) != 0) Die("walk", argv[argc - 1]);
   Finish();
   return 0;
 }

@@ -65,9 +65,10 @@ tree() {
   local source=$out/tree
   [ "$place" = "$out" ] || { source=$place/tree; cp -a "$out/tree" "$source"; }
   local load0; load0=$(load)
-  local cp_med floor_med cli_med fps_med one_med eat_med
+  local cp_med floor_med checks_med cli_med fps_med one_med eat_med
   medians cp_med time_copy "$source" "$place/copy"
   medians floor_med time_run "$source" "$place/work" "$floor"
+  medians checks_med time_run "$source" "$place/work" "$floor" -c
   medians cli_med time_run "$source" "$place/work" "$cli" -q
   medians fps_med time_run "$source" "$place/work" "$cli" -q --fps 23.976
   medians one_med time_run "$source" "$place/work" "$cli" -q -j 1
@@ -81,6 +82,7 @@ tree() {
 |---|---|---|---|---|
 | \`cp -a\` | $(fmt "$cp_med") s | $(ratio "$cp_med" "$floor_med") | 1.000 | |
 | the floor (\`bench/floor.c\`) | $(fmt "$floor_med") s | 1.000 | $(ratio "$floor_med" "$cp_med") | |
+| the floor with Kestrane's checks (\`floor -c\`) | $(fmt "$checks_med") s | $(ratio "$checks_med" "$floor_med") | $(ratio "$checks_med" "$cp_med") | |
 | \`kestrane-cli\` ($(nproc) workers) | $(fmt "$cli_med") s | $(ratio "$cli_med" "$floor_med") | $(ratio "$cli_med" "$cp_med") | at most $3 × the floor |
 | \`kestrane-cli --fps 23.976\` | $(fmt "$fps_med") s | $(ratio "$fps_med" "$floor_med") | $(ratio "$fps_med" "$cp_med") | at most 1.05 × the default run: $(ratio "$fps_med" "$cli_med") × |
 | \`kestrane-cli -j 1\` | $(fmt "$one_med") s | $(ratio "$one_med" "$floor_med") | $(ratio "$one_med" "$cp_med") | ${4:+at most $4 × the floor} |
@@ -109,6 +111,7 @@ syscalls() {
 | program | calls a file | target |
 |---|---|---|
 | the floor | $(count "$floor") | |
+| the floor with Kestrane's checks | $(count "$floor" -c) | |
 | \`kestrane-cli -j 1\` | $(count "$cli" -q -j 1) | at most 14 |
 | \`kestrane-cli\` | $(count "$cli" -q) | |
 
