@@ -27,6 +27,10 @@ TEST(TextTest, Utf8Validity) {
       {"past U+10FFFF", "\xF4\x90\x80\x80", false},
       {"truncated at the end", "abcdefgh\xE2\x82", false},
       {"invalid after a long ascii run", "0123456789abcdef\xFF", false},
+      {"invalid inside a long ascii run",
+       "0123456789abcdef0123\xFF"
+       "456789abcdef0123456789",
+       false},
       {"nul is valid", std::string("a\0b", 3), true},
   };
   for (const auto& c : cases)
