@@ -7,12 +7,15 @@
 // claim (a lock, then a look that the name still holds the file locked, and one at the backup's
 // name), the work file's identity, and the looks at both names just before the moves. That is
 // the least a converter keeping those guarantees can do, so what is left is Kestrane's own.
-//   floor [-c] DIR
+// With -j N, N threads share each batch, each a run of neighbouring files (so mostly a folder
+// of its own), as Kestrane's workers do: the least two threads can do against Kestrane's two.
+//   floor [-c] [-j N] DIR
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -20,14 +23,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum { kBatch = 256 };
+enum { kBatch = 256, kBuffer = 1 << 20 };
 
-static char* batch[kBatch];
-static int checks;
+static char** files;  // every input, walked first: the walk is a few milliseconds of the run
+static size_t file_count, file_room;
+static int checks, threads = 1;
 static struct stat input_ids[kBatch], work_ids[kBatch];
 static int claims[kBatch];  // with -c, each input stays open, and so claimed, until its moves
-static int batch_size;
-static char buffer[1 << 20];
+static pthread_barrier_t phase;
 
 static void Die(const char* what, const char* path) {
   fprintf(stderr, "floor: %s %s: %s\n", what, path, strerror(errno));
@@ -43,14 +46,14 @@ static char* Join(const char* a, const char* b) {
 }
 
 // The work file, written and closed: the batch's syncfs makes closed files durable as well.
-static void Prepare(const char* input) {
+static void Prepare(const char* input, int slot, char* buffer) {
   int in = open(input, O_RDONLY | O_CLOEXEC);
   if (in < 0) Die("open", input);
   char* work = Join(input, "_temp");
   if (checks) {
     struct stat now;
     char* backup = Join(input, "_original");
-    if (fstat(in, &input_ids[batch_size]) != 0 || flock(in, LOCK_EX | LOCK_NB) != 0 ||
+    if (fstat(in, &input_ids[slot]) != 0 || flock(in, LOCK_EX | LOCK_NB) != 0 ||
         lstat(input, &now) != 0 || lstat(backup, &now) == 0) {
       Die("claim", input);
     }
@@ -58,14 +61,14 @@ static void Prepare(const char* input) {
   }
   int out = open(work, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (out < 0) Die("create", work);
-  if (checks && fstat(out, &work_ids[batch_size]) != 0) Die("fstat", work);
+  if (checks && fstat(out, &work_ids[slot]) != 0) Die("fstat", work);
   memcpy(buffer, "\xef\xbb\xbf", 3);
   size_t have = 3;
   for (;;) {
-    ssize_t got = read(in, buffer + have, sizeof buffer - have);
+    ssize_t got = read(in, buffer + have, kBuffer - have);
     if (got < 0) Die("read", input);
     if (got == 0 && have == 0) break;
-    if (got == 0 || have + (size_t)got == sizeof buffer) {
+    if (got == 0 || have + (size_t)got == kBuffer) {
       if (write(out, buffer, have + (size_t)got) != (ssize_t)(have + (size_t)got))
         Die("write", work);
       have = 0;
@@ -75,7 +78,7 @@ static void Prepare(const char* input) {
     }
   }
   if (checks) {
-    claims[batch_size] = in;
+    claims[slot] = in;
   } else {
     close(in);
   }
@@ -83,59 +86,92 @@ static void Prepare(const char* input) {
   free(work);
 }
 
-static void Finish(void) {
-  if (batch_size == 0) return;
-  int any = open(batch[0], O_RDONLY | O_CLOEXEC);
-  if (any < 0 || syncfs(any) != 0) Die("syncfs", batch[0]);
-  close(any);
-  for (int i = 0; i < batch_size; ++i) {
-    char* backup = Join(batch[i], "_original");
-    char* work = Join(batch[i], "_temp");
-    struct stat now;
-    if (checks && (lstat(batch[i], &now) != 0 || now.st_ino != input_ids[i].st_ino ||
-                   lstat(work, &now) != 0 || now.st_ino != work_ids[i].st_ino)) {
-      Die("check", batch[i]);
-    }
-    if (renameat2(AT_FDCWD, batch[i], AT_FDCWD, backup, RENAME_NOREPLACE) != 0)
-      Die("rename", batch[i]);
-    if (renameat2(AT_FDCWD, work, AT_FDCWD, batch[i], RENAME_NOREPLACE) != 0) Die("rename", work);
-    if (checks) close(claims[i]);
-    free(backup);
-    free(work);
+static void Move(const char* input, int slot) {
+  char* backup = Join(input, "_original");
+  char* work = Join(input, "_temp");
+  struct stat now;
+  if (checks && (lstat(input, &now) != 0 || now.st_ino != input_ids[slot].st_ino ||
+                 lstat(work, &now) != 0 || now.st_ino != work_ids[slot].st_ino)) {
+    Die("check", input);
   }
-  // Then each folder once. Files come folder by folder, so a folder's files are neighbours.
-  char* last_folder = NULL;
-  for (int i = 0; i < batch_size; ++i) {
-    *strrchr(batch[i], '/') = '\0';
-    if (last_folder == NULL || strcmp(last_folder, batch[i]) != 0) {
-      int dir = open(batch[i], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (dir < 0 || fsync(dir) != 0) Die("fsync", batch[i]);
-      close(dir);
+  if (renameat2(AT_FDCWD, input, AT_FDCWD, backup, RENAME_NOREPLACE) != 0) Die("rename", input);
+  if (renameat2(AT_FDCWD, work, AT_FDCWD, input, RENAME_NOREPLACE) != 0) Die("rename", work);
+  if (checks) close(claims[slot]);
+  free(backup);
+  free(work);
+}
+
+// Each batch: every thread prepares its run of it, one syncfs, then every thread moves its run
+// and syncs each of its folders once (files come folder by folder, so a folder's are neighbours).
+static void* Work(void* arg) {
+  const size_t self = (size_t)arg;
+  char* buffer = malloc(kBuffer);
+  for (size_t begin = 0; begin < file_count; begin += kBatch) {
+    const size_t size = file_count - begin < kBatch ? file_count - begin : kBatch;
+    const size_t from = size * self / threads, to = size * (self + 1) / threads;
+    for (size_t i = from; i < to; ++i)
+      Prepare(files[begin + i], (int)i, buffer);
+    pthread_barrier_wait(&phase);
+    if (self == 0) {
+      int any = open(files[begin], O_RDONLY | O_CLOEXEC);
+      if (any < 0 || syncfs(any) != 0) Die("syncfs", files[begin]);
+      close(any);
     }
-    free(last_folder);
-    last_folder = batch[i];
+    pthread_barrier_wait(&phase);
+    const char* last_folder = NULL;
+    for (size_t i = from; i < to; ++i) {
+      char* path = files[begin + i];
+      Move(path, (int)i);
+      *strrchr(path, '/') = '\0';
+      if (last_folder == NULL || strcmp(last_folder, path) != 0) {
+        int dir = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir < 0 || fsync(dir) != 0) Die("fsync", path);
+        close(dir);
+      }
+      last_folder = path;
+    }
+    pthread_barrier_wait(&phase);
   }
-  free(last_folder);
-  batch_size = 0;
+  free(buffer);
+  return NULL;
 }
 
 static int Visit(const char* path, const struct stat* st, int type, struct FTW* ftw) {
   (void)st;
   size_t n = strlen(path);
   if (type != FTW_F || n < 4 || strcmp(path + n - 4, ".txt") != 0 || ftw->level == 0) return 0;
-  Prepare(path);
-  batch[batch_size++] = strdup(path);
-  if (batch_size == kBatch) Finish();
+  if (file_count == file_room) {
+    file_room = file_room ? 2 * file_room : 1024;
+    files = realloc(files, file_room * sizeof *files);
+  }
+  files[file_count++] = strdup(path);
   return 0;
 }
 
 int main(int argc, char** argv) {
-  checks = argc == 3 && strcmp(argv[1], "-c") == 0;
-  if (argc != 2 + checks) {
-    fprintf(stderr, "usage: floor [-c] DIR\n");
+  int opt;
+  while ((opt = getopt(argc, argv, "cj:")) != -1) {
+    if (opt == 'c') {
+      checks = 1;
+    } else if (opt == 'j' && atoi(optarg) > 0) {
+      threads = atoi(optarg);
+    } else {
+      optind = argc;
+      break;
+    }
+  }
+  if (optind != argc - 1) {
+    fprintf(stderr, "usage: floor [-c] [-j N] DIR\n");
     return 2;
   }
-  if (nftw(argv[argc - 1], Visit, 64, FTW_PHYS) != 0) Die("walk", argv[argc - 1]);
-  Finish();
+  if (nftw(argv[optind], Visit, 64, FTW_PHYS) != 0) Die("walk", argv[optind]);
+  if (threads > 64) threads = 64;
+  pthread_barrier_init(&phase, NULL, (unsigned)threads);
+  pthread_t helpers[64];
+  for (int t = 1; t < threads; ++t)
+    pthread_create(&helpers[t], NULL, Work, (void*)(size_t)t);
+  Work((void*)0);
+  for (int t = 1; t < threads; ++t)
+    pthread_join(helpers[t], NULL);
   return 0;
 }

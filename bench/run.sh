@@ -17,7 +17,7 @@ mkdir -p "$out"
 shim=$PWD/$out/slow_sync.so
 cc -O2 -shared -fPIC -o "$shim" bench/slow_sync.c -ldl
 floor=$PWD/$out/floor
-cc -O2 -o "$floor" bench/floor.c
+cc -O2 -pthread -o "$floor" bench/floor.c
 
 [ -d "$out/tree" ] || { echo "generating the 10,000-file tree" >&2; $py bench/gen_corpus.py tree "$out/tree"; }
 [ -f "$out/big/big.txt" ] || { echo "generating the 120 MB file" >&2; $py bench/gen_corpus.py big "$out/big/big.txt" 120; }
@@ -65,10 +65,12 @@ tree() {
   local source=$out/tree
   [ "$place" = "$out" ] || { source=$place/tree; cp -a "$out/tree" "$source"; }
   local load0; load0=$(load)
-  local cp_med floor_med checks_med cli_med fps_med one_med eat_med
+  local cp_med floor_med checks_med floor_j_med checks_j_med cli_med fps_med one_med eat_med
   medians cp_med time_copy "$source" "$place/copy"
   medians floor_med time_run "$source" "$place/work" "$floor"
   medians checks_med time_run "$source" "$place/work" "$floor" -c
+  medians floor_j_med time_run "$source" "$place/work" "$floor" -j "$(nproc)"
+  medians checks_j_med time_run "$source" "$place/work" "$floor" -c -j "$(nproc)"
   medians cli_med time_run "$source" "$place/work" "$cli" -q
   medians fps_med time_run "$source" "$place/work" "$cli" -q --fps 23.976
   medians one_med time_run "$source" "$place/work" "$cli" -q -j 1
@@ -83,6 +85,8 @@ tree() {
 | \`cp -a\` | $(fmt "$cp_med") s | $(ratio "$cp_med" "$floor_med") | 1.000 | |
 | the floor (\`bench/floor.c\`) | $(fmt "$floor_med") s | 1.000 | $(ratio "$floor_med" "$cp_med") | |
 | the floor with Kestrane's checks (\`floor -c\`) | $(fmt "$checks_med") s | $(ratio "$checks_med" "$floor_med") | $(ratio "$checks_med" "$cp_med") | |
+| the floor on $(nproc) threads (\`floor -j $(nproc)\`) | $(fmt "$floor_j_med") s | $(ratio "$floor_j_med" "$floor_med") | $(ratio "$floor_j_med" "$cp_med") | |
+| the floor with the checks on $(nproc) threads (\`floor -c -j $(nproc)\`) | $(fmt "$checks_j_med") s | $(ratio "$checks_j_med" "$floor_med") | $(ratio "$checks_j_med" "$cp_med") | |
 | \`kestrane-cli\` ($(nproc) workers) | $(fmt "$cli_med") s | $(ratio "$cli_med" "$floor_med") | $(ratio "$cli_med" "$cp_med") | at most $3 × the floor |
 | \`kestrane-cli --fps 23.976\` | $(fmt "$fps_med") s | $(ratio "$fps_med" "$floor_med") | $(ratio "$fps_med" "$cp_med") | at most 1.05 × the default run: $(ratio "$fps_med" "$cli_med") × |
 | \`kestrane-cli -j 1\` | $(fmt "$one_med") s | $(ratio "$one_med" "$floor_med") | $(ratio "$one_med" "$cp_med") | ${4:+at most $4 × the floor} |
