@@ -66,15 +66,25 @@ tree() {
   [ "$place" = "$out" ] || { source=$place/tree; cp -a "$out/tree" "$source"; }
   local load0; load0=$(load)
   local cp_med floor_med checks_med floor_j_med checks_j_med cli_med fps_med one_med eat_med
-  medians cp_med time_copy "$source" "$place/copy"
-  medians floor_med time_run "$source" "$place/work" "$floor"
-  medians checks_med time_run "$source" "$place/work" "$floor" -c
-  medians floor_j_med time_run "$source" "$place/work" "$floor" -j "$(nproc)"
-  medians checks_j_med time_run "$source" "$place/work" "$floor" -c -j "$(nproc)"
-  medians cli_med time_run "$source" "$place/work" "$cli" -q
-  medians fps_med time_run "$source" "$place/work" "$cli" -q --fps 23.976
-  medians one_med time_run "$source" "$place/work" "$cli" -q -j 1
-  medians eat_med time_run "$source" "$place/work" eatmydata "$cli" -q
+  # In turns, one run of each per round: this machine's speed drifts over minutes, and a slow
+  # spell then slows every row alike instead of the one being measured.
+  local -A runs=()
+  local -a order=(cp floor checks floor_j checks_j cli fps one eat)
+  for _ in $(seq "$reps"); do
+    runs[cp]+=" $(time_copy "$source" "$place/copy")"
+    runs[floor]+=" $(time_run "$source" "$place/work" "$floor")"
+    runs[checks]+=" $(time_run "$source" "$place/work" "$floor" -c)"
+    runs[floor_j]+=" $(time_run "$source" "$place/work" "$floor" -j "$(nproc)")"
+    runs[checks_j]+=" $(time_run "$source" "$place/work" "$floor" -c -j "$(nproc)")"
+    runs[cli]+=" $(time_run "$source" "$place/work" "$cli" -q)"
+    runs[fps]+=" $(time_run "$source" "$place/work" "$cli" -q --fps 23.976)"
+    runs[one]+=" $(time_run "$source" "$place/work" "$cli" -q -j 1)"
+    runs[eat]+=" $(time_run "$source" "$place/work" eatmydata "$cli" -q)"
+  done
+  for name in "${order[@]}"; do
+    # shellcheck disable=SC2086  # the times are words
+    printf -v "${name}_med" '%s' "$(printf '%s\n' ${runs[$name]} | median)"
+  done
   rm -rf "$place/copy" "$place/work"
   [ "$place" = "$out" ] || rm -rf "$source"
   cat <<TABLE
