@@ -66,12 +66,15 @@ tree() {
   [ "$place" = "$out" ] || { source=$place/tree; cp -a "$out/tree" "$source"; }
   local load0; load0=$(load)
   local cp_med floor_med checks_med floor_j_med checks_j_med cli_med fps_med one_med eat_med
-  # In turns, one run of each per round: this machine's speed drifts over minutes, and a slow
-  # spell then slows every row alike instead of the one being measured.
+  medians cp_med time_copy "$source" "$place/copy"
+  rm -rf "$place/copy"
+  # The conversions in turns, one run of each per round: this machine's speed drifts over
+  # minutes, and a slow spell then slows every row alike instead of the one being measured. Each
+  # run follows the same removal and copy, since on ext4 what was removed just before is part of
+  # the cost of creating files.
   local -A runs=()
-  local -a order=(cp floor checks floor_j checks_j cli fps one eat)
+  local -a order=(floor checks floor_j checks_j cli fps one eat)
   for _ in $(seq "$reps"); do
-    runs[cp]+=" $(time_copy "$source" "$place/copy")"
     runs[floor]+=" $(time_run "$source" "$place/work" "$floor")"
     runs[checks]+=" $(time_run "$source" "$place/work" "$floor" -c)"
     runs[floor_j]+=" $(time_run "$source" "$place/work" "$floor" -j "$(nproc)")"
