@@ -18,11 +18,11 @@ using Reason = FileResult::Reason;
 constexpr std::string_view kInputExtension = ".txt";
 constexpr std::string_view kWorkSuffix = "_temp";
 constexpr std::string_view kBackupSuffix = "_original";
+// No longer than the backup's: a name that had room for its backup has room for this one.
+constexpr std::string_view kAsideSuffix = "_undoing";
 
 // The path of a work file that only hands its text on.
 const std::filesystem::path kNoPath;
-// No longer than the backup's: a name that had room for its backup has room for this one.
-constexpr std::string_view kAsideSuffix = "_undoing";
 
 // How often a run looks at a trio again when another run changed it between the look and the
 // claim. Each change is another run finishing a step, so a few looks settle it.

@@ -55,8 +55,8 @@ Status::Code CodeFor(int error) {
 }
 
 Status ErrnoStatus(std::string_view operation, const std::string& path, int error) {
-  // The system's own words without a copy of them: a look at a name that is not there is the
-  // usual answer to a look, and costs no more than it must.
+  // The system's words as they stand, without the string generic_category() would build: most
+  // files get a look at a name that is not there (their backup, before it is made).
   if (const char* words = ::strerrordesc_np(error)) {
     return Failure(CodeFor(error), operation, path, words);
   }
