@@ -350,11 +350,15 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, const F
   const std::string_view end_token = times.substr(kTime + kArrow.size());
   if (!IsUsualForm(start_token) || !IsUsualForm(end_token)) return false;
   if (!rate.classic()) {
-    out->append(index).push_back(' ');
-    rate.AppendTimecode(rate.FrameAt(UsualClockMs(start_token)), out);
-    out->push_back(' ');
-    rate.AppendTimecode(rate.FrameAt(UsualClockMs(end_token)), out);
-    out->push_back(' ');
+    const std::size_t at = out->size();
+    out->resize(at + index.size() + 2 * FrameRate::kMaxTimecode + 3);
+    char* p = Put(index, out->data() + at);
+    *p++ = ' ';
+    p = rate.PutTimecode(rate.FrameAt(UsualClockMs(start_token)), p);
+    *p++ = ' ';
+    p = rate.PutTimecode(rate.FrameAt(UsualClockMs(end_token)), p);
+    *p++ = ' ';
+    out->resize(p - out->data());
     return true;
   }
   // What AppendCueLine writes for these times, without taking them apart.

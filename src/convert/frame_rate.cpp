@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstring>
 #include <string>
 
 namespace kestrane {
@@ -14,14 +16,21 @@ std::int64_t NearestHalfDown(std::int64_t num, std::int64_t den) {
   return 2 * (num - whole * den) > den ? whole + 1 : whole;
 }
 
-// At least two digits: hours grow past them beyond 99.
-void AppendTwoDigits(std::int64_t value, std::string* out) {
-  if (value >= 100) {
-    out->append(std::to_string(value));
-    return;
+// "00" to "99", one after the other.
+constexpr auto kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
   }
-  out->push_back(static_cast<char>('0' + value / 10));
-  out->push_back(static_cast<char>('0' + value % 10));
+  return pairs;
+}();
+
+// At least two digits at `out`, hours growing past them beyond 99; the position after them.
+char* PutTwoDigits(std::int64_t value, char* out) {
+  if (value >= 100) return std::to_chars(out, out + 20, value).ptr;
+  std::memcpy(out, &kDigitPairs[2 * value], 2);
+  return out + 2;
 }
 
 // The frame math of one rate, its numbers known to the compiler so that every division by them
@@ -32,7 +41,7 @@ struct Math {
     return NearestHalfDown(ms * kNum, std::int64_t{1000} * kDen);
   }
 
-  static void AppendTimecode(std::int64_t frame, std::string* out) {
+  static char* PutTimecode(std::int64_t frame, char* out) {
     if constexpr (kDropped != 0) {
       // Drop-frame counts the frame numbers a nominal-rate timecode would have reached,
       // skipping kDropped of them at each minute but every tenth (SMPTE ST 12-1).
@@ -44,13 +53,13 @@ struct Math {
       if (rest > kDropped) frame += kDropped * ((rest - kDropped) / kPerMinute);
     }
     const std::int64_t seconds = frame / kNominal;
-    AppendTwoDigits(seconds / 3600, out);
-    out->push_back(';');
-    AppendTwoDigits(seconds / 60 % 60, out);
-    out->push_back(';');
-    AppendTwoDigits(seconds % 60, out);
-    out->push_back(';');
-    AppendTwoDigits(frame % kNominal, out);
+    out = PutTwoDigits(seconds / 3600, out);
+    *out++ = ';';
+    out = PutTwoDigits(seconds / 60 % 60, out);
+    *out++ = ';';
+    out = PutTwoDigits(seconds % 60, out);
+    *out++ = ';';
+    return PutTwoDigits(frame % kNominal, out);
   }
 };
 
@@ -66,7 +75,7 @@ struct FrameRateMaker {
   template <int kNum, int kDen, int kNominal, int kDropped>
   static constexpr FrameRate Make(const char* name) {
     using M = Math<kNum, kDen, kNominal, kDropped>;
-    return FrameRate(name, kNum, kDen, kNominal, kDropped, &M::FrameAt, &M::AppendTimecode);
+    return FrameRate(name, kNum, kDen, kNominal, kDropped, &M::FrameAt, &M::PutTimecode);
   }
 };
 

@@ -3,6 +3,7 @@
 // all take them from here.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,23 +39,30 @@ class FrameRate {
   // Appends `frame` (a count from zero) as HH;MM;SS;FF: non-drop on the nominal base, or SMPTE
   // drop-frame, which skips the first frame numbers of every minute but each tenth. Not for the
   // classic frame.
-  void AppendTimecode(std::int64_t frame, std::string* out) const { append_(frame, out); }
+  void AppendTimecode(std::int64_t frame, std::string* out) const {
+    char text[kMaxTimecode];
+    out->append(text, put_(frame, text));
+  }
+  // The same at `out`, which has room for kMaxTimecode bytes; the position after it.
+  char* PutTimecode(std::int64_t frame, char* out) const { return put_(frame, out); }
 
   // The longest time the frame math takes: a million hours.
   static constexpr std::int64_t kMaxMs = 3'600'000'000'000;
+  // Room enough for any timecode: hours of up to 19 digits, then ;MM;SS;FF.
+  static constexpr std::size_t kMaxTimecode = 32;
 
  private:
   using FrameAtFunction = std::int64_t (*)(std::int64_t ms);
-  using AppendFunction = void (*)(std::int64_t frame, std::string* out);
+  using PutFunction = char* (*)(std::int64_t frame, char* out);
   constexpr FrameRate(const char* name, int num, int den, int nominal, int dropped,
-                      FrameAtFunction frame_at, AppendFunction append)
+                      FrameAtFunction frame_at, PutFunction put)
       : name_(name),
         num_(num),
         den_(den),
         nominal_(nominal),
         dropped_(dropped),
         frame_at_(frame_at),
-        append_(append) {}
+        put_(put) {}
   friend struct FrameRateMaker;
 
   std::string_view name_;
@@ -63,7 +71,7 @@ class FrameRate {
   int dropped_ = 0;        // frame numbers dropped at the start of a minute
   // The math of this rate with its numbers compiled in.
   FrameAtFunction frame_at_ = nullptr;
-  AppendFunction append_ = nullptr;
+  PutFunction put_ = nullptr;
 };
 
 }  // namespace kestrane
