@@ -241,6 +241,23 @@ char* PutText(std::string_view rest, char* out) {
   return out;
 }
 
+// "index start end " at the end of *out, each time written by `put_time` in at most `time_room`
+// bytes; true.
+template <typename PutTime>
+bool PutCueStart(std::string_view index, std::string_view start, std::string_view end,
+                 std::size_t time_room, std::string* out, const PutTime& put_time) {
+  const std::size_t at = out->size();
+  out->resize(at + index.size() + 2 * time_room + 3);
+  char* p = Put(index, out->data() + at);
+  *p++ = ' ';
+  p = put_time(start, p);
+  *p++ = ' ';
+  p = put_time(end, p);
+  *p++ = ' ';
+  out->resize(p - out->data());
+  return true;
+}
+
 // A field of digits alone, as a number; nothing when it is empty, holds anything else, or
 // exceeds `limit`.
 std::optional<std::int64_t> Field(std::string_view text, std::int64_t limit) {
@@ -349,33 +366,18 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, const F
   const std::string_view start_token = times.substr(0, kTime);
   const std::string_view end_token = times.substr(kTime + kArrow.size());
   if (!IsUsualForm(start_token) || !IsUsualForm(end_token)) return false;
-  if (!rate.classic()) {
-    const std::size_t at = out->size();
-    out->resize(at + index.size() + 2 * FrameRate::kMaxTimecode + 3);
-    char* p = Put(index, out->data() + at);
-    *p++ = ' ';
-    p = rate.PutTimecode(rate.FrameAt(UsualClockMs(start_token)), p);
-    *p++ = ' ';
-    p = rate.PutTimecode(rate.FrameAt(UsualClockMs(end_token)), p);
-    *p++ = ' ';
-    out->resize(p - out->data());
-    return true;
-  }
   // What AppendCueLine writes for these times, without taking them apart.
-  auto put_time = [](std::string_view token, char* out) {
-    out = PutUsualClock(token.data(), out);
-    std::memcpy(out, kFrameDigits[UsualMs(token)].data(), 2);
-    return out + 2;
-  };
-  const std::size_t at = out->size();
-  out->resize(at + index.size() + 25);
-  char* p = Put(index, out->data() + at);
-  *p++ = ' ';
-  p = put_time(start_token, p);
-  *p++ = ' ';
-  p = put_time(end_token, p);
-  *p = ' ';
-  return true;
+  if (!rate.classic()) {
+    return PutCueStart(index, start_token, end_token, FrameRate::kMaxTimecode, out,
+                       [&rate](std::string_view token, char* at) {
+                         return rate.PutTimecode(rate.FrameAt(UsualClockMs(token)), at);
+                       });
+  }
+  return PutCueStart(index, start_token, end_token, 11, out, [](std::string_view token, char* at) {
+    at = PutUsualClock(token.data(), at);
+    std::memcpy(at, kFrameDigits[UsualMs(token)].data(), 2);
+    return at + 2;
+  });
 }
 
 std::optional<std::string> ConvertCue(const std::string& block, const FrameRate& rate) {

@@ -489,12 +489,12 @@ class PosixFileSystem final : public FileSystem {
 #endif
   }
 
-  // The soft limit was raised as far as it goes when this file system was made; under a hard
-  // limit set low (ulimit -n 64) only what is left of it counts.
   std::unique_ptr<FolderHandles> HoldFolders() override {
     return std::make_unique<PosixFolderHandles>();
   }
 
+  // The soft limit was raised as far as it goes when this file system was made; under a hard
+  // limit set low (ulimit -n 64) only what is left of it counts.
   std::size_t FreeFileHandles() override {
     struct rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||

@@ -15,10 +15,6 @@ constexpr std::size_t kChunk = LineReader::kBufferSize;
 // UTF-8 usually comes every few lines; a file where it is that rare is mostly ASCII anyway.
 constexpr std::size_t kLookAhead = 16 << 20;
 
-}  // namespace
-
-namespace {
-
 // The buffer of the last reader a thread closed, for its next: the files of a run are read one
 // after another, and a new block of this size for each would cost the allocator a consolidation
 // every time one is freed.
