@@ -394,6 +394,11 @@ class InPlaceConversion {
       return std::nullopt;
     }
     source_.reset();
+    // The claim took the listing's word that there is no backup. Had another run converted the
+    // input since, what was read is its conversion: converted again, it would have been stopped
+    // by the first move, which never replaces a backup; anything else ends here, and the
+    // backup, looked at only now, says what happened.
+    if (listed_alone_ && !dry_run_ && Exists(fs_, backup_)) return Skipped(Reason::kBackupExists);
     return result;
   }
 
@@ -513,11 +518,12 @@ class InPlaceConversion {
     if (!dry_run_) {
       if (Busy(*file)) return Skipped(Reason::kBusy);
       // What the look saw may have changed before the claim: the run that held it may have
-      // finished, or finished the conversion we came to finish. This look stays even when the
-      // listing saw the input alone: another run may have converted it between the listing and
-      // our open, and the file we hold is then its conversion, not a subtitle.
+      // finished, or finished the conversion we came to finish. The name is looked at even when
+      // the listing saw the input alone, since another run's moves give it the converted file;
+      // the backup then only once the conversion ends short of its moves (see Prepare).
       const bool same = from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
-                                    : StillNames(fs_, input_, *file) && !Exists(fs_, backup_);
+                                    : StillNames(fs_, input_, *file) &&
+                                          (listed_alone_ || !Exists(fs_, backup_));
       if (!same) return std::nullopt;
       if (from_backup) {
         s = fs_.MoveNoReplace(backup_, input_);

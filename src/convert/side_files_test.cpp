@@ -191,10 +191,12 @@ TEST(SideFilesTest, AFileAnotherRunHoldsIsBusyUntilItLetsGo) {
 // between our look and our claim.
 class RaceFileSystem : public MemoryFileSystem {
  public:
+  std::function<void()> before_open;
   std::function<void()> before_lock;
 
   Status OpenForRead(const std::filesystem::path& path,
                      std::unique_ptr<ReadableFile>* file) override {
+    if (before_open) std::exchange(before_open, nullptr)();
     Status s = MemoryFileSystem::OpenForRead(path, file);
     if (s.ok()) *file = std::make_unique<Hooked>(std::move(*file), before_lock);
     return s;
@@ -221,6 +223,13 @@ class RaceFileSystem : public MemoryFileSystem {
   };
 };
 
+// Converts an input its folder's listing showed without side files, as a walk does.
+FileResult ConvertListedAlone(FileSystem& fs, const std::filesystem::path& input) {
+  ConversionBatch batch(fs, {}, SubtitleConverter({}), 1);
+  batch.Prepare(0, {input, false, {}, /*listed_alone=*/true});
+  return *batch.Finish()[0];
+}
+
 TEST(SideFilesTest, WhatAnotherRunFinishedBeforeTheClaimIsReportedAsItsNewState) {
   struct Case {
     const char* name;
@@ -229,6 +238,7 @@ TEST(SideFilesTest, WhatAnotherRunFinishedBeforeTheClaimIsReportedAsItsNewState)
     std::function<FileResult(FileSystem&)> ours;
     const char* said;
     const char* files_after;
+    bool before_open = false;  // else between our open and our claim
   } cases[] = {
       {"converted meanwhile", "a.txt=S", [](MemoryFileSystem& fs) { ConvertFile(fs, "/d/a.txt"); },
        [](FileSystem& fs) { return ConvertFile(fs, "/d/a.txt"); }, "backup exists",
@@ -242,11 +252,21 @@ TEST(SideFilesTest, WhatAnotherRunFinishedBeforeTheClaimIsReportedAsItsNewState)
       {"restored meanwhile", "a.txt=C a.txt_original=S",
        [](MemoryFileSystem& fs) { Restore(fs, "/d/a.txt_original"); },
        [](FileSystem& fs) { return Restore(fs, "/d/a.txt_original"); }, "no backup", "a.txt=S"},
+      // The listing showed the input alone, so no backup is looked for before the claim: the
+      // file we hold is then the other run's conversion, or the backup is someone else's.
+      {"converted after the listing", "a.txt=S",
+       [](MemoryFileSystem& fs) { ConvertFile(fs, "/d/a.txt"); },
+       [](FileSystem& fs) { return ConvertListedAlone(fs, "/d/a.txt"); }, "backup exists",
+       "a.txt=C a.txt_original=S", true},
+      {"a backup put there after the listing", "a.txt=S",
+       [](MemoryFileSystem& fs) { Put(fs, "a.txt_original=O"); },
+       [](FileSystem& fs) { return ConvertListedAlone(fs, "/d/a.txt"); }, "backup exists",
+       "a.txt=S a.txt_original=O", true},
   };
   for (const Case& c : cases) {
     RaceFileSystem fs;
     Put(fs, c.files);
-    fs.before_lock = [&] { c.other_run(fs); };
+    (c.before_open ? fs.before_open : fs.before_lock) = [&] { c.other_run(fs); };
     EXPECT_EQ(Said(c.ours(fs)), c.said) << c.name;
     EXPECT_EQ(Show(fs), c.files_after) << c.name;
   }
