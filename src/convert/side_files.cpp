@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/conversion_check.h"
+#include "convert/shared_slots.h"
 #include "platform/text.h"
 
 namespace kestrane {
@@ -521,9 +522,9 @@ class InPlaceConversion {
       // finished, or finished the conversion we came to finish. The name is looked at even when
       // the listing saw the input alone, since another run's moves give it the converted file;
       // the backup then only once the conversion ends short of its moves (see Prepare).
-      const bool same = from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
-                                    : StillNames(fs_, input_, *file) &&
-                                          (listed_alone_ || !Exists(fs_, backup_));
+      const bool same =
+          from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
+                      : StillNames(fs_, input_, *file) && (listed_alone_ || !Exists(fs_, backup_));
       if (!same) return std::nullopt;
       if (from_backup) {
         s = fs_.MoveNoReplace(backup_, input_);
@@ -609,7 +610,8 @@ std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& t
   return written;
 }
 
-std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& on_threads) {
+std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& on_threads,
+                                                               unsigned threads) {
   // The batch's folders, each with its slots, in the order first met. The files come folder by
   // folder, so a file's folder is most often the one before, spelled alike.
   std::vector<std::pair<std::filesystem::path, std::vector<std::size_t>>> folders;
@@ -656,51 +658,50 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
     }
   }
 
-  // Each work file is sealed before any is moved, in parallel: a seal after the barrier is the
-  // closing of the file, which on some systems waits for the device as well.
-  std::atomic<std::size_t> next = 0;
-  auto seal = [&] {
-    for (std::size_t slot; (slot = next++) < pending_.size();) {
+  // Each file is sealed, then moved, on the threads given, and each folder synced by the
+  // thread that moves its last file. A seal after the barrier is the closing of the file, which
+  // on some systems waits for the device as well, and a work file without a barrier syncs
+  // itself there, so they run at once rather than one after another; the moves of a folder
+  // wait on each other, so each thread keeps to a stretch of neighbouring files, mostly a
+  // folder of its own.
+  std::vector<std::size_t> folder_of(pending_.size());
+  std::unique_ptr<std::atomic<std::size_t>[]> unmoved(new std::atomic<std::size_t>[folders.size()]);
+  for (std::size_t index = 0; index < folders.size(); ++index) {
+    unmoved[index] = folders[index].second.size();
+    for (std::size_t slot : folders[index].second)
+      folder_of[slot] = index;
+  }
+  SharedSlots shared(pending_.size(), on_threads ? threads : 1);
+  std::atomic<unsigned> workers = 0;
+  auto finish = [&] {
+    const unsigned self = workers++;
+    const std::unique_ptr<FolderHandles> held = fs_.HoldFolders();
+    for (std::size_t slot; shared.Next(self, &slot);) {
       InPlaceConversion* conversion = pending_[slot].get();
       if (!conversion) continue;
       // Every device is in the map already: a lookup, safe on several threads at once.
       const Barrier& barrier = std::as_const(barriers).at(conversion->device());
       results_[slot] = barrier.failed.ok() ? conversion->Seal(barrier.synced)
                                            : conversion->Abandon(barrier.failed);
+      if (!results_[slot]) results_[slot] = conversion->Move();
+      pending_[slot].reset();
+      // The last of its folder: every other slot of it has its result, and the folder its moves.
+      const auto& [folder, slots] = folders[folder_of[slot]];
+      if (--unmoved[folder_of[slot]] != 0) continue;
+      if (std::none_of(slots.begin(), slots.end(),
+                       [&](std::size_t s) { return results_[s]->done(); }))
+        continue;
+      Status s = fs_.SyncDir(folder);
+      if (s.ok()) continue;
+      for (std::size_t moved : slots) {
+        if (results_[moved]->done()) results_[moved] = Failed(Reason::kSyncFolder, s);
+      }
     }
   };
   if (on_threads && pending_.size() > 1) {
-    on_threads(seal);
+    on_threads(finish);
   } else {
-    seal();
-  }
-
-  // Each folder's moves and then its sync on one thread, the folders at once: the system makes
-  // the renames of one folder wait on each other, and a folder's sync waits for it alone.
-  std::atomic<std::size_t> next_folder = 0;
-  auto move = [&] {
-    const std::unique_ptr<FolderHandles> held = fs_.HoldFolders();
-    for (std::size_t index; (index = next_folder++) < folders.size();) {
-      const auto& [folder, slots] = folders[index];
-      std::vector<std::size_t> moved;
-      for (std::size_t slot : slots) {
-        if (!results_[slot]) {
-          results_[slot] = pending_[slot]->Move();
-          if (results_[slot]->done()) moved.push_back(slot);
-        }
-        pending_[slot].reset();
-      }
-      if (moved.empty()) continue;
-      Status s = fs_.SyncDir(folder);
-      if (s.ok()) continue;
-      for (std::size_t slot : moved)
-        results_[slot] = Failed(Reason::kSyncFolder, s);
-    }
-  };
-  if (folders.size() > 1 && on_threads) {
-    on_threads(move);
-  } else {
-    move();
+    finish();
   }
   return std::move(results_);
 }

@@ -171,12 +171,13 @@ class ConversionBatch {
   // once each has returned.
   using OnThreads = std::function<void(const std::function<void()>& work)>;
   // The barrier, the moves and the folder syncs. The results by slot: none for a slot not
-  // prepared, nor for an interrupted_only task whose input was not left interrupted. Work files
-  // that must sync themselves (no barrier where they are) do so on `on_threads`, at once rather
-  // than one after another, since each sync can wait tens of milliseconds on a slow disk; and
-  // when the batch spans several folders, each folder's moves and then its sync run on one of
-  // those threads, the folders at once. Without it, all on the calling thread.
-  std::vector<std::optional<FileResult>> Finish(const OnThreads& on_threads = {});
+  // prepared, nor for an interrupted_only task whose input was not left interrupted. After the
+  // barrier, the files are sealed and moved on `on_threads`, `threads` of them: work files that
+  // must sync themselves (no barrier where they are) then do so at once rather than one after
+  // another, since each sync can wait tens of milliseconds on a slow disk. A folder is synced
+  // once its files have all moved. Without threads, all on the calling thread.
+  std::vector<std::optional<FileResult>> Finish(const OnThreads& on_threads = {},
+                                                unsigned threads = 1);
 
  private:
   FileSystem& fs_;

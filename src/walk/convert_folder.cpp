@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "convert/shared_slots.h"
 #include "convert/side_files.h"
-#include "walk/folder_runs.h"
 #include "walk/walk_tree.h"
 
 namespace kestrane {
@@ -162,36 +162,33 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
   const Converter convert = SubtitleConverter(options);
   auto run_batch = [&] {
     std::vector<Queued*> slots;
-    std::vector<FolderText> folders;
     for (Queued& entry : queue) {
       if (slots.size() == batch_files) break;
       if (entry.handled) continue;
       slots.push_back(&entry);
-      folders.push_back(FolderPart(entry.task.input));
     }
     const std::size_t size = slots.size();
-    const std::vector<SlotRange> runs = FolderRuns(folders, jobs);
     ConversionBatch batch(fs, options, convert, size);
-    std::atomic<std::size_t> next = 0;
+    SharedSlots shared(size, jobs);
+    std::atomic<unsigned> workers = 0;
     std::atomic<std::uint64_t> written = 0;
     std::vector<char> prepared(size, 0);
-    // Each worker takes whole runs, holding the folder it is in, and stops once the batch has
-    // written its share; the slots left wait for the next batch. The first is always taken, so each
-    // batch lets the reports move on.
+    // Each worker holds the folder it is in, and stops once the batch has written its share; the
+    // slots left wait for the next batch. The first is always taken (it is the last any other
+    // worker would take), so each batch lets the reports move on.
     auto work = [&] {
+      const unsigned self = workers++;
       const std::unique_ptr<FolderHandles> held = fs.HoldFolders();
-      for (std::size_t run; (run = next++) < runs.size();) {
-        for (std::size_t slot = runs[run].begin; slot < runs[run].end; ++slot) {
-          if (slot != 0 && written >= options.batch_bytes) return;
-          written += batch.Prepare(slot, slots[slot]->task);
-          prepared[slot] = 1;
-        }
+      for (std::size_t slot; shared.Next(self, &slot);) {
+        if (slot != 0 && written >= options.batch_bytes) return;
+        written += batch.Prepare(slot, slots[slot]->task);
+        prepared[slot] = 1;
       }
     };
     pool.Run(work, size == 1);
     const auto taken = std::count(prepared.begin(), prepared.end(), 1);
     std::vector<std::optional<FileResult>> results =
-        batch.Finish([&](const std::function<void()>& part) { pool.Run(part, taken == 1); });
+        batch.Finish([&](const std::function<void()>& part) { pool.Run(part, taken == 1); }, jobs);
     for (std::size_t slot = 0; slot < size; ++slot) {
       if (!prepared[slot]) continue;
       slots[slot]->handled = true;
