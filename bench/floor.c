@@ -4,9 +4,10 @@
 // no-replace renames (input to backup, work file to input), then one fsync per folder. bench/
 // run.sh measures every figure against it: what Kestrane costs beyond this is its own.
 // With -c it also makes the calls Kestrane's guarantees add to each file, and nothing else: the
-// claim (a lock, then a look that the name still holds the file locked, and one at the backup's
-// name), the work file's identity, and the looks at both names just before the moves. That is
-// the least a converter keeping those guarantees can do, so what is left is Kestrane's own.
+// claim (a lock, then a look that the name still holds the file locked; the folder's listing
+// speaks for the backup, and the first move never replaces one), the work file's identity, and
+// the looks at both names just before the moves. That is the least a converter keeping those
+// guarantees can do, so what is left is Kestrane's own.
 // With -j N, N threads share each batch, each a run of neighbouring files (so mostly a folder
 // of its own), as Kestrane's workers do: the least two threads can do against Kestrane's two.
 //   floor [-c] [-j N] DIR
@@ -52,12 +53,10 @@ static void Prepare(const char* input, int slot, char* buffer) {
   char* work = Join(input, "_temp");
   if (checks) {
     struct stat now;
-    char* backup = Join(input, "_original");
     if (fstat(in, &input_ids[slot]) != 0 || flock(in, LOCK_EX | LOCK_NB) != 0 ||
-        lstat(input, &now) != 0 || lstat(backup, &now) == 0) {
+        lstat(input, &now) != 0) {
       Die("claim", input);
     }
-    free(backup);
   }
   int out = open(work, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (out < 0) Die("create", work);
