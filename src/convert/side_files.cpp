@@ -665,7 +665,7 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
   // wait on each other, so each thread keeps to a stretch of neighbouring files, mostly a
   // folder of its own.
   std::vector<std::size_t> folder_of(pending_.size());
-  std::unique_ptr<std::atomic<std::size_t>[]> unmoved(new std::atomic<std::size_t>[folders.size()]);
+  const auto unmoved = std::make_unique<std::atomic<std::size_t>[]>(folders.size());
   for (std::size_t index = 0; index < folders.size(); ++index) {
     unmoved[index] = folders[index].second.size();
     for (std::size_t slot : folders[index].second)
@@ -693,8 +693,8 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
         continue;
       Status s = fs_.SyncDir(folder);
       if (s.ok()) continue;
-      for (std::size_t moved : slots) {
-        if (results_[moved]->done()) results_[moved] = Failed(Reason::kSyncFolder, s);
+      for (std::size_t other : slots) {
+        if (results_[other]->done()) results_[other] = Failed(Reason::kSyncFolder, s);
       }
     }
   };

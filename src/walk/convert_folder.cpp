@@ -174,8 +174,8 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
     std::atomic<std::uint64_t> written = 0;
     std::vector<char> prepared(size, 0);
     // Each worker holds the folder it is in, and stops once the batch has written its share; the
-    // slots left wait for the next batch. The first is always taken (it is the last any other
-    // worker would take), so each batch lets the reports move on.
+    // slots left wait for the next batch. The first is always taken, whatever the batch has
+    // written (it heads the first worker's stretch), so each batch lets the reports move on.
     auto work = [&] {
       const unsigned self = workers++;
       const std::unique_ptr<FolderHandles> held = fs.HoldFolders();
