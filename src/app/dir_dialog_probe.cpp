@@ -25,7 +25,10 @@ class VetoingDirDialog : public kestrane::CDirDialog {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!gtk_init_check(&argc, &argv)) return 2;
+  if (!gtk_init_check(&argc, &argv)) {
+    std::fprintf(stderr, "dir_dialog_probe: cannot open the display\n");
+    return 2;
+  }
   VetoingDirDialog picker;
   for (int i = 1; i < argc; ++i) {
     const char* value = i + 1 < argc ? argv[i + 1] : "";

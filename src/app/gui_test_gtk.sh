@@ -100,8 +100,8 @@ picker)
   pick() {
     title=$1 keys=$2
     shift 2
-    app_pid=
-    "$probe" "$@" >"$work/answer" 2>&1 &
+    app_pid= app_out="$work/answer"
+    "$probe" "$@" >"$app_out" 2>&1 &
     app_pid=$!
     win=$(find_window "$title") || exit 1
     focus "$win"

@@ -30,8 +30,10 @@ trap 'exit 1' INT TERM
 
 # Starts Xvfb on a display nobody uses (it picks one itself) and points DISPLAY at it.
 # 1024x768 is also the screen a display-less Wine desktop reports, so both agree on the centre.
+# Without -noreset the server starts over whenever its last client leaves, and a program
+# connecting just then is refused: one program after another would fail now and then.
 start_x() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   i=0
@@ -45,9 +47,11 @@ start_x() {
   export DISPLAY
 }
 
+# Where the program under test writes, for the failures to show.
+app_out="$work/app.out"
 # Starts the program under test in the background: start_app COMMAND...
 start_app() {
-  "$@" </dev/null >"$work/app.out" 2>&1 &
+  "$@" </dev/null >"$app_out" 2>&1 &
   app_pid=$!
 }
 
@@ -63,7 +67,7 @@ find_window() {
         return 0
       fi
     done
-    kill -0 "$app_pid" 2>/dev/null || fail "the program ended before showing '$1': $(cat "$work/app.out")"
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended before showing '$1': $(cat "$app_out")"
     i=$((i + 1))
     sleep 0.2
   done
@@ -72,7 +76,7 @@ find_window() {
   state=$(awk '/^State:/ { print $2 $3 }' "/proc/$app_pid/status" 2>/dev/null || true)
   wchan=$(cat "/proc/$app_pid/wchan" 2>/dev/null || true)
   fail "no window '$1' within 60 s; windows shown: ${shown:-none}; program state ${state:-?}," \
-    "waiting in ${wchan:-?}; its output: $(cat "$work/app.out")"
+    "waiting in ${wchan:-?}; its output: $(cat "$app_out")"
 }
 
 # Gives a window the keyboard: there is no window manager to do it, and keys sent before are lost.
@@ -95,14 +99,14 @@ wait_exit() {
   status=0
   wait "$app_pid" || status=$?
   app_pid=
-  [ "$status" -eq "$1" ] || fail "the program ended with $status, not $1: $(cat "$work/app.out")"
+  [ "$status" -eq "$1" ] || fail "the program ended with $status, not $1: $(cat "$app_out")"
 }
 
 # Waits up to 30 s for a file to appear.
 wait_file() {
   i=0
   until [ -e "$1" ]; do
-    kill -0 "$app_pid" 2>/dev/null || fail "the program ended without making $1: $(cat "$work/app.out")"
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended without making $1: $(cat "$app_out")"
     i=$((i + 1))
     [ $i -lt 150 ] || fail "$1 did not appear within 30 s"
     sleep 0.2
