@@ -242,9 +242,9 @@ char* PutText(std::string_view rest, char* out) {
 }
 
 // "index start end " at the end of *out, each time written by `put_time` in at most `time_room`
-// bytes; true.
+// bytes.
 template <typename PutTime>
-bool PutCueStart(std::string_view index, std::string_view start, std::string_view end,
+void PutCueStart(std::string_view index, std::string_view start, std::string_view end,
                  std::size_t time_room, std::string* out, const PutTime& put_time) {
   const std::size_t at = out->size();
   out->resize(at + index.size() + 2 * time_room + 3);
@@ -255,7 +255,6 @@ bool PutCueStart(std::string_view index, std::string_view start, std::string_vie
   p = put_time(end, p);
   *p++ = ' ';
   out->resize(p - out->data());
-  return true;
 }
 
 // A field of digits alone, as a number; nothing when it is empty, holds anything else, or
@@ -368,16 +367,20 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, const F
   if (!IsUsualForm(start_token) || !IsUsualForm(end_token)) return false;
   // What AppendCueLine writes for these times, without taking them apart.
   if (!rate.classic()) {
-    return PutCueStart(index, start_token, end_token, FrameRate::kMaxTimecode, out,
-                       [&rate](std::string_view token, char* at) {
-                         return rate.PutTimecode(rate.FrameAt(UsualClockMs(token)), at);
-                       });
+    PutCueStart(index, start_token, end_token, FrameRate::kMaxTimecode, out,
+                [&rate](std::string_view token, char* at) {
+                  return rate.PutTimecode(rate.FrameAt(UsualClockMs(token)), at);
+                });
+    return true;
   }
-  return PutCueStart(index, start_token, end_token, 11, out, [](std::string_view token, char* at) {
-    at = PutUsualClock(token.data(), at);
-    std::memcpy(at, kFrameDigits[UsualMs(token)].data(), 2);
-    return at + 2;
-  });
+  constexpr std::size_t kClassicTimecode = 11;  // HH;MM;SS;FF
+  PutCueStart(index, start_token, end_token, kClassicTimecode, out,
+              [](std::string_view token, char* at) {
+                at = PutUsualClock(token.data(), at);
+                std::memcpy(at, kFrameDigits[UsualMs(token)].data(), 2);
+                return at + 2;
+              });
+  return true;
 }
 
 std::optional<std::string> ConvertCue(const std::string& block, const FrameRate& rate) {

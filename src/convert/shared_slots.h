@@ -18,12 +18,15 @@ class SharedSlots {
  public:
   // A batch holds far fewer than 2^32 slots: each holds files open.
   SharedSlots(std::size_t size, unsigned workers);
-  // The next slot for the worker of stretch `self` (below `workers`); false once none is left.
-  // Each slot is given once, whatever the threads calling at once.
+  // The stretch of a worker coming to the batch: each its own, in the order they come.
+  unsigned Join() { return joined_++; }
+  // The next slot for the worker of stretch `self`; false once none is left. Each slot is given
+  // once, whatever the threads calling at once.
   bool Next(unsigned self, std::size_t* slot);
 
  private:
   const unsigned count_;
+  std::atomic<unsigned> joined_ = 0;
   // Each stretch's first slot in the high half and its end in the low one, so that a slot is
   // taken from either end by one exchange.
   const std::unique_ptr<std::atomic<std::uint64_t>[]> stretches_;

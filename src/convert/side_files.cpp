@@ -672,9 +672,8 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
       folder_of[slot] = index;
   }
   SharedSlots shared(pending_.size(), on_threads ? threads : 1);
-  std::atomic<unsigned> workers = 0;
   auto finish = [&] {
-    const unsigned self = workers++;
+    const unsigned self = shared.Join();
     const std::unique_ptr<FolderHandles> held = fs_.HoldFolders();
     for (std::size_t slot; shared.Next(self, &slot);) {
       InPlaceConversion* conversion = pending_[slot].get();

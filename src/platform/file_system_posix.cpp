@@ -55,8 +55,8 @@ Status::Code CodeFor(int error) {
 }
 
 Status ErrnoStatus(std::string_view operation, const std::string& path, int error) {
-  // The system's words as they stand, without the string generic_category() would build: most
-  // files get a look at a name that is not there (their backup, before it is made).
+  // The system's words as they stand, without the string generic_category() would build: a look
+  // at a name that is not there is a usual answer, not a rare failure.
   if (const char* words = ::strerrordesc_np(error)) {
     return Failure(CodeFor(error), operation, path, words);
   }

@@ -170,14 +170,13 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
     const std::size_t size = slots.size();
     ConversionBatch batch(fs, options, convert, size);
     SharedSlots shared(size, jobs);
-    std::atomic<unsigned> workers = 0;
     std::atomic<std::uint64_t> written = 0;
     std::vector<char> prepared(size, 0);
     // Each worker holds the folder it is in, and stops once the batch has written its share; the
     // slots left wait for the next batch. The first is always taken, whatever the batch has
     // written (it heads the first worker's stretch), so each batch lets the reports move on.
     auto work = [&] {
-      const unsigned self = workers++;
+      const unsigned self = shared.Join();
       const std::unique_ptr<FolderHandles> held = fs.HoldFolders();
       for (std::size_t slot; shared.Next(self, &slot);) {
         if (slot != 0 && written >= options.batch_bytes) return;
