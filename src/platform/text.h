@@ -8,6 +8,36 @@
 
 namespace kestrane {
 
+// ASCII letters only, whatever the locale: names, suffixes and options compare this way, and no
+// other character changes (a Turkish locale would turn I into a dotless i).
+template <typename Char>
+constexpr Char AsciiLower(Char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+// Whether `text` (of any character type: a path's native string) equals the ASCII text `ascii`,
+// ignoring ASCII letter case.
+template <typename Char>
+constexpr bool EqualsIgnoringAsciiCase(std::basic_string_view<Char> text, std::string_view ascii) {
+  if (text.size() != ascii.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto want = static_cast<Char>(static_cast<unsigned char>(ascii[i]));
+    if (AsciiLower(text[i]) != AsciiLower(want)) return false;
+  }
+  return true;
+}
+constexpr bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view ascii) {
+  return EqualsIgnoringAsciiCase<char>(text, ascii);
+}
+
+// Whether `text` ends with the ASCII text `ascii`, ignoring ASCII letter case.
+template <typename Char>
+constexpr bool EndsWithIgnoringAsciiCase(std::basic_string_view<Char> text,
+                                         std::string_view ascii) {
+  return text.size() >= ascii.size() &&
+         EqualsIgnoringAsciiCase(text.substr(text.size() - ascii.size()), ascii);
+}
+
 // The UTF-8 byte-order mark: it starts every converted file, and some inputs.
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 

@@ -5,6 +5,23 @@
 namespace kestrane {
 namespace {
 
+TEST(TextTest, AsciiCaseFoldsOnlyAsciiLetters) {
+  struct Case {
+    std::string_view text, ascii;
+    bool equal;
+  } cases[] = {
+      {"/FILE", "/file", true},        {"/fps:", "/FPS:", true},
+      {"/fil", "/file", false},        {"[ile", "{ile", false},  // '[' and '{' are 0x20 apart too
+      {"\xC3\x89", "\xC3\xA9", false},  // É is not é: bytes past ASCII stay as they are
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EqualsIgnoringAsciiCase(c.text, c.ascii), c.equal) << c.text << " / " << c.ascii;
+  }
+  // A path's native text on Windows is wide.
+  EXPECT_TRUE(EndsWithIgnoringAsciiCase(std::wstring_view(L"Movie.TXT_Original"), ".txt_original"));
+  EXPECT_FALSE(EndsWithIgnoringAsciiCase(std::wstring_view(L"txt"), ".txt"));
+}
+
 TEST(TextTest, Utf8Validity) {
   struct Case {
     const char* name;
