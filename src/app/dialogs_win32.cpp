@@ -32,12 +32,23 @@ std::filesystem::path FileSystemPath(PCIDLIST_ABSOLUTE item) {
   return result;
 }
 
+std::wstring CurrentFolder() {
+  std::error_code error;
+  return std::filesystem::current_path(error).native();
+}
+
 // A path made absolute against the current folder, every name kept as it is.
 std::wstring AbsolutePath(const std::filesystem::path& path) {
-  std::error_code error;
-  const std::filesystem::path current = std::filesystem::current_path(error);
-  return AbsoluteWindowsPath(path.native(), current.native());
+  return AbsoluteWindowsPath(path.native(), CurrentFolder());
 }
+
+// Whether `path` exists, asked in the \\?\ form: the plain form drops a name's trailing spaces
+// and would find the folder without them.
+bool ExistsAsGiven(const std::filesystem::path& path) {
+  return GetFileAttributesW(ExtendedWindowsPath(path.native(), CurrentFolder()).c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
+}
+
 
 // The window's DPI where Windows can tell it (Windows 10 1607 and later); 0 elsewhere. Looked
 // up at run time so that the program still starts on older systems.
@@ -179,7 +190,7 @@ Dialogs& PlatformDialogs() {
 }
 
 bool CDirDialog::Browse() {
-  m_strStartSel = TrimStartSelection(m_strStartSel);
+  m_strStartSel = TrimStartSelection(m_strStartSel, ExistsAsGiven);
 
   IMalloc* shell_malloc = nullptr;
   if (FAILED(SHGetMalloc(&shell_malloc))) return false;

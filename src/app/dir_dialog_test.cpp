@@ -9,6 +9,7 @@ TEST(DirDialogTest, StartSelectionLosesTrailingBlanksAndOneSeparator) {
   struct Case {
     const char* start;
     const char* trimmed;
+    bool exists = false;
   };
   const Case cases[] = {
       {"", ""},
@@ -20,12 +21,31 @@ TEST(DirDialogTest, StartSelectionLosesTrailingBlanksAndOneSeparator) {
       {"a/ \\ ", "a/ "},
       {"  lead", "  lead"},
       {" \t ", ""},
-      {"/", ""},
-      {"C:\\", "C:"},
+      // A root keeps its separator: "C:" is the drive's current folder.
+      {"/", "/", true},
+      {"C:\\", "C:\\", true},
+      {"d:/", "d:/", true},
+      {"C:\\ ", "C:\\"},
+      {"\\\\srv\\share\\", "\\\\srv\\share\\", true},
+      {"\\\\srv\\share\\ ", "\\\\srv\\share\\"},
+      {"\\\\srv\\share\\Subs\\", "\\\\srv\\share\\Subs", true},
+      {"\\\\srv\\", "\\\\srv\\"},
+      // Blanks that are part of an existing folder's name stay.
+      {"\\\\nas\\films\\Subs ", "\\\\nas\\films\\Subs ", true},
+      {"\\\\nas\\films\\Subs \\", "\\\\nas\\films\\Subs ", true},
+      {"\\\\nas\\films\\Subs ", "\\\\nas\\films\\Subs"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(TrimStartSelection(c.start), std::filesystem::path(c.trimmed))
-        << "[" << c.start << "]";
+    std::filesystem::path asked;
+    const std::filesystem::path trimmed =
+        TrimStartSelection(c.start, [&](const std::filesystem::path& path) {
+          asked = path;
+          return c.exists;
+        });
+    EXPECT_EQ(trimmed, std::filesystem::path(c.trimmed)) << "[" << c.start << "]";
+    if (c.exists) {
+      EXPECT_EQ(asked, std::filesystem::path(c.start)) << "asked for another path";
+    }
   }
 }
 

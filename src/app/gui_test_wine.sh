@@ -1,7 +1,7 @@
 #!/bin/sh
 # Drives Kestrane.exe under Wine through its real dialogs on a private X server.
 # Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose,
-#        start-folder, file or fps;
+#        start-folder, explorer-line, file or fps;
 #        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE setup SETUP_EXE SHORTCUT_PROBE_EXE
 #                         SETUP_FILES_DIR VERSION PUBLISHER
 #
@@ -108,6 +108,29 @@ start-folder)
   press Return
   wait_exit 0
   expect_converted "$deep/b.txt" "$deep/deeper/c.txt"
+  expect_untouched "$WINEPREFIX/drive_c/$name/a.txt"
+  ;;
+explorer-line)
+  # Explorer's right-click entry as the setup writes it, the rate before the folder, on a line
+  # passed exactly so: a .bat hands its line on as written, where Wine would quote a Unix argv
+  # its own way. The folder ends in a backslash, as Explorer writes a drive's root, which the
+  # runtime's rules would read as a quote within the name: the picker starts there all the
+  # same, and OK converts it at 25 fps.
+  name="kestrane-gui-$$"
+  folder="$WINEPREFIX/drive_c/$name/level 1"
+  also_remove="$WINEPREFIX/drive_c/$name"
+  write_subtitles "$WINEPREFIX/drive_c/$name/a.txt" "$folder/b.txt"
+  printf '@"%s" /fps:25 "C:\\%s\\level 1\\"\r\nexit /b %%ERRORLEVEL%%\r\n' "$(winpath "$exe")" \
+    "$name" >"$work/entry.bat"
+  start_x
+  start_app "$wine" cmd /c "$(winpath "$work/entry.bat")"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  sleep 1
+  expect_untouched "$folder/b.txt"
+  focus "$win"
+  press Return
+  wait_exit 0
+  expect_at_25_fps "$folder/b.txt"
   expect_untouched "$WINEPREFIX/drive_c/$name/a.txt"
   ;;
 file)
@@ -250,7 +273,8 @@ setup)
   wine_quiet "$setup_exe" /S /FPS=25 || fail "setup /S /FPS=25 failed: $(cat "$work/wine.out")"
   check_link "$folder_link" "/fps:25"
   check_link "$files_link" "/file /fps:25"
-  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" \"%V\" /fps:25"
+  # The rate before the folder, which may end in a backslash (see explorer-line).
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" /fps:25 \"%V\""
   # Running it again without /FPS= keeps the rate chosen last.
   wine_quiet "$setup_exe" /S || fail "setup /S again failed: $(cat "$work/wine.out")"
   check_link "$files_link" "/file /fps:25"
