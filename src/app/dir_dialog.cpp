@@ -54,6 +54,17 @@ Enlargement PickerEnlargement(unsigned dpi) {
   return {scaled(25), scaled(60)};
 }
 
+ScreenRect PickerPlacement(const ScreenRect& window, const ScreenRect& work_area, unsigned dpi) {
+  const Enlargement more = PickerEnlargement(dpi);
+  const int width = window.right - window.left + more.width;
+  const int height = window.bottom - window.top + more.height;
+  // Halved as a difference, so that a work area left of or above the primary monitor, at
+  // negative coordinates, rounds the same way as any other.
+  const int left = work_area.left + std::max(0, (work_area.right - work_area.left - width) / 2);
+  const int top = work_area.top + std::max(0, (work_area.bottom - work_area.top - height) / 2);
+  return {left, top, left + width, top + height};
+}
+
 std::string PromptOf(const CDirDialog& picker) {
   return picker.m_strPrompt.empty() ? "Open" : picker.m_strPrompt;
 }

@@ -59,6 +59,21 @@ struct Enlargement {
 };
 Enlargement PickerEnlargement(unsigned dpi);
 
+// A rectangle on the screen, in pixels, `right` and `bottom` outside it, as Windows gives them.
+struct ScreenRect {
+  int left;
+  int top;
+  int right;
+  int bottom;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// Where the Windows picker goes: its whole window, `window` as the browser made it, grown by
+// PickerEnlargement(dpi) and centred on `work_area`, the part of the window's own monitor that
+// the taskbar leaves free. A window larger than the work area starts at its top left corner, so
+// that the caption stays in reach.
+ScreenRect PickerPlacement(const ScreenRect& window, const ScreenRect& work_area, unsigned dpi);
+
 // The instruction text shown above the tree.
 std::string PromptOf(const CDirDialog& picker);
 

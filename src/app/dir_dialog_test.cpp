@@ -101,5 +101,33 @@ TEST(DirDialogTest, EnlargementGrowsWithTheWindowsDpi) {
   }
 }
 
+// The whole window grows, and is centred on its own monitor's work area wherever that lies.
+TEST(DirDialogTest, PickerIsEnlargedAndCentredOnItsWorkArea) {
+  struct Case {
+    const char* what;
+    ScreenRect window;
+    ScreenRect work_area;
+    unsigned dpi;
+    ScreenRect placed;
+  };
+  const Case cases[] = {
+      {"primary, 100 %", {10, 20, 410, 420}, {0, 0, 1920, 1040}, 96, {747, 290, 1172, 750}},
+      {"taskbar at the top", {0, 0, 400, 400}, {0, 40, 1920, 1080}, 96, {747, 330, 1172, 790}},
+      {"second monitor", {0, 0, 400, 400}, {1920, 0, 3840, 1040}, 96, {2667, 290, 3092, 750}},
+      {"monitor left of the primary",
+       {-900, 0, -500, 400},
+       {-1280, 0, 0, 1024},
+       96,
+       {-853, 282, -428, 742}},
+      {"150 %", {0, 0, 600, 600}, {0, 0, 2560, 1400}, 144, {961, 355, 1599, 1045}},
+      {"larger than the work area", {0, 0, 700, 500}, {100, 50, 800, 500}, 96, {100, 50, 825, 610}},
+  };
+  for (const Case& c : cases) {
+    const ScreenRect placed = PickerPlacement(c.window, c.work_area, c.dpi);
+    EXPECT_EQ(placed, c.placed) << c.what << ": " << placed.left << "," << placed.top << " to "
+                                << placed.right << "," << placed.bottom;
+  }
+}
+
 }  // namespace
 }  // namespace kestrane
