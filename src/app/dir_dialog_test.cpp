@@ -21,17 +21,10 @@ TEST(DirDialogTest, StartSelectionLosesTrailingBlanksAndOneSeparator) {
       {"a/ \\ ", "a/ "},
       {"  lead", "  lead"},
       {" \t ", ""},
-      // A root keeps its separator: "C:" is the drive's current folder.
+      // A root keeps its separator ("C:" is the drive's current folder), and blanks that are
+      // part of an existing folder's name stay (more in KestraneAppCommandLineTest).
       {"/", "/", true},
-      {"C:\\", "C:\\", true},
-      {"d:/", "d:/", true},
       {"C:\\ ", "C:\\"},
-      {"\\\\srv\\share\\", "\\\\srv\\share\\", true},
-      {"\\\\srv\\share\\ ", "\\\\srv\\share\\"},
-      {"\\\\srv\\share\\Subs\\", "\\\\srv\\share\\Subs", true},
-      {"\\\\srv\\", "\\\\srv\\"},
-      // Blanks that are part of an existing folder's name stay.
-      {"\\\\nas\\films\\Subs ", "\\\\nas\\films\\Subs ", true},
       {"\\\\nas\\films\\Subs \\", "\\\\nas\\films\\Subs ", true},
       {"\\\\nas\\films\\Subs ", "\\\\nas\\films\\Subs"},
   };
@@ -111,7 +104,6 @@ TEST(DirDialogTest, PickerIsEnlargedAndCentredOnItsWorkArea) {
     ScreenRect placed;
   };
   const Case cases[] = {
-      {"primary, 100 %", {10, 20, 410, 420}, {0, 0, 1920, 1040}, 96, {747, 290, 1172, 750}},
       {"taskbar at the top", {0, 0, 400, 400}, {0, 40, 1920, 1080}, 96, {747, 330, 1172, 790}},
       {"second monitor", {0, 0, 400, 400}, {1920, 0, 3840, 1040}, 96, {2667, 290, 3092, 750}},
       {"monitor left of the primary",
