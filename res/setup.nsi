@@ -41,20 +41,29 @@ ManifestSupportedOS all
 ; The rate every entry that starts Kestrane passes, as /fps:RATE; empty for the classic frame.
 Var FrameRate
 Var FrameRateList
-; The arguments of such an entry: its own (FIRST, which may be empty), then the rate's. The one
-; place they are built, so that every entry passes the same rate.
-!macro KestraneArguments RESULT FIRST
-  StrCpy ${RESULT} `${FIRST}`
-  ${If} $FrameRate != ""
-  ${AndIf} ${RESULT} != ""
-    StrCpy ${RESULT} "${RESULT} "
-  ${EndIf}
-  ${If} $FrameRate != ""
-    StrCpy ${RESULT} "${RESULT}/fps:$FrameRate"
+; Appends PART to RESULT, with a space between them where both hold something.
+!macro AppendArgument RESULT PART
+  ${If} `${PART}` != ""
+    ${If} ${RESULT} != ""
+      StrCpy ${RESULT} "${RESULT} "
+    ${EndIf}
+    StrCpy ${RESULT} `${RESULT}${PART}`
   ${EndIf}
 !macroend
-; Explorer's right-click menu of a folder and of a folder's background, for this user only. The
-; folder comes first, so that further arguments can follow it.
+; The arguments of such an entry: its mode (MODE: /file, or empty), the rate's, and last the
+; folder that Explorer fills in (PLACE: "%V", or empty). Explorer writes a drive's root as C:\,
+; and by the runtime's rules the backslash of "C:\" escapes the closing quote, so that the
+; argument runs on over all that follows: nothing may follow the folder. The one place they are
+; built, so that every entry passes the same rate.
+!macro KestraneArguments RESULT MODE PLACE
+  StrCpy ${RESULT} ""
+  !insertmacro AppendArgument ${RESULT} `${MODE}`
+  ${If} $FrameRate != ""
+    !insertmacro AppendArgument ${RESULT} "/fps:$FrameRate"
+  ${EndIf}
+  !insertmacro AppendArgument ${RESULT} `${PLACE}`
+!macroend
+; Explorer's right-click menu of a folder and of a folder's background, for this user only.
 !define MENU_FOLDER_KEY "Software\Classes\Directory\shell\Kestrane"
 !define MENU_BACKGROUND_KEY "Software\Classes\Directory\Background\shell\Kestrane"
 
@@ -118,7 +127,7 @@ Var FrameRateList
 !macro MenuEntry KEY
   WriteRegStr HKCU "${KEY}" "" "Convert subtitles with Kestrane..."
   WriteRegStr HKCU "${KEY}" "Icon" "$INSTDIR\Kestrane.exe,0"
-  !insertmacro KestraneArguments $R3 '"%V"'
+  !insertmacro KestraneArguments $R3 "" '"%V"'
   WriteRegStr HKCU "${KEY}\command" "" '"$INSTDIR\Kestrane.exe" $R3'
 !macroend
 
@@ -245,9 +254,9 @@ Section "Kestrane"
 
   ; Both modes from the Start menu: the open-file mode is otherwise out of reach of most users.
   SetShellVarContext current
-  !insertmacro KestraneArguments $0 ""
+  !insertmacro KestraneArguments $0 "" ""
   CreateShortCut "${FOLDER_SHORTCUT}" "$INSTDIR\Kestrane.exe" "$0" "$INSTDIR\Kestrane.exe" 0
-  !insertmacro KestraneArguments $0 "/file"
+  !insertmacro KestraneArguments $0 "/file" ""
   CreateShortCut "${FILES_SHORTCUT}" "$INSTDIR\Kestrane.exe" "$0" "$INSTDIR\Kestrane.exe" 0
   WriteRegStr HKCU "${SETTINGS_KEY}" "FrameRate" "$FrameRate"
   !insertmacro MenuEntry "${MENU_FOLDER_KEY}"

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "app/dialogs.h"
 
@@ -110,7 +111,10 @@ Dialogs& PlatformDialogs() {
 }
 
 bool CDirDialog::Browse() {
-  m_strStartSel = TrimStartSelection(m_strStartSel);
+  m_strStartSel = TrimStartSelection(m_strStartSel, [](const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+  });
 
   const char* title = m_strCaption.empty() ? "Browse for Folder" : m_strCaption.c_str();
   GtkWidget* dialog =

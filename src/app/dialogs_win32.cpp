@@ -1,6 +1,6 @@
-// The dialogs on Windows: the shell's IFileOpenDialog, and the folder browser
-// SHBrowseForFolderW behind CDirDialog. COM must be initialised, apartment-threaded, on the
-// calling thread.
+// The dialogs on Windows: the shell's IFileOpenDialog, owned by a FileDialogOwner, and the
+// folder browser SHBrowseForFolderW behind CDirDialog. COM must be initialised, apartment-threaded,
+// on the calling thread.
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/dialogs.h"
+#include "app/file_dialog_owner_win32.h"
 #include "platform/text.h"
 #include "platform/windows_path.h"
 
@@ -32,11 +33,21 @@ std::filesystem::path FileSystemPath(PCIDLIST_ABSOLUTE item) {
   return result;
 }
 
+std::wstring CurrentFolder() {
+  std::error_code error;
+  return std::filesystem::current_path(error).native();
+}
+
 // A path made absolute against the current folder, every name kept as it is.
 std::wstring AbsolutePath(const std::filesystem::path& path) {
-  std::error_code error;
-  const std::filesystem::path current = std::filesystem::current_path(error);
-  return AbsoluteWindowsPath(path.native(), current.native());
+  return AbsoluteWindowsPath(path.native(), CurrentFolder());
+}
+
+// Whether `path` exists, asked in the \\?\ form: the plain form drops a name's trailing spaces
+// and would find the folder without them.
+bool ExistsAsGiven(const std::filesystem::path& path) {
+  return GetFileAttributesW(ExtendedWindowsPath(path.native(), CurrentFolder()).c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
 }
 
 // The window's DPI where Windows can tell it (Windows 10 1607 and later); 0 elsewhere. Looked
@@ -50,7 +61,7 @@ unsigned WindowDpi(HWND window) {
 
 class Win32OpenFileDialog : public ChosenFileDialog {
  public:
-  Win32OpenFileDialog(FileFilter filter, HWND owner)
+  Win32OpenFileDialog(FileFilter filter, const FileDialogOwner& owner)
       : m_filter(std::move(filter)), m_owner(owner) {}
 
   DialogResult DoModal() override {
@@ -71,7 +82,8 @@ class Win32OpenFileDialog : public ChosenFileDialog {
     options &= ~(FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST | FOS_ALLOWMULTISELECT);
     dialog->SetOptions(options | FOS_FORCEFILESYSTEM);
 
-    const HRESULT shown = dialog->Show(m_owner);
+    m_owner.RequestForeground();
+    const HRESULT shown = dialog->Show(m_owner.window());
     if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return DialogResult::kCancel;
     if (FAILED(shown)) return DialogResult::kError;
 
@@ -87,29 +99,21 @@ class Win32OpenFileDialog : public ChosenFileDialog {
 
  private:
   FileFilter m_filter;
-  HWND m_owner;
+  const FileDialogOwner& m_owner;
 };
 
-// The open-file dialogs of one loop share a hidden owner window. An unowned dialog shown after
-// a long conversion may be refused the foreground and open behind other windows, as if the
-// program had ended.
+// The open-file dialogs of one loop share an owner, made with the first of them.
 class Win32Dialogs : public Dialogs {
  public:
-  ~Win32Dialogs() override {
-    if (m_owner != nullptr) DestroyWindow(m_owner);
-  }
   std::unique_ptr<OpenFileDialog> NewOpenFileDialog(const FileFilter& filter) override {
-    if (m_owner == nullptr) {
-      m_owner = CreateWindowExW(0, L"STATIC", L"Kestrane", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-    return std::make_unique<Win32OpenFileDialog>(filter, m_owner);
+    if (m_owner == nullptr) m_owner = std::make_unique<FileDialogOwner>();
+    return std::make_unique<Win32OpenFileDialog>(filter, *m_owner);
   }
   bool Browse(CDirDialog& picker) override { return picker.Browse(); }
   void ShowMessage(const std::string& text) override { ShowMessageBox(text); }
 
  private:
-  HWND m_owner = nullptr;  // never shown; null when it could not be made, as before
+  std::unique_ptr<FileDialogOwner> m_owner;
 };
 
 // What the browser's callback needs besides the picker.
@@ -118,6 +122,27 @@ struct BrowseState {
   std::wstring start;           // the start selection, absolute; empty for none
   PIDLIST_ABSOLUTE start_item;  // its item, for a path too long to pass as text; else null
 };
+
+// Enlarges the browser, whose default is cramped, and centres it on its monitor. Not topmost: a
+// picker above every other program would hide the user's own windows while it waits; started by
+// the user, Kestrane may take the foreground instead.
+void Place(HWND window) {
+  RECT frame{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetWindowRect(window, &frame) ||
+      !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return;
+  }
+  const auto screen_rect = [](const RECT& r) {
+    return ScreenRect{r.left, r.top, r.right, r.bottom};
+  };
+  const ScreenRect placed =
+      PickerPlacement(screen_rect(frame), screen_rect(monitor.rcWork), WindowDpi(window));
+  SetWindowPos(window, HWND_TOP, placed.left, placed.top, placed.right - placed.left,
+               placed.bottom - placed.top, SWP_SHOWWINDOW);
+  SetForegroundWindow(window);
+}
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data) {
   const BrowseState& state = *reinterpret_cast<BrowseState*>(data);
@@ -137,15 +162,7 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
       }
       if (!picker.m_strCaption.empty())
         SetWindowTextW(window, Wtf8ToWide(picker.m_strCaption).c_str());
-      // Centred on the client size the browser chose, then enlarged: its default is cramped.
-      RECT client{};
-      GetClientRect(window, &client);
-      const int width = client.right - client.left;
-      const int height = client.bottom - client.top;
-      const Enlargement more = PickerEnlargement(WindowDpi(window));
-      SetWindowPos(window, HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width + more.width,
-                   height + more.height, SWP_SHOWWINDOW);
+      Place(window);
       break;
     }
     case BFFM_SELCHANGED: {
@@ -179,7 +196,7 @@ Dialogs& PlatformDialogs() {
 }
 
 bool CDirDialog::Browse() {
-  m_strStartSel = TrimStartSelection(m_strStartSel);
+  m_strStartSel = TrimStartSelection(m_strStartSel, ExistsAsGiven);
 
   IMalloc* shell_malloc = nullptr;
   if (FAILED(SHGetMalloc(&shell_malloc))) return false;

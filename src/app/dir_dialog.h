@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace kestrane {
@@ -17,7 +18,7 @@ class CDirDialog {
   // Shows the picker, owned by no window, and waits. True when a folder with a file-system path
   // was chosen: m_strFolder is then its absolute path and m_nImage its image index. False when
   // the user cancelled or a step failed; the out-members mean nothing then. Trims m_strStartSel
-  // (see TrimStartSelection) before showing anything.
+  // (see TrimStartSelection, with the real file system) before showing anything.
   bool Browse();
 
   // Asked whenever the selection changes, with the selected folder (empty when it has no
@@ -34,9 +35,15 @@ class CDirDialog {
   bool m_bStatusText = false;           // in: show a status line that OnSelChange fills
 };
 
-// The start selection as the picker uses it: trailing white space removed, then one trailing
-// slash or backslash, so that "C:\Subs\ " selects C:\Subs.
-std::filesystem::path TrimStartSelection(const std::filesystem::path& start);
+// The start selection as the picker uses it. A path that does not exist as given loses its
+// trailing white space, as a name typed or pasted with a blank after it would; one that exists
+// keeps it (a network share can hold a folder whose name ends in a space). Then one trailing
+// slash or backslash goes, but a root's own stays: "C:\" and "\\server\share\" (Windows' forms
+// are read so on every system, as both separators are) and "/", for "C:" is the drive's current
+// folder, not its root. `exists` answers for the path as given, character for character.
+std::filesystem::path TrimStartSelection(
+    const std::filesystem::path& start,
+    const std::function<bool(const std::filesystem::path&)>& exists);
 
 // Whether the picker's OK is enabled for a selection: only for one with a file-system path
 // (`folder` empty means none, such as This PC or a library), and then as OnSelChange answered.
@@ -51,6 +58,21 @@ struct Enlargement {
   int height;
 };
 Enlargement PickerEnlargement(unsigned dpi);
+
+// A rectangle on the screen, in pixels, `right` and `bottom` outside it, as Windows gives them.
+struct ScreenRect {
+  int left;
+  int top;
+  int right;
+  int bottom;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// Where the Windows picker goes: its whole window, `window` as the browser made it, grown by
+// PickerEnlargement(dpi) and centred on `work_area`, the part of the window's own monitor that
+// the taskbar leaves free. A window larger than the work area starts at its top left corner, so
+// that the caption stays in reach.
+ScreenRect PickerPlacement(const ScreenRect& window, const ScreenRect& work_area, unsigned dpi);
 
 // The instruction text shown above the tree.
 std::string PromptOf(const CDirDialog& picker);

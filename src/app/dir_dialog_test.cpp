@@ -9,6 +9,7 @@ TEST(DirDialogTest, StartSelectionLosesTrailingBlanksAndOneSeparator) {
   struct Case {
     const char* start;
     const char* trimmed;
+    bool exists = false;
   };
   const Case cases[] = {
       {"", ""},
@@ -20,12 +21,24 @@ TEST(DirDialogTest, StartSelectionLosesTrailingBlanksAndOneSeparator) {
       {"a/ \\ ", "a/ "},
       {"  lead", "  lead"},
       {" \t ", ""},
-      {"/", ""},
-      {"C:\\", "C:"},
+      // A root keeps its separator ("C:" is the drive's current folder), and blanks that are
+      // part of an existing folder's name stay (more in KestraneAppCommandLineTest).
+      {"/", "/", true},
+      {"C:\\ ", "C:\\"},
+      {"\\\\nas\\films\\Subs \\", "\\\\nas\\films\\Subs ", true},
+      {"\\\\nas\\films\\Subs ", "\\\\nas\\films\\Subs"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(TrimStartSelection(c.start), std::filesystem::path(c.trimmed))
-        << "[" << c.start << "]";
+    std::filesystem::path asked;
+    const std::filesystem::path trimmed =
+        TrimStartSelection(c.start, [&](const std::filesystem::path& path) {
+          asked = path;
+          return c.exists;
+        });
+    EXPECT_EQ(trimmed, std::filesystem::path(c.trimmed)) << "[" << c.start << "]";
+    if (c.exists) {
+      EXPECT_EQ(asked, std::filesystem::path(c.start)) << "asked for another path";
+    }
   }
 }
 
@@ -78,6 +91,33 @@ TEST(DirDialogTest, EnlargementGrowsWithTheWindowsDpi) {
     const Enlargement e = PickerEnlargement(c.dpi);
     EXPECT_EQ(e.width, c.width) << c.dpi << " dpi";
     EXPECT_EQ(e.height, c.height) << c.dpi << " dpi";
+  }
+}
+
+// The whole window grows, and is centred on its own monitor's work area wherever that lies.
+TEST(DirDialogTest, PickerIsEnlargedAndCentredOnItsWorkArea) {
+  struct Case {
+    const char* what;
+    ScreenRect window;
+    ScreenRect work_area;
+    unsigned dpi;
+    ScreenRect placed;
+  };
+  const Case cases[] = {
+      {"taskbar at the top", {0, 0, 400, 400}, {0, 40, 1920, 1080}, 96, {747, 330, 1172, 790}},
+      {"second monitor", {0, 0, 400, 400}, {1920, 0, 3840, 1040}, 96, {2667, 290, 3092, 750}},
+      {"monitor left of the primary",
+       {-900, 0, -500, 400},
+       {-1280, 0, 0, 1024},
+       96,
+       {-853, 282, -428, 742}},
+      {"150 %", {0, 0, 600, 600}, {0, 0, 2560, 1400}, 144, {961, 355, 1599, 1045}},
+      {"larger than the work area", {0, 0, 700, 500}, {100, 50, 800, 500}, 96, {100, 50, 825, 610}},
+  };
+  for (const Case& c : cases) {
+    const ScreenRect placed = PickerPlacement(c.window, c.work_area, c.dpi);
+    EXPECT_EQ(placed, c.placed) << c.what << ": " << placed.left << "," << placed.top << " to "
+                                << placed.right << "," << placed.bottom;
   }
 }
 

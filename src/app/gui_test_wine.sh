@@ -1,7 +1,8 @@
 #!/bin/sh
 # Drives Kestrane.exe under Wine through its real dialogs on a private X server.
 # Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose,
-#        start-folder, file or fps;
+#        start-folder, explorer-line, file or fps;
+#        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE owner OWNER_TESTS_EXE
 #        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE setup SETUP_EXE SHORTCUT_PROBE_EXE
 #                         SETUP_FILES_DIR VERSION PUBLISHER
 #
@@ -50,20 +51,21 @@ picker)
   start_app "$wine" "$exe"
   win=$(find_window "Browse to the starting folder:") || exit 1
   # xdotool measures the client area; Wine frames a dialog with 3 pixels on each side and a
-  # 19-pixel caption. Kestrane takes the client size w x h the browser starts with, centres
-  # that on the 1024x768 screen and makes the window w+25 by h+60.
+  # 19-pixel caption. Kestrane enlarges the whole window (by how much, its tests of the
+  # placement show) and centres it on its monitor's work area: the whole 1024x768 screen, which
+  # has no taskbar here.
   geometry=$(xdotool getwindowgeometry "$win")
   x=$(echo "$geometry" | sed -n 's/.*Position: \([0-9]*\),.*/\1/p')
   y=$(echo "$geometry" | sed -n 's/.*Position: [0-9]*,\([0-9]*\).*/\1/p')
   w=$(echo "$geometry" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
   h=$(echo "$geometry" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
-  start_w=$((w + 3 + 3 - 25))
-  start_h=$((h + 22 + 3 - 60))
-  [ "$start_w" -gt 100 ] && [ "$start_h" -gt 100 ] || fail "picker too small: $geometry"
-  want_x=$(((1024 - start_w) / 2 + 3))
-  want_y=$(((768 - start_h) / 2 + 22))
+  window_w=$((w + 3 + 3))
+  window_h=$((h + 22 + 3))
+  [ "$w" -gt 125 ] && [ "$h" -gt 160 ] || fail "picker too small: $geometry"
+  want_x=$(((1024 - window_w) / 2 + 3))
+  want_y=$(((768 - window_h) / 2 + 22))
   [ "$x" -eq "$want_x" ] && [ "$y" -eq "$want_y" ] ||
-    fail "picker at $x,$y, size ${w}x$h: a ${start_w}x$start_h start centred and enlarged would be at $want_x,$want_y"
+    fail "picker at $x,$y, client ${w}x$h: a ${window_w}x$window_h window centred is at $want_x,$want_y"
   focus "$win"
   press Escape
   wait_exit 0
@@ -110,6 +112,29 @@ start-folder)
   expect_converted "$deep/b.txt" "$deep/deeper/c.txt"
   expect_untouched "$WINEPREFIX/drive_c/$name/a.txt"
   ;;
+explorer-line)
+  # Explorer's right-click entry as the setup writes it, the rate before the folder, on a line
+  # passed exactly so: a .bat hands its line on as written, where Wine would quote a Unix argv
+  # its own way. The folder ends in a backslash, as Explorer writes a drive's root, which the
+  # runtime's rules would read as a quote within the name: the picker starts there all the
+  # same, and OK converts it at 25 fps.
+  name="kestrane-gui-$$"
+  folder="$WINEPREFIX/drive_c/$name/level 1"
+  also_remove="$WINEPREFIX/drive_c/$name"
+  write_subtitles "$WINEPREFIX/drive_c/$name/a.txt" "$folder/b.txt"
+  printf '@"%s" /fps:25 "C:\\%s\\level 1\\"\r\nexit /b %%ERRORLEVEL%%\r\n' "$(winpath "$exe")" \
+    "$name" >"$work/entry.bat"
+  start_x
+  start_app "$wine" cmd /c "$(winpath "$work/entry.bat")"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  sleep 1
+  expect_untouched "$folder/b.txt"
+  focus "$win"
+  press Return
+  wait_exit 0
+  expect_at_25_fps "$folder/b.txt"
+  expect_untouched "$WINEPREFIX/drive_c/$name/a.txt"
+  ;;
 file)
   write_subtitles "$subs/a.txt" "$subs/more/b.txt" "$subs/c.txt"
   start_x
@@ -141,6 +166,16 @@ fps)
   convert_one "$subs/a.txt" "$wine" "$exe" /FILE /FPS:25
   expect_at_25_fps "$subs/a.txt"
   expect_untouched "$subs/b.txt"
+  ;;
+owner)
+  # The open-file dialogs' owner, a real window: its tests ($5, a GoogleTest program) on this
+  # session's display.
+  start_x
+  start_app "$wine" "$5"
+  wait_exit 0
+  grep -q '^\[  PASSED  \]' "$app_out" && ! grep -q '^\[  SKIPPED \]' "$app_out" ||
+    fail "the owner's tests did not all run: $(cat "$app_out")"
+  cat "$app_out"
   ;;
 setup)
   setup_exe=$5 probe=$6 files=$7 version=$8 publisher=$9
@@ -250,7 +285,8 @@ setup)
   wine_quiet "$setup_exe" /S /FPS=25 || fail "setup /S /FPS=25 failed: $(cat "$work/wine.out")"
   check_link "$folder_link" "/fps:25"
   check_link "$files_link" "/file /fps:25"
-  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" \"%V\" /fps:25"
+  # The rate before the folder, which may end in a backslash (see explorer-line).
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" /fps:25 \"%V\""
   # Running it again without /FPS= keeps the rate chosen last.
   wine_quiet "$setup_exe" /S || fail "setup /S again failed: $(cat "$work/wine.out")"
   check_link "$files_link" "/file /fps:25"

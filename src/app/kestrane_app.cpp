@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text.h"
 #include "walk/convert_folder.h"
 
 namespace kestrane {
@@ -21,6 +22,21 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 constexpr std::string_view kFpsPrefix = "/fps:";
 
+// Whether `arg` sets the frame rate, known or not.
+bool IsRateArgument(std::string_view arg) {
+  return EqualsIgnoringAsciiCase(arg.substr(0, kFpsPrefix.size()), kFpsPrefix);
+}
+
+// The argument that may name the picker's start folder: the first after the program's that is
+// not a rate; ArgumentCount() when there is none. Windows' entries name the folder last, so that
+// a drive's root, which Explorer writes as C:\, cannot take the rate into its quotes.
+std::size_t FolderArgument(const CApplication& app) {
+  std::size_t n = 1;
+  while (n < app.ArgumentCount() && IsRateArgument(app.Argument(n)))
+    ++n;
+  return n;
+}
+
 // What the message box says of an argument: itself when it is short, printable ASCII, else
 // nothing, so that no stray bytes reach the dialog.
 std::string Quoted(const std::string& arg) {
@@ -36,8 +52,7 @@ bool CKestraneApp::InitInstance() {
 
   for (std::size_t i = 1; i < ArgumentCount(); ++i) {
     const std::string arg = Argument(i);
-    if (!EqualsIgnoringCase(std::string_view(arg).substr(0, kFpsPrefix.size()), kFpsPrefix))
-      continue;
+    if (!IsRateArgument(arg)) continue;
     std::optional<FrameRate> rate = FrameRate::Parse(arg.substr(kFpsPrefix.size()));
     if (!rate) {
       // Converting at a rate nobody asked for would be worse than one dialog more.
@@ -61,9 +76,9 @@ bool CKestraneApp::InitInstance() {
   } else {
     CDirDialog picker;
     picker.m_strCaption = "Browse to the starting folder:";
-    // A folder named first, as a file manager's Open With or right-click entry names it, is
-    // where the picker starts; the user still confirms it with OK.
-    const std::filesystem::path given = ArgumentPath(1);
+    // A folder named on the command line, as a file manager's Open With or right-click entry
+    // names it, is where the picker starts; the user still confirms it with OK.
+    const std::filesystem::path given = ArgumentPath(FolderArgument(*this));
     FileInfo given_info;
     if (!given.empty() && m_fs.Stat(given, &given_info).ok() &&
         given_info.kind == EntryKind::kDirectory) {

@@ -19,7 +19,8 @@ class CKestraneApp : public CApplication {
   // Runs the chosen mode to its end and returns false, so that the program ends with it. The
   // first argument /file chooses the open-file mode; /fps:RATE in any position, the frame rate
   // (the last one counts). A rate that is not one of FrameRate's ends the program at once, with
-  // a message box, before anything is converted.
+  // a message box, before anything is converted. Otherwise the first argument that is not a
+  // rate, when it names a folder, is where the folder picker starts.
   bool InitInstance() override;
 
   // Converts folder/name, or every subtitle file of the tree below folder when name is empty.

@@ -9,6 +9,10 @@
 
 #include "testing/memory_file_system.h"
 
+#ifdef _WIN32
+#include "app/command_line.h"
+#endif
+
 namespace kestrane {
 namespace {
 
@@ -322,6 +326,58 @@ TEST_F(KestraneAppTest, FirstArgumentNamingAFolderIsThePickersStartSelection) {
   Run({"kestrane", "/subs"});
   EXPECT_TRUE(Converted("/elsewhere/d.txt")) << "the folder the user moved to and confirmed";
   EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle) << "only preselected, never confirmed";
+}
+
+// The setup's right-click entry, "...\Kestrane.exe" /fps:25 "%V", as Explorer fills it in: the
+// picker starts at the folder, a drive's or a share's root too, and the rate holds. Entries an
+// earlier setup wrote name the folder first, and work as well. Windows splits each line; the
+// arguments it must give are what the application takes everywhere.
+TEST(KestraneAppCommandLineTest, TheSetupsEntryStartsThePickerAtItsFolderAndRate) {
+  struct Case {
+    const wchar_t* line;
+    std::vector<std::string> args;  // after the program's own
+    const char* selection;          // the picker's start selection
+  };
+  const Case cases[] = {
+      {LR"("C:\Kestrane\Kestrane.exe" /fps:25 "C:\")", {"/fps:25", "C:\\"}, "C:\\"},
+      {LR"("C:\Kestrane\Kestrane.exe" /fps:25 "D:\")", {"/fps:25", "D:\\"}, "D:\\"},
+      {LR"("C:\Kestrane\Kestrane.exe" /fps:25 "\\srv\share\")",
+       {"/fps:25", "\\\\srv\\share\\"},
+       "\\\\srv\\share\\"},
+      {LR"("C:\Kestrane\Kestrane.exe" /fps:25 "\\nas\films\Subs ")",
+       {"/fps:25", "\\\\nas\\films\\Subs "},
+       "\\\\nas\\films\\Subs "},
+      {LR"("C:\Kestrane\Kestrane.exe" "C:\" /fps:25)", {"C:\\", "/fps:25"}, "C:\\"},
+  };
+  for (const Case& c : cases) {
+    const std::string what = c.args[0] + " " + c.args[1];
+    std::vector<std::string> args = {"C:\\Kestrane\\Kestrane.exe"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+#ifdef _WIN32
+    EXPECT_EQ(ArgumentsOfCommandLine(c.line), args) << what;
+#endif
+    MemoryFileSystem fs;
+    for (const char* folder :
+         {"C:\\", "D:\\", "\\\\srv\\share\\", "\\\\nas\\films\\Subs ", "\\\\nas\\films\\Subs"})
+      fs.AddEntry(folder, EntryKind::kDirectory);  // alone: nothing else is looked at
+    fs.AddFile("/subs/a.txt", kSubtitle);
+    ScriptedDialogs dialogs;
+    dialogs.picked_folder = "/subs";
+    CKestraneApp app(fs, dialogs);
+    app.SetArguments(args);
+    EXPECT_FALSE(app.InitInstance()) << what;
+
+    const std::filesystem::path selection =
+        TrimStartSelection(dialogs.start_sel, [&fs](const std::filesystem::path& path) {
+          FileInfo info;
+          return fs.Stat(path, &info).ok();
+        });
+    EXPECT_EQ(selection, std::filesystem::path(c.selection)) << what;
+    EXPECT_EQ(fs.Contents("/subs/a.txt").value_or("").substr(0, 28),
+              "\xEF\xBB\xBF"
+              "1 00;00;01;00 00;00;02;12")
+        << what << ": not at 25 fps";
+  }
 }
 
 TEST_F(KestraneAppTest, RunApplicationStartsTheApplicationWithItsArguments) {

@@ -418,19 +418,6 @@ TEST(CliTest, FpsIsNamedByEveryReport) {
   }
 }
 
-TEST(CliTest, APowerShellQuotedFolderEndsWhereItWasMeantTo) {
-  // The command line as PowerShell writes it, and as the runtime must read it.
-  const std::pair<const char*, const char*> cases[] = {
-      {R"(k.exe "D:\My Subs\")", R"(k.exe "D:\My Subs\\")"},
-      {R"(k.exe "D:\My Subs\" -n "E:\Old Subs\")", R"(k.exe "D:\My Subs\\" -n "E:\Old Subs\\")"},
-      {"k.exe \"D:\\\"\t-n", "k.exe \"D:\\\\\"\t-n"},
-      // Already right, or a quote within an argument: left alone.
-      {R"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)", R"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)"},
-  };
-  for (const auto& [line, expected] : cases)
-    EXPECT_EQ(WithPowerShellQuotesMended(line), expected) << line;
-}
-
 // A relative path is taken whole: on Windows made absolute once, here, keeping a last dot or
 // space that std::filesystem::absolute would drop; elsewhere passed on as typed.
 TEST(CliTest, RelativePathsKeepEveryCharacter) {

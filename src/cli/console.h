@@ -24,16 +24,9 @@ Console& SystemConsole();
 
 // The arguments, program name first, as UTF-8. Windows reads them as UTF-16 from the system, so
 // names outside the ANSI code page arrive intact; names that are not valid UTF-16 arrive in
-// WTF-8, which PathFromArg turns back into the same name.
+// WTF-8, which PathFromArg turns back into the same name. There a \" that ends an argument is
+// the backslash and closing quote it was meant as (see WithClosingQuotesMended).
 std::vector<std::string> CommandLineArgs(int argc, char** argv);
-
-// Windows PowerShell 5.1 passes a quoted folder ending in a backslash, 'D:\My Subs\', as
-// "D:\My Subs\", which the runtime's rules read as D:\My Subs" with any arguments that follow
-// glued to it (\" being a quote within the argument). No Windows name holds a ", so here a \"
-// that ends an argument (before a space, a tab or the end of the line) is taken for the
-// backslash and the closing quote it was meant as. `command_line` in UTF-8; CommandLineArgs
-// applies it on Windows.
-std::string WithPowerShellQuotesMended(std::string_view command_line);
 
 std::filesystem::path PathFromArg(std::string_view arg);
 // A path for messages, in UTF-8 and with the platform's own separators.

@@ -50,7 +50,7 @@ Console& SystemConsole() {
 std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   // The narrow argv went through the ANSI code page and lost what it cannot hold.
   int count = 0;
-  const std::wstring line = Wtf8ToWide(WithPowerShellQuotesMended(Utf16ToWtf8(GetCommandLineW())));
+  const std::wstring line = WithClosingQuotesMended(GetCommandLineW());
   LPWSTR* wide = CommandLineToArgvW(line.c_str(), &count);
   if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
   std::vector<std::string> args;

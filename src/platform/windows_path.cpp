@@ -117,4 +117,21 @@ std::wstring ExtendedWindowsPath(std::wstring_view path, std::wstring_view curre
   return std::wstring(kLiteralUnc) + absolute.substr(2);
 }
 
+std::wstring WithClosingQuotesMended(std::wstring_view command_line) {
+  std::wstring mended;
+  std::size_t backslashes = 0;
+  for (std::size_t i = 0; i < command_line.size(); ++i) {
+    const wchar_t c = command_line[i];
+    if (c == L'"' && backslashes % 2 == 1) {
+      const wchar_t next = i + 1 < command_line.size() ? command_line[i + 1] : L' ';
+      // An even run of backslashes before a quote stands for half as many, and the quote ends
+      // the argument.
+      if (next == L' ' || next == L'\t') mended += L'\\';
+    }
+    backslashes = c == L'\\' ? backslashes + 1 : 0;
+    mended += c;
+  }
+  return mended;
+}
+
 }  // namespace kestrane

@@ -19,4 +19,12 @@ std::wstring AbsoluteWindowsPath(std::wstring_view path, std::wstring_view curre
 // The same path in the form the system takes literally: \\?\C:\... or \\?\UNC\server\share\...
 std::wstring ExtendedWindowsPath(std::wstring_view path, std::wstring_view current_dir);
 
+// A command line with every \" that ends an argument (before a space, a tab or the end of the
+// line) read as the backslash and closing quote it was meant as, for CommandLineToArgvW. The
+// runtime's rules take \" for a quote within the argument, so a quoted folder ending in a
+// backslash swallows the rest of the line: Windows PowerShell 5.1 passes 'D:\My Subs\' as
+// "D:\My Subs\", and Explorer puts a drive's root into "%V" as C:\, so that "C:\" /fps:25 would
+// be one argument C:" /fps:25. No Windows name holds a ", so nothing meant is lost.
+std::wstring WithClosingQuotesMended(std::wstring_view command_line);
+
 }  // namespace kestrane

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/text.h"
 
 namespace kestrane {
@@ -48,6 +50,19 @@ TEST(WindowsPath, AbsoluteAndLiteral) {
     EXPECT_EQ(Shown(AbsoluteWindowsPath(c.path, c.current)), Shown(c.absolute)) << name;
     EXPECT_EQ(Shown(ExtendedWindowsPath(c.path, c.current)), Shown(c.extended)) << name;
   }
+}
+
+// The command line as PowerShell writes it, and as the runtime must read it.
+TEST(WindowsPath, AQuotedFolderEndsWhereItWasMeantTo) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {LR"(k.exe "D:\My Subs\")", LR"(k.exe "D:\My Subs\\")"},
+      {LR"(k.exe "D:\My Subs\" -n "E:\Old Subs\")", LR"(k.exe "D:\My Subs\\" -n "E:\Old Subs\\")"},
+      {L"k.exe \"D:\\\"\t-n", L"k.exe \"D:\\\\\"\t-n"},
+      // Already right, or a quote within an argument: left alone.
+      {LR"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)", LR"(k.exe "D:\My Subs\\" D:\Subs "a\"b" -n)"},
+  };
+  for (const auto& [line, expected] : cases)
+    EXPECT_EQ(Shown(WithClosingQuotesMended(line)), Shown(expected)) << Shown(line);
 }
 
 }  // namespace
