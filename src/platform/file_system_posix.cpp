@@ -493,6 +493,11 @@ class PosixFileSystem final : public FileSystem {
     return std::make_unique<PosixFolderHandles>();
   }
 
+  // POSIX names have one spelling.
+  fs::path RealName(const fs::path& path) override {
+    return path;
+  }
+
   // The soft limit was raised as far as it goes when this file system was made; under a hard
   // limit set low (ulimit -n 64) only what is left of it counts.
   std::size_t FreeFileHandles() override {

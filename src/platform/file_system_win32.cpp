@@ -315,6 +315,17 @@ class Win32WritableFile final : public WritableFile {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  // OpenForRead looks at nothing before it opens, so a listing spares it nothing.
+  Status OpenListedForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
+    return OpenForRead(path, file);
+  }
+
+  // Windows sets no limit on the handles of a process that a batch could reach.
+  std::size_t FreeFileHandles() override { return SIZE_MAX; }
+
+  // No folder is held: every call hands the system a whole \\?\ path.
+  std::unique_ptr<FolderHandles> HoldFolders() override { return nullptr; }
+
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
     file->reset();
     std::wstring name = Win32Path(path);
