@@ -12,7 +12,6 @@
 
 #include "platform/retrying_file_system.h"
 #include "testing/faulty_file_system.h"
-#include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 
 namespace kestrane {
@@ -21,34 +20,20 @@ namespace {
 namespace fs = std::filesystem;
 using Op = testing::FaultyFileSystem::Op;
 
-class NullWritable : public WritableFile {
- public:
-  Status Append(std::string_view) override { return Status::Ok(); }
-  Status Sync() override { return Status::Ok(); }
-  Status Close() override { return Status::Ok(); }
-  const FileInfo& info() const override { return info_; }
-
- private:
-  FileInfo info_;
-};
-
-// Notes the method of every call. Opens and creates succeed with a file; every other call that
-// gives a status fails with the method's name, so that the answer shows whose it is.
+// Notes the method of every call and answers it in a way that shows whose answer it is: every
+// call that gives a status fails with the method's name.
 class RecordingFileSystem : public FileSystem {
  public:
   std::vector<std::string> calls;
 
-  Status OpenForRead(const fs::path&, std::unique_ptr<ReadableFile>* file) override {
-    *file = std::make_unique<testing::StringFile>("");
-    return Note("OpenForRead", Status::Ok());
+  Status OpenForRead(const fs::path&, std::unique_ptr<ReadableFile>*) override {
+    return Note("OpenForRead");
   }
-  Status OpenListedForRead(const fs::path&, std::unique_ptr<ReadableFile>* file) override {
-    *file = std::make_unique<testing::StringFile>("");
-    return Note("OpenListedForRead", Status::Ok());
+  Status OpenListedForRead(const fs::path&, std::unique_ptr<ReadableFile>*) override {
+    return Note("OpenListedForRead");
   }
-  Status CreateNew(const fs::path&, FileMode, std::unique_ptr<WritableFile>* file) override {
-    *file = std::make_unique<NullWritable>();
-    return Note("CreateNew", Status::Ok());
+  Status CreateNew(const fs::path&, FileMode, std::unique_ptr<WritableFile>*) override {
+    return Note("CreateNew");
   }
   Status MoveNoReplace(const fs::path&, const fs::path&) override { return Note("MoveNoReplace"); }
   Status Remove(const fs::path&) override { return Note("Remove"); }
@@ -70,16 +55,11 @@ class RecordingFileSystem : public FileSystem {
   }
 
  private:
-  Status Note(const char* method) { return Note(method, Status::Error(Status::Code::kIo, method)); }
-  Status Note(const char* method, Status answer) {
+  Status Note(const char* method) {
     calls.push_back(method);
-    return answer;
+    return Status::Error(Status::Code::kIo, method);
   }
 };
-
-std::string Answer(const Status& status) {
-  return status.ok() ? "ok" : status.message();
-}
 
 // Every method of FileSystem, called once, and what came back as text.
 const struct {
@@ -90,40 +70,37 @@ const struct {
     {"OpenForRead",
      [](FileSystem& fs) {
        std::unique_ptr<ReadableFile> file;
-       const std::string answer = Answer(fs.OpenForRead("/d/a.txt", &file));
-       return answer + (file ? " file" : "");
+       return fs.OpenForRead("/d/a.txt", &file).message();
      },
-     "ok file"},
+     "OpenForRead"},
     {"OpenListedForRead",
      [](FileSystem& fs) {
        std::unique_ptr<ReadableFile> file;
-       const std::string answer = Answer(fs.OpenListedForRead("/d/a.txt", &file));
-       return answer + (file ? " file" : "");
+       return fs.OpenListedForRead("/d/a.txt", &file).message();
      },
-     "ok file"},
+     "OpenListedForRead"},
     {"CreateNew",
      [](FileSystem& fs) {
        std::unique_ptr<WritableFile> file;
-       const std::string answer = Answer(fs.CreateNew("/d/a.txt_temp", 0644, &file));
-       return answer + (file ? " file" : "");
+       return fs.CreateNew("/d/a.txt_temp", 0644, &file).message();
      },
-     "ok file"},
-    {"MoveNoReplace", [](FileSystem& fs) { return Answer(fs.MoveNoReplace("/d/a", "/d/b")); },
+     "CreateNew"},
+    {"MoveNoReplace", [](FileSystem& fs) { return fs.MoveNoReplace("/d/a", "/d/b").message(); },
      "MoveNoReplace"},
-    {"Remove", [](FileSystem& fs) { return Answer(fs.Remove("/d/a.txt")); }, "Remove"},
+    {"Remove", [](FileSystem& fs) { return fs.Remove("/d/a.txt").message(); }, "Remove"},
     {"Stat",
      [](FileSystem& fs) {
        FileInfo info;
-       return Answer(fs.Stat("/d/a.txt", &info));
+       return fs.Stat("/d/a.txt", &info).message();
      },
      "Stat"},
-    {"SyncDir", [](FileSystem& fs) { return Answer(fs.SyncDir("/d")); }, "SyncDir"},
-    {"SyncFileSystem", [](FileSystem& fs) { return Answer(fs.SyncFileSystem("/d")); },
+    {"SyncDir", [](FileSystem& fs) { return fs.SyncDir("/d").message(); }, "SyncDir"},
+    {"SyncFileSystem", [](FileSystem& fs) { return fs.SyncFileSystem("/d").message(); },
      "SyncFileSystem"},
     {"ListDir",
      [](FileSystem& fs) {
        std::vector<DirEntry> entries;
-       return Answer(fs.ListDir("/d", &entries));
+       return fs.ListDir("/d", &entries).message();
      },
      "ListDir"},
     {"RealName", [](FileSystem& fs) { return fs.RealName("/d/A~1.TXT").string(); }, "real"},
