@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/side_files.h"
+#include "testing/faulty_file_system.h"
 #include "testing/legacy_samples.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"

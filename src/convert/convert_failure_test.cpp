@@ -6,6 +6,7 @@
 #include <set>
 
 #include "convert/convert_file.h"
+#include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 

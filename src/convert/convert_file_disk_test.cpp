@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "convert/convert_file.h"
+#include "platform/file_system_wrapper.h"
 #include "testing/temp_dir.h"
 
 namespace kestrane {
@@ -98,33 +99,18 @@ TEST(ConvertFileDiskTest, NamesAsLongAsTheSystemAllows) {
 }
 
 // Appends to the input right after the converter opened it, as another program might.
-class GrowingFileSystem : public FileSystem {
+class GrowingFileSystem : public FileSystemWrapper {
  public:
+  GrowingFileSystem() : FileSystemWrapper(DefaultFileSystem()) {}
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
-    Status s = real_.OpenForRead(path, file);
+    Status s = FileSystemWrapper::OpenForRead(path, file);
     if (!s.ok()) return s;
     std::ofstream out(path, std::ios::binary | std::ios::app);
     writer_got_in_ = out && (out << "\r\n2\r\n00:00:05,000 --> 00:00:06,000\r\nMore\r\n").flush();
     return s;
   }
-  Status CreateNew(const fs::path& p, FileMode mode, std::unique_ptr<WritableFile>* f) override {
-    return real_.CreateNew(p, mode, f);
-  }
-  Status MoveNoReplace(const fs::path& from, const fs::path& to) override {
-    return real_.MoveNoReplace(from, to);
-  }
-  Status Remove(const fs::path& p) override { return real_.Remove(p); }
-  Status Stat(const fs::path& p, FileInfo* i) override { return real_.Stat(p, i); }
-  Status SyncDir(const fs::path& d) override { return real_.SyncDir(d); }
-  Status SyncFileSystem(const fs::path& p) override { return real_.SyncFileSystem(p); }
-  Status ListDir(const fs::path& d, std::vector<DirEntry>* e) override {
-    return real_.ListDir(d, e);
-  }
 
   bool writer_got_in_ = false;
-
- private:
-  FileSystem& real_ = DefaultFileSystem();
 };
 
 TEST(ConvertFileDiskTest, AnInputWrittenWhileItIsReadIsNeverLost) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "convert/convert_file.h"
+#include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 
 namespace kestrane {

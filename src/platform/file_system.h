@@ -1,6 +1,7 @@
 // What the converter and the walk need of the operating system, and nothing more. One
 // implementation per platform (file_system_posix.cpp, file_system_win32.cpp) and an in-memory
-// one for tests; the core never includes a platform header.
+// one for tests; the core never includes a platform header. Every method is pure, so that a
+// wrapper that leaves one out does not compile: wrappers derive from FileSystemWrapper.
 #pragma once
 
 #include <cstddef>
@@ -119,9 +120,7 @@ class FileSystem {
   // serves as the look that a platform may need before opening (a device can act on being
   // opened). The same results, and never a FIFO's wait, whatever the name has become since.
   virtual Status OpenListedForRead(const std::filesystem::path& path,
-                                   std::unique_ptr<ReadableFile>* file) {
-    return OpenForRead(path, file);
-  }
+                                   std::unique_ptr<ReadableFile>* file) = 0;
 
   // Creates a new file, failing with kExists when the name is taken by anything, a dangling
   // link included. Permissions are POSIX bits (less the umask); Windows ignores them and gives
@@ -159,18 +158,18 @@ class FileSystem {
   // `path` with its last name spelled as the folder holds it: on Windows the long name of a file
   // named by its 8.3 short name (MOVIEF~1.TXT), so that names built from it belong to the file.
   // Where the system has one spelling per name, or `path` cannot be looked up, `path` itself.
-  virtual std::filesystem::path RealName(const std::filesystem::path& path) { return path; }
+  virtual std::filesystem::path RealName(const std::filesystem::path& path) = 0;
 
   // How many more files this process may hold open at once, by the system's limit on open
   // descriptors less those in use now. SIZE_MAX where the system sets no such limit.
-  virtual std::size_t FreeFileHandles() { return SIZE_MAX; }
+  virtual std::size_t FreeFileHandles() = 0;
 
   // While the object returned lives, the calling thread's calls may reach names through a handle
   // of their folder, opened when a call first names that folder, instead of looking up every
   // folder of the path again: the calls for the files of one folder then cost one lookup each.
   // A folder renamed meanwhile is followed, as the files opened in it are; once the object is
   // gone, paths are looked up afresh. Null where there is nothing to gain.
-  virtual std::unique_ptr<FolderHandles> HoldFolders() { return nullptr; }
+  virtual std::unique_ptr<FolderHandles> HoldFolders() = 0;
 };
 
 // The real file system of the platform this program was built for.

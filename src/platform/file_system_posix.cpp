@@ -2,79 +2,40 @@
 // errno and no call can block on a FIFO or device.
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <utility>
 
 #include "platform/file_system.h"
-#include "platform/file_system_posix.h"
+#include "platform/move_fallbacks_posix.h"
+#include "platform/open_file_posix.h"
+#include "platform/path_at_posix.h"
+#include "platform/status_posix.h"
 
 namespace kestrane {
 namespace {
 
 namespace fs = std::filesystem;
+using posix::At;
+using posix::Descriptor;
+using posix::ErrnoStatus;
+using posix::GiveOwnership;
+using posix::NotRegular;
+using posix::OpenRetrying;
+using posix::StatAt;
+using posix::SyncFailed;
 
 // Files up to this size are read in one go (the line reader's buffer), so read-ahead advice
 // would cost a call and gain nothing.
 constexpr std::uint64_t kSmallFile = 64 * 1024;
-
-Status::Code CodeFor(int error) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-      return Status::Code::kNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return Status::Code::kAccessDenied;
-    case ENOSPC:
-    case EDQUOT:
-      return Status::Code::kNoSpace;
-    case EEXIST:
-    case ENOTEMPTY:
-      return Status::Code::kExists;
-    case EISDIR:
-      return Status::Code::kNotRegular;
-    default:
-      return Status::Code::kIo;
-  }
-}
-
-Status ErrnoStatus(std::string_view operation, const std::string& path, int error) {
-  // The system's words as they stand, without the string generic_category() would build: a look
-  // at a name that is not there is a usual answer, not a rare failure.
-  if (const char* words = ::strerrordesc_np(error)) {
-    return Failure(CodeFor(error), operation, path, words);
-  }
-  return Failure(CodeFor(error), operation, path, std::generic_category().message(error));
-}
-
-Status ErrnoStatus(std::string_view operation, const fs::path& path, int error) {
-  return ErrnoStatus(operation, path.native(), error);
-}
-
-Status NotRegular(std::string_view operation, const fs::path& path) {
-  return Failure(Status::Code::kNotRegular, operation, path.native(), "not a regular file");
-}
-
-Status MoveStatus(const fs::path& from, const fs::path& to, int error) {
-  return Failure(CodeFor(error), "move", from.native() + " to " + to.native(),
-                 std::generic_category().message(error));
-}
 
 EntryKind KindOf(mode_t mode) {
   if (S_ISREG(mode)) return EntryKind::kFile;
@@ -95,280 +56,6 @@ FileInfo InfoOf(const struct stat& st) {
   info.group = static_cast<std::uint32_t>(st.st_gid);
   return info;
 }
-
-// Gives a new file the owner and group of the file it stands for, as far as this process may:
-// root gives both; anyone else only a group they belong to (their own files are theirs). What it
-// may not give leaves the file as the system made it, which is never a reason to fail.
-void GiveOwnership(int fd, std::uint32_t owner, std::uint32_t group) {
-  if (owner == FileInfo::kNoId && group == FileInfo::kNoId) return;
-  const auto uid = static_cast<uid_t>(owner == FileInfo::kNoId ? -1 : owner);
-  const auto gid = static_cast<gid_t>(group == FileInfo::kNoId ? -1 : group);
-  if (::fchown(fd, uid, gid) == 0 || errno != EPERM) return;
-  // Kept, not cast to void, which a fortified build's warning on fchown does not accept.
-  [[maybe_unused]] const int group_given = ::fchown(fd, static_cast<uid_t>(-1), gid);
-}
-
-// The folder a thread's calls named last, kept open while the thread holds folders
-// (FileSystem::HoldFolders): the files of one folder come one after another, so one handle
-// spares the lookup of every folder above them, call after call.
-struct HeldFolder {
-  int holds = 0;
-  std::string path;
-  std::shared_ptr<const int> fd;  // shared with the calls using it when another folder comes
-  bool syncable = false;          // opened for reading, so it can sync the folder too
-};
-thread_local HeldFolder held;
-
-class PosixFolderHandles final : public FolderHandles {
- public:
-  PosixFolderHandles() { ++held.holds; }
-  ~PosixFolderHandles() override {
-    if (--held.holds == 0) held = HeldFolder();
-  }
-};
-
-// The held handle of `folder`, opened now unless it is the one held already; null when it
-// cannot be opened, and the call then takes the path, which reports why.
-const std::shared_ptr<const int>& HoldFolder(std::string_view folder) {
-  if (held.fd && held.path == folder) return held.fd;
-  held.path.assign(folder);
-  held.syncable = true;
-  int fd = ::open(held.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    // A folder that may be searched but not read.
-    held.syncable = false;
-    fd = ::open(held.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  }
-  held.fd = fd < 0 ? nullptr : std::shared_ptr<const int>(new int(fd), [](const int* handle) {
-    ::close(*handle);
-    delete handle;
-  });
-  return held.fd;
-}
-
-// A path as a folder descriptor and a name in it. Paths shorter than PATH_MAX go to the system
-// as they are, or through the held folder; longer ones, which the system refuses whole, are
-// opened a piece at a time, so that folders nested as deep as the file system allows can still
-// be converted.
-class At {
- public:
-  explicit At(const fs::path& path) {
-    const std::string& text = path.native();
-    if (text.size() < PATH_MAX) {
-      const std::size_t slash = text.rfind('/');
-      // A name in a folder: not the root's, and not a folder named with a last separator.
-      if (held.holds > 0 && slash != std::string::npos && slash != 0 && slash + 1 < text.size()) {
-        folder_ = HoldFolder(std::string_view(text).substr(0, slash));
-        if (folder_) {
-          name_ = text.c_str() + slash + 1;
-          return;
-        }
-      }
-      name_ = text.c_str();
-      return;
-    }
-    long_name_ = path.filename().native();
-    name_ = long_name_.c_str();
-    std::string piece = path.has_root_directory() ? "/" : "";
-    for (const fs::path& part : path.parent_path().relative_path()) {
-      if (piece.size() + part.native().size() + 1 >= PATH_MAX) {
-        if (!Descend(piece)) return;
-        piece.clear();
-      }
-      piece += part.native();
-      piece += '/';
-    }
-    if (!piece.empty()) Descend(piece);
-  }
-  ~At() {
-    if (dir_ >= 0) ::close(dir_);
-  }
-  At(const At&) = delete;
-  At& operator=(const At&) = delete;
-
-  int dir() const { return folder_ ? *folder_ : dir_; }
-  const char* name() const { return name_; }
-  int error() const { return error_; }  // errno of a piece that could not be opened
-
- private:
-  bool Descend(const std::string& piece) {
-    int fd = ::openat(dir_, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-      error_ = errno;
-      return false;
-    }
-    if (dir_ >= 0) ::close(dir_);
-    dir_ = fd;
-    return true;
-  }
-
-  int dir_ = AT_FDCWD;
-  std::shared_ptr<const int> folder_;
-  // The path's own text, which outlives this, ends in the name: a view of it serves, but for
-  // a path too long for the system, whose last piece is copied.
-  const char* name_ = "";
-  std::string long_name_;
-  int error_ = 0;
-};
-
-int OpenRetrying(const At& at, int flags, mode_t mode = 0) {
-  if (at.error() != 0) {
-    errno = at.error();
-    return -1;
-  }
-  int fd;
-  do {
-    fd = ::openat(at.dir(), at.name(), flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
-// lstat() for any length of path.
-int StatAt(const At& at, struct stat* st) {
-  if (at.error() != 0) {
-    errno = at.error();
-    return -1;
-  }
-  return ::fstatat(at.dir(), at.name(), st, AT_SYMLINK_NOFOLLOW);
-}
-
-int UnlinkAt(const At& at) {
-  if (at.error() != 0) {
-    errno = at.error();
-    return -1;
-  }
-  return ::unlinkat(at.dir(), at.name(), 0);
-}
-
-ssize_t ReadRetrying(int fd, char* buf, std::size_t n) {
-  ssize_t got;
-  do {
-    got = ::read(fd, buf, n);
-  } while (got < 0 && errno == EINTR);
-  return got;
-}
-
-// Writes everything, across short writes and signals; 0 or the errno.
-int WriteFully(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t put = ::write(fd, data.data(), data.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    data.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return 0;
-}
-
-// Whether fsync or fdatasync failed. EINVAL only says that the file cannot be synced at all,
-// which is no loss of data.
-bool SyncFailed(int result) {
-  return result != 0 && errno != EINVAL;
-}
-
-class PosixReadableFile final : public ReadableFile {
- public:
-  PosixReadableFile(int fd, const fs::path& path, FileInfo info)
-      : fd_(fd), path_(path.native()), info_(info) {}
-  ~PosixReadableFile() override { ::close(fd_); }
-
-  // A read that ends at the size the file had when opened is taken as its end, which spares
-  // the read that would say so: a file that grows later no longer is what info() describes,
-  // and the comparison with info() before the moves notices that.
-  Status Read(char* buf, std::size_t n, std::size_t* got) override {
-    *got = 0;
-    if (at_size_ || n == 0) return Status::Ok();
-    ssize_t r = ReadRetrying(fd_, buf, n);
-    if (r < 0 && errno == EAGAIN) {
-      // Opened non-blocking so that a FIFO put in its place could not hang the open; regular
-      // files ignore the flag on Linux, but a file system that honours it gets it cleared.
-      const int flags = ::fcntl(fd_, F_GETFL);
-      if (flags >= 0 && ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == 0) {
-        r = ReadRetrying(fd_, buf, n);
-      }
-    }
-    if (r < 0) return ErrnoStatus("read", path_, errno);
-    *got = static_cast<std::size_t>(r);
-    offset_ += *got;
-    at_size_ = *got != 0 && offset_ == info_.size;
-    return Status::Ok();
-  }
-
-  Status Rewind() override {
-    if (offset_ == 0) return Status::Ok();
-    if (::lseek(fd_, 0, SEEK_SET) < 0) return ErrnoStatus("rewind", path_, errno);
-    offset_ = 0;
-    at_size_ = false;
-    return Status::Ok();
-  }
-
-  // flock rather than fcntl's record locks: an exclusive fcntl lock, open-file-description
-  // lock included, needs a descriptor open for writing, and the input is only read. Like an
-  // open-file-description lock, flock belongs to this open file, so a second open in the same
-  // process is refused too, and the lock goes with the last close.
-  Status TryLock() override {
-    int result;
-    do {
-      result = ::flock(fd_, LOCK_EX | LOCK_NB);
-    } while (result != 0 && errno == EINTR);
-    if (result == 0) return Status::Ok();
-    if (errno == EWOULDBLOCK) {
-      return Failure(Status::Code::kBusy, "lock", path_, "another run holds the file");
-    }
-    // A file system without locks (an NFS mount without its lock daemon) leaves runs unable to
-    // see each other, as they were before there was a lock; the work goes on.
-    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return Status::Ok();
-    return ErrnoStatus("lock", path_, errno);
-  }
-
-  const FileInfo& info() const override { return info_; }
-
- private:
-  int fd_;
-  std::string path_;  // for messages only: a path's text costs less to keep than a path
-  FileInfo info_;
-  std::uint64_t offset_ = 0;
-  bool at_size_ = false;
-};
-
-class PosixWritableFile final : public WritableFile {
- public:
-  PosixWritableFile(int fd, const fs::path& path, FileInfo info)
-      : fd_(fd), path_(path.native()), info_(info) {}
-  ~PosixWritableFile() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
-
-  Status Append(std::string_view data) override {
-    if (fd_ < 0) return Failure(Status::Code::kIo, "write", path_, "the file is closed");
-    if (int error = WriteFully(fd_, data)) return ErrnoStatus("write", path_, error);
-    return Status::Ok();
-  }
-
-  // The data and the size, which is all a later read needs; the times may stay behind.
-  // Delayed allocation and network file systems report a full disk only here or at Close.
-  Status Sync() override {
-    if (fd_ < 0) return Failure(Status::Code::kIo, "sync", path_, "the file is closed");
-    if (SyncFailed(::fdatasync(fd_))) return ErrnoStatus("write", path_, errno);
-    return Status::Ok();
-  }
-
-  Status Close() override {
-    if (fd_ < 0) return Failure(Status::Code::kIo, "close", path_, "the file is closed");
-    int fd = std::exchange(fd_, -1);
-    // After close() fails with EINTR the descriptor is gone on Linux.
-    if (::close(fd) != 0 && errno != EINTR) return ErrnoStatus("close", path_, errno);
-    return Status::Ok();
-  }
-
-  const FileInfo& info() const override { return info_; }
-
- private:
-  int fd_;
-  std::string path_;  // for messages only: a path's text costs less to keep than a path
-  FileInfo info_;
-};
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -405,15 +92,15 @@ class PosixFileSystem final : public FileSystem {
       GiveOwnership(fd, mode.owner, mode.group);
     }
     if (known) Watch(st.st_dev, path);
-    *file = std::make_unique<PosixWritableFile>(fd, path, info);
+    *file = posix::NewWritableFile(fd, path, info);
     return Status::Ok();
   }
 
   Status MoveNoReplace(const fs::path& from, const fs::path& to) override {
 #ifdef RENAME_NOREPLACE
     At from_at(from), to_at(to);
-    if (from_at.error() != 0) return MoveStatus(from, to, from_at.error());
-    if (to_at.error() != 0) return MoveStatus(from, to, to_at.error());
+    if (from_at.error() != 0) return posix::MoveStatus(from, to, from_at.error());
+    if (to_at.error() != 0) return posix::MoveStatus(from, to, to_at.error());
     if (::renameat2(from_at.dir(), from_at.name(), to_at.dir(), to_at.name(), RENAME_NOREPLACE) ==
         0) {
       return Status::Ok();
@@ -421,7 +108,7 @@ class PosixFileSystem final : public FileSystem {
     int error = errno;
     // Older kernels and many FUSE, network and FAT drivers do not know the flag.
     if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) {
-      return MoveStatus(from, to, error);
+      return posix::MoveStatus(from, to, error);
     }
 #endif
     return posix::MoveByLink(from, to);
@@ -429,7 +116,7 @@ class PosixFileSystem final : public FileSystem {
 
   Status Remove(const fs::path& path) override {
     At at(path);
-    if (UnlinkAt(at) == 0) return Status::Ok();
+    if (posix::UnlinkAt(at) == 0) return Status::Ok();
     int error = errno;
     struct stat st;
     // Linux says EISDIR for a folder, other systems EPERM.
@@ -448,19 +135,14 @@ class PosixFileSystem final : public FileSystem {
 
   Status SyncDir(const fs::path& dir) override {
     // The held folder is the one its files were moved in, wherever it is now.
-    if (held.holds > 0 && held.fd && held.syncable && held.path == dir.native()) {
-      if (SyncFailed(::fsync(*held.fd))) return ErrnoStatus("sync", dir, errno);
+    if (const int held = posix::HeldFolderToSync(dir.native()); held >= 0) {
+      if (SyncFailed(::fsync(held))) return ErrnoStatus("sync", dir, errno);
       return Status::Ok();
     }
-    int fd = OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return ErrnoStatus("sync", dir, errno);
+    const Descriptor fd(OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return ErrnoStatus("sync", dir, errno);
     // Some file systems cannot sync a folder (EINVAL); their entries are as durable as they get.
-    if (SyncFailed(::fsync(fd))) {
-      int error = errno;
-      ::close(fd);
-      return ErrnoStatus("sync", dir, error);
-    }
-    ::close(fd);
+    if (SyncFailed(::fsync(fd.get()))) return ErrnoStatus("sync", dir, errno);
     return Status::Ok();
   }
 
@@ -469,20 +151,18 @@ class PosixFileSystem final : public FileSystem {
   // Linux 5.8.
   Status SyncFileSystem(const fs::path& path) override {
 #ifdef __linux__
-    int fd = OpenRetrying(At(path), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return ErrnoStatus("sync", path, errno);
+    const Descriptor fd(OpenRetrying(At(path), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return ErrnoStatus("sync", path, errno);
     // syncfs reports only the write-back errors that came after its descriptor was opened, so
     // it goes through the one opened before the first work file on that file system.
-    int sync_fd = fd;
+    int sync_fd = fd.get();
     struct stat st;
-    if (::fstat(fd, &st) == 0) {
+    if (::fstat(fd.get(), &st) == 0) {
       std::lock_guard<std::mutex> lock(watch_mutex_);
       auto it = watchers_.find(st.st_dev);
       if (it != watchers_.end()) sync_fd = it->second;
     }
-    const int error = ::syncfs(sync_fd) != 0 ? errno : 0;
-    ::close(fd);
-    if (error != 0) return ErrnoStatus("sync", path, error);
+    if (::syncfs(sync_fd) != 0) return ErrnoStatus("sync", path, errno);
     return Status::Ok();
 #else
     return Failure(Status::Code::kUnsupported, "sync", path.native(), "no syncfs here");
@@ -490,7 +170,12 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<FolderHandles> HoldFolders() override {
-    return std::make_unique<PosixFolderHandles>();
+    return posix::HoldFoldersOnThisThread();
+  }
+
+  // POSIX names have one spelling.
+  fs::path RealName(const fs::path& path) override {
+    return path;
   }
 
   // The soft limit was raised as far as it goes when this file system was made; under a hard
@@ -588,27 +273,20 @@ class PosixFileSystem final : public FileSystem {
     }
     // O_NONBLOCK in case the name became a FIFO since the look: opening one would wait for a
     // writer.
-    int fd = OpenRetrying(at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) {
+    Descriptor fd(OpenRetrying(at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd) {
       int error = errno;
       // ELOOP: the name is a link (O_NOFOLLOW); ENXIO, ENODEV: a socket or device.
       if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("open", path);
       return ErrnoStatus("open", path, error);
     }
-    if (::fstat(fd, &st) != 0) {
-      int error = errno;
-      ::close(fd);
-      return ErrnoStatus("open", path, error);
-    }
-    if (!S_ISREG(st.st_mode)) {
-      ::close(fd);
-      return NotRegular("open", path);
-    }
+    if (::fstat(fd.get(), &st) != 0) return ErrnoStatus("open", path, errno);
+    if (!S_ISREG(st.st_mode)) return NotRegular("open", path);
     // A hint, whose failure changes nothing; a file read in one piece has no use for it.
     if (static_cast<std::uint64_t>(st.st_size) > kSmallFile) {
-      ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+      ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     }
-    *file = std::make_unique<PosixReadableFile>(fd, path, InfoOf(st));
+    *file = posix::NewReadableFile(fd.Release(), path, InfoOf(st));
     return Status::Ok();
   }
 
@@ -632,93 +310,6 @@ class PosixFileSystem final : public FileSystem {
 };
 
 }  // namespace
-
-namespace posix {
-
-Status MoveByLink(const fs::path& from, const fs::path& to) {
-  At from_at(from), to_at(to);
-  if (from_at.error() != 0) return MoveStatus(from, to, from_at.error());
-  if (to_at.error() != 0) return MoveStatus(from, to, to_at.error());
-  if (::linkat(from_at.dir(), from_at.name(), to_at.dir(), to_at.name(), 0) != 0) {
-    int error = errno;
-    // FAT, some FUSE drivers and protected_hardlinks refuse hard links; a folder gives EPERM
-    // too, which the copy then reports as not a regular file.
-    if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) return MoveByCopy(from, to);
-    return MoveStatus(from, to, error);
-  }
-  if (UnlinkAt(from_at) != 0) {
-    int error = errno;
-    UnlinkAt(to_at);  // the second name of the same file: nothing is lost
-    return MoveStatus(from, to, error);
-  }
-  return Status::Ok();
-}
-
-Status MoveByCopy(const fs::path& from, const fs::path& to) {
-  At from_at(from), to_at(to);
-  int in = OpenRetrying(from_at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-  if (in < 0) {
-    int error = errno;
-    if (error == ELOOP || error == ENXIO || error == ENODEV) return NotRegular("move", from);
-    return MoveStatus(from, to, error);
-  }
-  struct stat st;
-  if (::fstat(in, &st) != 0) {
-    int error = errno;
-    ::close(in);
-    return MoveStatus(from, to, error);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(in);
-    return NotRegular("move", from);
-  }
-  int out =
-      OpenRetrying(to_at, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, st.st_mode & 07777);
-  if (out < 0) {
-    int error = errno;
-    ::close(in);
-    return MoveStatus(from, to, error);
-  }
-  auto fail = [&](int error) {
-    ::close(out);
-    UnlinkAt(to_at);
-    ::close(in);
-    return MoveStatus(from, to, error);
-  };
-
-  std::string buffer(1 << 16, '\0');
-  for (;;) {
-    ssize_t got = ReadRetrying(in, buffer.data(), buffer.size());
-    if (got < 0) return fail(errno);
-    if (got == 0) break;
-    if (int error = WriteFully(out, std::string_view(buffer.data(), got))) return fail(error);
-  }
-  GiveOwnership(out, static_cast<std::uint32_t>(st.st_uid), static_cast<std::uint32_t>(st.st_gid));
-  // The umask narrowed the mode given to open(), and a change of owner clears the set-ID bits. A
-  // file system without POSIX modes (FAT) refuses this, which loses nothing it could have kept.
-  (void)::fchmod(out, st.st_mode & 07777);
-  const timespec times[2] = {st.st_atim, st.st_mtim};
-  if (::futimens(out, times) != 0) return fail(errno);
-  // The copy is about to become the only one.
-  if (SyncFailed(::fsync(out))) return fail(errno);
-  int closed = ::close(out);
-  int close_error = errno;
-  out = -1;
-  if (closed != 0 && close_error != EINTR) {
-    UnlinkAt(to_at);
-    ::close(in);
-    return MoveStatus(from, to, close_error);
-  }
-  ::close(in);
-  if (UnlinkAt(from_at) != 0) {
-    int error = errno;
-    UnlinkAt(to_at);
-    return MoveStatus(from, to, error);
-  }
-  return Status::Ok();
-}
-
-}  // namespace posix
 
 FileSystem& DefaultFileSystem() {
   static PosixFileSystem file_system;

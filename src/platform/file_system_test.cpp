@@ -28,7 +28,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/file_system_posix.h"
+#include "platform/move_fallbacks_posix.h"
 #endif
 
 namespace kestrane {

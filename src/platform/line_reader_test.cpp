@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/faulty_file_system.h"
 #include "testing/legacy_samples.h"
 #include "testing/memory_file_system.h"
 

@@ -21,7 +21,7 @@ RetryingFileSystem::Timing RetryingFileSystem::RealTiming() {
 }
 
 RetryingFileSystem::RetryingFileSystem(FileSystem& inner, Timing timing)
-    : inner_(inner), timing_(std::move(timing)) {}
+    : FileSystemWrapper(inner), timing_(std::move(timing)) {}
 
 Status RetryingFileSystem::Retry(const std::function<Status()>& attempt) {
   Status status = attempt();
@@ -38,48 +38,25 @@ Status RetryingFileSystem::Retry(const std::function<Status()>& attempt) {
 }
 
 Status RetryingFileSystem::OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) {
-  return Retry([&] { return inner_.OpenForRead(path, file); });
+  return Retry([&] { return target().OpenForRead(path, file); });
+}
+
+Status RetryingFileSystem::OpenListedForRead(const fs::path& path,
+                                             std::unique_ptr<ReadableFile>* file) {
+  return Retry([&] { return target().OpenListedForRead(path, file); });
 }
 
 Status RetryingFileSystem::CreateNew(const fs::path& path, FileMode mode,
                                      std::unique_ptr<WritableFile>* file) {
-  return Retry([&] { return inner_.CreateNew(path, mode, file); });
+  return Retry([&] { return target().CreateNew(path, mode, file); });
 }
 
 Status RetryingFileSystem::MoveNoReplace(const fs::path& from, const fs::path& to) {
-  return Retry([&] { return inner_.MoveNoReplace(from, to); });
+  return Retry([&] { return target().MoveNoReplace(from, to); });
 }
 
 Status RetryingFileSystem::Remove(const fs::path& path) {
-  return Retry([&] { return inner_.Remove(path); });
-}
-
-Status RetryingFileSystem::Stat(const fs::path& path, FileInfo* info) {
-  return inner_.Stat(path, info);
-}
-
-Status RetryingFileSystem::SyncDir(const fs::path& dir) {
-  return inner_.SyncDir(dir);
-}
-
-Status RetryingFileSystem::SyncFileSystem(const fs::path& path) {
-  return inner_.SyncFileSystem(path);
-}
-
-Status RetryingFileSystem::ListDir(const fs::path& dir, std::vector<DirEntry>* entries) {
-  return inner_.ListDir(dir, entries);
-}
-
-fs::path RetryingFileSystem::RealName(const fs::path& path) {
-  return inner_.RealName(path);
-}
-
-std::size_t RetryingFileSystem::FreeFileHandles() {
-  return inner_.FreeFileHandles();
-}
-
-std::unique_ptr<FolderHandles> RetryingFileSystem::HoldFolders() {
-  return inner_.HoldFolders();
+  return Retry([&] { return target().Remove(path); });
 }
 
 }  // namespace kestrane

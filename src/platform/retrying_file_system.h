@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/file_system.h"
+#include "platform/file_system_wrapper.h"
 
 namespace kestrane {
 
-class RetryingFileSystem final : public FileSystem {
+class RetryingFileSystem final : public FileSystemWrapper {
  public:
   using Clock = std::chrono::steady_clock;
   struct Timing {
@@ -33,27 +33,19 @@ class RetryingFileSystem final : public FileSystem {
   // has its own patience, wherever an earlier one ran out, so that a hold on one file does not
   // cost the next its retries (a rollback least of all). Nothing else is retried. A lock
   // (ReadableFile::TryLock) never is: its kBusy says that another run is converting that file,
-  // which is reported at once.
+  // which is reported at once. Every other call is passed on as it is.
   Status OpenForRead(const std::filesystem::path& path,
                      std::unique_ptr<ReadableFile>* file) override;
+  Status OpenListedForRead(const std::filesystem::path& path,
+                           std::unique_ptr<ReadableFile>* file) override;
   Status CreateNew(const std::filesystem::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override;
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
 
-  // Passed on as they are.
-  Status Stat(const std::filesystem::path& path, FileInfo* info) override;
-  Status SyncDir(const std::filesystem::path& dir) override;
-  Status SyncFileSystem(const std::filesystem::path& path) override;
-  Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
-  std::filesystem::path RealName(const std::filesystem::path& path) override;
-  std::size_t FreeFileHandles() override;
-  std::unique_ptr<FolderHandles> HoldFolders() override;
-
  private:
   Status Retry(const std::function<Status()>& attempt);
 
-  FileSystem& inner_;
   Timing timing_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 
 namespace kestrane {
@@ -41,6 +42,11 @@ const struct {
      [](FileSystem& fs, const fs::path& p) {
        std::unique_ptr<ReadableFile> file;
        return fs.OpenForRead(p, &file);
+     }},
+    {"listed open", Op::kOpen,
+     [](FileSystem& fs, const fs::path& p) {
+       std::unique_ptr<ReadableFile> file;
+       return fs.OpenListedForRead(p, &file);
      }},
     {"create", Op::kCreate,
      [](FileSystem& fs, const fs::path& p) {

@@ -1,9 +1,7 @@
-// Test doubles for FileSystem: a file system held in memory, which can also show what a power
-// cut leaves of it, and a wrapper that makes one chosen operation fail so that every failure
-// path of the converter can be driven.
+// A test double for FileSystem: a file system held in memory, which can also show what a power
+// cut leaves of it.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -86,6 +84,15 @@ class MemoryFileSystem : public FileSystem {
   Status SyncDir(const std::filesystem::path& dir) override;
   Status SyncFileSystem(const std::filesystem::path& path) override;
   Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
+  // Opening acts on nothing here, names have one spelling each, and there is neither a limit on
+  // open files nor a lookup worth sparing.
+  Status OpenListedForRead(const std::filesystem::path& path,
+                           std::unique_ptr<ReadableFile>* file) override {
+    return OpenForRead(path, file);
+  }
+  std::filesystem::path RealName(const std::filesystem::path& path) override { return path; }
+  std::size_t FreeFileHandles() override { return SIZE_MAX; }
+  std::unique_ptr<FolderHandles> HoldFolders() override { return nullptr; }
 
   struct Node {
     FileInfo info;
@@ -121,70 +128,6 @@ class MemoryFileSystem : public FileSystem {
   int file_system_syncs_ = 0;
   std::uint64_t next_inode_ = 1;
 };
-
-// Forwards every call to another file system, except the chosen ones: the n-th call (1-based) of
-// an operation fails with the given status, and the calls after it succeed again. Its counts
-// are kept under a lock, so several threads may use it; which of them makes the n-th call is
-// then up to the scheduler.
-class FaultyFileSystem : public FileSystem {
- public:
-  enum class Op {
-    kOpen,
-    kRead,
-    kRewind,
-    kLock,
-    kCreate,
-    kAppend,
-    kSync,
-    kClose,
-    kMove,
-    kRemove,
-    kStat,
-    kSyncDir,
-    kSyncFs,
-    kList
-  };
-
-  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
-
-  void FailOn(Op op, int nth, Status status = Status::Error(Status::Code::kIo, "injected fault"));
-  // Fails the calls from the first-th to the last-th, both included.
-  void FailCalls(Op op, int first, int last, const Status& status);
-  // Stops the world at the n-th call (1-based) of any operation: it and every later call fail,
-  // and nothing more reaches the inner file system, as when the power goes.
-  void StopAt(int nth) { stop_at_ = nth; }
-  bool stopped() const { return stop_at_ > 0 && total_calls_ >= stop_at_; }
-  int Calls(Op op) const;
-  int TotalCalls() const { return total_calls_; }
-  int FaultsHit() const { return faults_hit_; }
-
-  // Called by the wrapped files; true when this call is the one to fail.
-  bool Count(Op op, Status* fault);
-
-  Status OpenForRead(const std::filesystem::path& path,
-                     std::unique_ptr<ReadableFile>* file) override;
-  Status CreateNew(const std::filesystem::path& path, FileMode mode,
-                   std::unique_ptr<WritableFile>* file) override;
-  Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
-  Status Remove(const std::filesystem::path& path) override;
-  Status Stat(const std::filesystem::path& path, FileInfo* info) override;
-  Status SyncDir(const std::filesystem::path& dir) override;
-  Status SyncFileSystem(const std::filesystem::path& path) override;
-  Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override;
-  std::filesystem::path RealName(const std::filesystem::path& path) override;
-  std::size_t FreeFileHandles() override;
-
- private:
-  FileSystem& inner_;
-  mutable std::mutex mutex_;
-  std::map<Op, int> calls_;
-  std::map<std::pair<Op, int>, Status> faults_;
-  std::atomic<int> faults_hit_ = 0;
-  std::atomic<int> total_calls_ = 0;
-  std::atomic<int> stop_at_ = 0;
-};
-
-const char* OpName(FaultyFileSystem::Op op);
 
 // How deep the deep-tree tests nest folders in memory: thousands natively. Under Windows the
 // standard library's path operations slow down with the square of a path's length, and the

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "convert/convert_file.h"
+#include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 

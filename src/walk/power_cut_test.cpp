@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 #include "walk/convert_folder.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 
 namespace kestrane {
