@@ -5,19 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text.h"
 #include "walk/convert_folder.h"
 
 namespace kestrane {
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 constexpr std::string_view kFpsPrefix = "/fps:";
 
@@ -36,7 +28,7 @@ bool CKestraneApp::InitInstance() {
 
   for (std::size_t i = 1; i < ArgumentCount(); ++i) {
     const std::string arg = Argument(i);
-    if (!EqualsIgnoringCase(std::string_view(arg).substr(0, kFpsPrefix.size()), kFpsPrefix))
+    if (!EqualsIgnoringAsciiCase(std::string_view(arg).substr(0, kFpsPrefix.size()), kFpsPrefix))
       continue;
     std::optional<FrameRate> rate = FrameRate::Parse(arg.substr(kFpsPrefix.size()));
     if (!rate) {
@@ -49,7 +41,7 @@ bool CKestraneApp::InitInstance() {
     m_rate = *rate;
   }
 
-  if (EqualsIgnoringCase(Argument(1), "/file")) {
+  if (EqualsIgnoringAsciiCase(Argument(1), "/file")) {
     const FileFilter filter{"SRT file (*.txt)", "*.txt"};
     // A fresh dialog for every file. Anything but a choice ends the loop: a dialog that cannot
     // open would otherwise fail again at once, forever.

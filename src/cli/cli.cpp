@@ -1,7 +1,6 @@
 #include "cli/cli.h"
 
 #include <CLI/CLI.hpp>
-#include <cctype>
 #include <cstddef>
 #include <filesystem>
 #include <map>
@@ -17,6 +16,7 @@
 #include "convert/frame_rate.h"
 #include "convert/side_files.h"
 #include "platform/codepage.h"
+#include "platform/text.h"
 #include "walk/convert_folder.h"
 #include "walk/walk_tree.h"
 
@@ -283,10 +283,7 @@ std::string FirstLine(std::string_view text) {
 
 // What --encoding asks for; empty when it names nothing this system can read.
 std::optional<LegacyEncoding> EncodingFor(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "auto") return LegacyEncoding{};
+  if (EqualsIgnoringAsciiCase(name, "auto")) return LegacyEncoding{};
   std::optional<CodePage> code_page = CodePageByName(name);
   if (!code_page || !CanDecode(*code_page)) return std::nullopt;
   return LegacyEncoding{.code_page = *code_page, .detect = false};

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text.h"
+
 namespace kestrane {
 
 namespace {
@@ -87,12 +89,6 @@ struct Math {
   }
 };
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 }  // namespace
 
 int MsToFrame(int ms) {
@@ -160,10 +156,10 @@ constexpr std::array<Alias, 3> kAliases = {{
 
 std::optional<FrameRate> FrameRate::Parse(std::string_view name) {
   for (const auto& alias : kAliases) {
-    if (EqualsIgnoringCase(name, alias.alias)) name = alias.name;
+    if (EqualsIgnoringAsciiCase(name, alias.alias)) name = alias.name;
   }
   for (const FrameRate& rate : kRates) {
-    if (EqualsIgnoringCase(name, rate.name())) return rate;
+    if (EqualsIgnoringAsciiCase(name, rate.name())) return rate;
   }
   return std::nullopt;
 }
