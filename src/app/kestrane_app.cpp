@@ -11,15 +11,6 @@
 namespace kestrane {
 namespace {
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 constexpr std::string_view kFpsPrefix = "/fps:";
 
 // Whether `arg` sets the frame rate, known or not.
@@ -64,7 +55,7 @@ bool CKestraneApp::InitInstance() {
     m_rate = *rate;
   }
 
-  if (EqualsIgnoringCase(Argument(1), "/file")) {
+  if (EqualsIgnoringAsciiCase(Argument(1), "/file")) {
     const FileFilter filter{"SRT file (*.txt)", "*.txt"};
     // A fresh dialog for every file. Anything but a choice ends the loop: a dialog that cannot
     // open would otherwise fail again at once, forever.

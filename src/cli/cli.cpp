@@ -1,7 +1,5 @@
 #include "cli/cli.h"
 
-#include <CLI/CLI.hpp>
-#include <cctype>
 #include <cstddef>
 #include <filesystem>
 #include <map>
@@ -11,32 +9,19 @@
 #include <utility>
 
 #include "cli/json_object.h"
+#include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/shown_name.h"
 #include "convert/convert_file.h"
 #include "convert/frame_rate.h"
 #include "convert/side_files.h"
 #include "platform/codepage.h"
+#include "platform/text.h"
 #include "walk/convert_folder.h"
 #include "walk/walk_tree.h"
 
 namespace kestrane {
 namespace {
-
-constexpr char kName[] = "kestrane-cli";
-constexpr char kHint[] = " (see --help)\n";
-
-struct Settings {
-  std::vector<std::string> paths;
-  bool dry_run = false;
-  bool restore = false;
-  bool verbose = false;
-  bool quiet = false;
-  bool json = false;
-  std::string encoding = "auto";
-  std::string fps;    // none: the classic frame
-  unsigned jobs = 0;  // one per core
-};
 
 // What the report calls a file that was converted or restored.
 const char* DoneWord(const Settings& settings) {
@@ -233,7 +218,7 @@ class Run {
     if (result.kind == FileResult::Kind::kFailed) {
       const std::string shown = ShownPath(path);
       progress_.Clear();
-      std::string line = std::string(kName) + ": " + shown + ": failed, " + reason;
+      std::string line = std::string(kCliName) + ": " + shown + ": failed, " + reason;
       if (!result.message.empty()) line += ": " + ShownText(result.message);
       console_.Err(line + "\n");
     } else if (settings_.verbose) {
@@ -263,7 +248,7 @@ class Run {
                    "\n");
     }
     progress_.Clear();
-    console_.Err(std::string(kName) + ": " + ShownPath(folder) +
+    console_.Err(std::string(kCliName) + ": " + ShownPath(folder) +
                  ": folder passed over: " + ShownText(status.message()) + "\n");
   }
 
@@ -277,16 +262,9 @@ class Run {
   std::size_t files_ = 0;
 };
 
-std::string FirstLine(std::string_view text) {
-  return std::string(text.substr(0, text.find('\n')));
-}
-
 // What --encoding asks for; empty when it names nothing this system can read.
 std::optional<LegacyEncoding> EncodingFor(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "auto") return LegacyEncoding{};
+  if (EqualsIgnoringAsciiCase(name, "auto")) return LegacyEncoding{};
   std::optional<CodePage> code_page = CodePageByName(name);
   if (!code_page || !CanDecode(*code_page)) return std::nullopt;
   return LegacyEncoding{.code_page = *code_page, .detect = false};
@@ -301,102 +279,15 @@ std::string EncodingNames() {
   return names;
 }
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& console) {
-  Settings settings;
-  CLI::App app(
-      "Converts SubRip subtitles saved as .txt into frame-timecode lists, in place: each "
-      "name.txt receives the list and its original is kept as name.txt_original.",
-      kName);
-  // Else, on Windows, a path such as /Subs would be taken for an option.
-  app.allow_windows_style_options(false);
-  app.add_option("PATH", settings.paths,
-                 "A folder, converted with all its subfolders, or a single .txt file")
-      ->type_name("");
-  app.add_flag("-n,--dry-run", settings.dry_run,
-               "Read and convert everything but write nothing; report what would happen");
-  app.add_flag("--restore", settings.restore,
-               "Undo: put each name.txt_original under the paths back as name.txt, replacing "
-               "the converted file when it is still exactly that");
-  app.add_option("--encoding", settings.encoding,
-                 "The code page of text that is not UTF-8: windows-1250, cp1251, gb18030, "
-                 "shift_jis... By default (auto) the system's language gives it, unless the "
-                 "text is plainly of another script")
-      ->type_name("NAME");
-  CLI::Option* fps =
-      app.add_option("--fps", settings.fps,
-                     "The frame rate of the timecodes, that of your project: " +
-                         FrameRate::AcceptedNames() +
-                         ". Each timecode is then computed from the time, exactly. By default a "
-                         "frame is 33 ms (00 to 29) and hours, minutes and seconds are copied")
-          ->type_name("RATE");
-  CLI::Option* verbose =
-      app.add_flag("-v,--verbose", settings.verbose, "One line per file with its outcome");
-  app.add_flag("-q,--quiet", settings.quiet, "Report failures only, without the summary")
-      ->excludes(verbose);
-  app.add_flag("--json", settings.json,
-               "On standard output, one JSON object per file and folder error, then the counts "
-               "(JSON Lines); standard error stays as it is")
-      ->excludes(verbose);
-  app.add_option("-j,--jobs", settings.jobs,
-                 "Convert N files at once (default: one per processor core)")
-      ->type_name("N")
-      ->check(CLI::Range(1u, 1024u));
-  app.set_version_flag("--version", std::string(kName) + " " + KESTRANE_VERSION);
-  app.footer(
-      "A summary goes to standard error. Exit status: 0 when nothing failed, 1 when a file "
-      "failed or a folder could not be read, 2 for a usage error.\n\n"
-      "Examples:\n"
-      "  kestrane-cli -n ~/Subtitles         show what would be converted\n"
-      "  kestrane-cli ~/Subtitles            convert every .txt below ~/Subtitles\n"
-      "  kestrane-cli --fps 25 ~/Subtitles   the same, for a 25 fps project\n"
-      "  kestrane-cli --restore ~/Subtitles  put the originals back");
-
-  std::vector<const char*> argv;
-  argv.push_back(args.empty() ? kName : args[0].c_str());
-  for (std::size_t i = 1; i < args.size(); ++i)
-    argv.push_back(args[i].c_str());
-  try {
-    app.parse(static_cast<int>(argv.size()), argv.data());
-  } catch (const CLI::CallForHelp&) {
-    console.Out(app.help());
-    return kExitOk;
-  } catch (const CLI::CallForAllHelp&) {
-    console.Out(app.help());
-    return kExitOk;
-  } catch (const CLI::CallForVersion& version) {
-    console.Out(std::string(version.what()) + "\n");
-    return kExitOk;
-  } catch (const CLI::ParseError& error) {
-    console.Err(std::string(kName) + ": " + ShownText(FirstLine(error.what())) + kHint);
-    return kExitUsage;
-  }
-  if (settings.paths.empty()) {
-    console.Err(std::string(kName) + ": no PATH given" + kHint);
-    return kExitUsage;
-  }
-
-  const std::optional<LegacyEncoding> legacy = EncodingFor(settings.encoding);
-  if (!legacy) {
-    console.Err(std::string(kName) + ": --encoding: unknown code page '" +
-                ShownText(settings.encoding) + "'; use auto or one of " + EncodingNames() + "\n");
-    return kExitUsage;
-  }
-  const std::optional<FrameRate> rate =
-      fps->count() == 0 ? FrameRate() : FrameRate::Parse(settings.fps);
-  if (!rate) {
-    console.Err(std::string(kName) + ": --fps: unknown frame rate '" + ShownText(settings.fps) +
-                "'; use one of " + FrameRate::AcceptedNames() + "\n");
-    return kExitUsage;
-  }
-
-  Run run(fs, console, settings, *legacy, *rate);
+// Checks every path, then converts or restores them in turn; the exit status.
+int RunOnPaths(FileSystem& fs, Console& console, const Settings& settings, LegacyEncoding legacy,
+               FrameRate rate) {
+  Run run(fs, console, settings, legacy, rate);
   std::vector<Target> targets(settings.paths.size());
   for (std::size_t i = 0; i < targets.size(); ++i) {
     std::string problem = run.Check(settings.paths[i], &targets[i]);
     if (!problem.empty()) {
-      console.Err(std::string(kName) + ": " + problem + "\n");
+      console.Err(std::string(kCliName) + ": " + problem + "\n");
       return kExitUsage;
     }
   }
@@ -408,6 +299,27 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
     }
   }
   return run.Finish();
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& console) {
+  Settings settings;
+  if (const std::optional<int> status = ParseOptions(args, console, &settings)) return *status;
+  const std::optional<LegacyEncoding> legacy = EncodingFor(settings.encoding);
+  if (!legacy) {
+    console.Err(std::string(kCliName) + ": --encoding: unknown code page '" +
+                ShownText(settings.encoding) + "'; use auto or one of " + EncodingNames() + "\n");
+    return kExitUsage;
+  }
+  const std::optional<FrameRate> rate =
+      settings.fps ? FrameRate::Parse(*settings.fps) : FrameRate();
+  if (!rate) {
+    console.Err(std::string(kCliName) + ": --fps: unknown frame rate '" + ShownText(*settings.fps) +
+                "'; use one of " + FrameRate::AcceptedNames() + "\n");
+    return kExitUsage;
+  }
+  return RunOnPaths(fs, console, settings, *legacy, *rate);
 }
 
 }  // namespace kestrane

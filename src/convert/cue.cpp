@@ -1,7 +1,6 @@
 #include "convert/cue.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <climits>
 #include <cstdint>
@@ -63,42 +62,8 @@ int ParseInt(std::string_view text) {
 
 struct Time {
   std::string_view hours, minutes, seconds;
-  int ms = 0;
+  int ms = 0;  // 0 to 1000
 };
-
-// MsToFrame, for tables made at compile time.
-constexpr int FrameAtMs(int ms) {
-  // Frame boundaries at 33 ms a frame; the last frame of a second runs to 1000.
-  constexpr std::array<int, 31> kBounds = [] {
-    std::array<int, 31> bounds{};
-    for (int i = 0; i < 30; ++i)
-      bounds[i] = 33 * i;
-    bounds[30] = 1000;
-    return bounds;
-  }();
-  if (ms < 0) return 0;
-  if (ms > 1000) return 30;
-  // The first interval [b[i], b[i+1]] that holds ms: a value on a boundary belongs to the lower
-  // one. Computed rather than searched, as this runs twice for every cue.
-  int i = ms == 0 ? 0 : std::min(29, (ms - 1) / 33);
-  int mid = kBounds[i] + (kBounds[i + 1] - kBounds[i]) / 2;
-  return ms <= mid ? i : i + 1;
-}
-
-// The classic frame of a time's milliseconds: the last of a second is 29.
-constexpr int FrameOf(int ms) {
-  return std::min(FrameAtMs(ms), 29);
-}
-
-// The two digits of the classic frame of each millisecond of a second, for the usual form.
-constexpr auto kFrameDigits = [] {
-  std::array<std::array<char, 2>, 1000> digits{};
-  for (int ms = 0; ms < 1000; ++ms) {
-    const int frame = FrameOf(ms);
-    digits[ms] = {static_cast<char>('0' + frame / 10), static_cast<char>('0' + frame % 10)};
-  }
-  return digits;
-}();
 
 // The form nearly every file uses, HH:MM:SS,mmm, which is read without scanning.
 bool IsUsualForm(std::string_view token) {
@@ -160,7 +125,8 @@ std::optional<Time> ParseTime(std::string_view token) {
   if (!hours || !minutes || !seconds) return std::nullopt;
   Time time{original(*hours), original(*minutes), original(*seconds)};
   if (auto ms = scan.Next(' ')) {
-    time.ms = ParseInt(*ms);
+    // Milliseconds that no second holds count as its start or its end.
+    time.ms = std::clamp(ParseInt(*ms), 0, 1000);
   } else if (time.seconds.ends_with('\n')) {
     // Without milliseconds, the block's closing line feed would end the seconds.
     time.seconds.remove_suffix(1);
@@ -190,9 +156,9 @@ char* PutUsualClock(const char* clock, char* out) {
   return out + 9;
 }
 
-// The time as the input wrote it, with the frame of its milliseconds, at `out`, which has room
-// for CopiedSize bytes; the position after them.
-char* PutCopiedTime(const Time& time, int frame, char* out) {
+// The time as the input wrote it, with the frame of its milliseconds at `rate`, at `out`, which
+// has room for CopiedSize bytes; the position after them.
+char* PutCopiedTime(const Time& time, const FrameRate& rate, char* out) {
   const char* first = time.hours.data();
   if (time.minutes.data() == first + 3 && time.seconds.data() == first + 6 &&
       time.seconds.size() == 2 && time.hours.size() == 2 && time.minutes.size() == 2) {
@@ -205,15 +171,13 @@ char* PutCopiedTime(const Time& time, int frame, char* out) {
     out = Put(time.seconds, out);
     *out++ = ';';
   }
-  *out++ = static_cast<char>('0' + frame / 10);
-  *out++ = static_cast<char>('0' + frame % 10);
-  return out;
+  return rate.PutFrameInSecond(time.ms, out);
 }
 
-void AppendCopiedTime(const Time& time, int frame, std::string* out) {
+void AppendCopiedTime(const Time& time, const FrameRate& rate, std::string* out) {
   const std::size_t at = out->size();
   out->resize(at + CopiedSize(time));
-  PutCopiedTime(time, frame, out->data() + at);
+  PutCopiedTime(time, rate, out->data() + at);
 }
 
 // Room enough for what PutText writes of `rest`: each of its runs, but the last, gives up a
@@ -272,7 +236,7 @@ std::optional<std::int64_t> Field(std::string_view text, std::int64_t limit) {
 
 // A time token as H:M:S, one or more digits a field, then ',' or '.' and a fraction of a second
 // (cut to milliseconds), or no fraction: its milliseconds. Nothing for anything else, such as a
-// negative time, a letter inside a field, or a time past FrameRate::kMaxMs.
+// negative time, a letter inside a field, or a time past FrameCounter::kMaxMs.
 std::optional<std::int64_t> ClockMs(std::string_view token) {
   // Without text after the times, the block's closing line feed ends the end time.
   if (token.ends_with('\n')) token.remove_suffix(1);
@@ -282,7 +246,7 @@ std::optional<std::int64_t> ClockMs(std::string_view token) {
   if (colon2 == token.npos) return std::nullopt;
   const std::size_t mark = token.find_first_of(",.", colon2);
   const std::string_view fraction = mark == token.npos ? "" : token.substr(mark + 1);
-  constexpr std::int64_t kMax = FrameRate::kMaxMs;
+  constexpr std::int64_t kMax = FrameCounter::kMaxMs;
   const auto hours = Field(token.substr(0, colon1), kMax / 3'600'000);
   const auto minutes = Field(token.substr(colon1 + 1, colon2 - colon1 - 1), kMax / 60'000);
   const auto seconds = Field(token.substr(colon2 + 1, mark - colon2 - 1), kMax / 1000);
@@ -299,22 +263,19 @@ std::optional<std::int64_t> ClockMs(std::string_view token) {
   return total;
 }
 
-// A time at a chosen rate: computed from the clock time, or, when the token is not one, the
-// input's fields copied with the frame of its milliseconds at the rate's frame length.
+// A time at a chosen rate, whose frames `counter` counts: computed from the clock time, or, when
+// the token is not one, the input's fields copied with the frame of its milliseconds at the
+// rate's frame length.
 void AppendRatedTime(std::string_view token, const Time& time, const FrameRate& rate,
-                     std::string* out) {
+                     const FrameCounter& counter, std::string* out) {
   if (std::optional<std::int64_t> ms = ClockMs(token)) {
-    rate.AppendTimecode(rate.FrameAt(*ms), out);
+    counter.AppendTimecode(counter.FrameAt(*ms), out);
   } else {
-    AppendCopiedTime(time, rate.FrameInSecond(time.ms), out);
+    AppendCopiedTime(time, rate, out);
   }
 }
 
 }  // namespace
-
-int MsToFrame(int ms) {
-  return FrameAtMs(ms);
-}
 
 bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* out) {
   Scanner scan(block);
@@ -330,23 +291,24 @@ bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* o
   // Everything after the end time, the text lines and anything that shared the time line.
   const std::string_view rest = scan.rest();
   const std::size_t at = out->size();
-  if (rate.classic()) {
+  const FrameCounter* counter = rate.counter();
+  if (counter == nullptr) {
     // Sized once and written in place: this runs for every cue of every file.
     out->resize(at + index->size() + CopiedSize(*start) + CopiedSize(*end) + 3 + TextRoom(rest));
     char* p = Put(*index, out->data() + at);
     *p++ = ' ';
-    p = PutCopiedTime(*start, FrameOf(start->ms), p);
+    p = PutCopiedTime(*start, rate, p);
     *p++ = ' ';
-    p = PutCopiedTime(*end, FrameOf(end->ms), p);
+    p = PutCopiedTime(*end, rate, p);
     *p++ = ' ';
     p = PutText(rest, p);
     out->resize(p - out->data());
     return true;
   }
   out->append(*index).push_back(' ');
-  AppendRatedTime(*start_token, *start, rate, out);
+  AppendRatedTime(*start_token, *start, rate, *counter, out);
   out->push_back(' ');
-  AppendRatedTime(*end_token, *end, rate, out);
+  AppendRatedTime(*end_token, *end, rate, *counter, out);
   out->push_back(' ');
   const std::size_t text_at = out->size();
   out->resize(text_at + TextRoom(rest));
@@ -366,19 +328,17 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, const F
   const std::string_view end_token = times.substr(kTime + kArrow.size());
   if (!IsUsualForm(start_token) || !IsUsualForm(end_token)) return false;
   // What AppendCueLine writes for these times, without taking them apart.
-  if (!rate.classic()) {
-    PutCueStart(index, start_token, end_token, FrameRate::kMaxTimecode, out,
-                [&rate](std::string_view token, char* at) {
-                  return rate.PutTimecode(rate.FrameAt(UsualClockMs(token)), at);
+  if (const FrameCounter* counter = rate.counter()) {
+    PutCueStart(index, start_token, end_token, FrameCounter::kMaxTimecode, out,
+                [counter](std::string_view token, char* at) {
+                  return counter->PutTimecode(counter->FrameAt(UsualClockMs(token)), at);
                 });
     return true;
   }
   constexpr std::size_t kClassicTimecode = 11;  // HH;MM;SS;FF
   PutCueStart(index, start_token, end_token, kClassicTimecode, out,
-              [](std::string_view token, char* at) {
-                at = PutUsualClock(token.data(), at);
-                std::memcpy(at, kFrameDigits[UsualMs(token)].data(), 2);
-                return at + 2;
+              [&rate](std::string_view token, char* at) {
+                return rate.PutFrameInSecond(UsualMs(token), PutUsualClock(token.data(), at));
               });
   return true;
 }

@@ -1,4 +1,5 @@
-// One subtitle cue to one line of the timecode list.
+// One subtitle cue to one line of the timecode list: its text layout; every frame in it is the
+// frame rate's (convert/frame_rate.h).
 #pragma once
 
 #include <optional>
@@ -8,10 +9,6 @@
 #include "convert/frame_rate.h"
 
 namespace kestrane {
-
-// Rounds milliseconds to a frame at 33 ms a frame: 0..30 for 0..1000 ms, with a value on a
-// midpoint rounding down. Below 0 gives 0, above 1000 gives 30.
-int MsToFrame(int ms);
 
 // Turns a cue block ("1 00:00:01,000 --> 00:00:04,000 Hello world\n": the cue's lines joined by
 // spaces, ending with a line feed) into its cue line ("1 00;00;01;00 00;00;04;00 Hello world \n").

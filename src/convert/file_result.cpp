@@ -1,76 +1,71 @@
 #include "convert/file_result.h"
 
+#include <cstddef>
+#include <iterator>
+
 namespace kestrane {
+namespace {
+
+using R = FileResult::Reason;
+
+struct Words {
+  R reason;
+  const char* words;
+};
+
+// One row a reason, in the order of the enumeration.
+constexpr Words kWords[] = {
+    {R::kNone, "done"},
+    {R::kNoInput, "no such file"},
+    {R::kNotRegular, "not a regular file"},
+    {R::kBackupExists, "backup exists"},
+    {R::kLoneBackup, "backup without its file"},
+    {R::kForeignWork, "a file of another program holds the work file's name"},
+    {R::kNoSubtitle, "no subtitle"},
+    {R::kChanged, "changed while reading"},
+    {R::kNoBackup, "no backup"},
+    {R::kBackupNotRegular, "backup not a regular file"},
+    {R::kTargetNotFile, "name taken by a folder or link"},
+    {R::kChangedSinceConverted, "changed since it was converted"},
+    {R::kForeignAside, "a file of another program holds the name a restore needs"},
+    {R::kBusy, "busy"},
+    {R::kNotAnInput, "not a .txt file"},
+    {R::kNotAnInputOrBackup, "not a .txt or .txt_original file"},
+    {R::kOpen, "opening the input"},
+    {R::kRead, "reading the input"},
+    {R::kCreateWork, "creating the work file"},
+    {R::kWrite, "writing the work file"},
+    {R::kSync, "syncing the work file"},
+    {R::kClose, "closing the work file"},
+    {R::kWorkReplaced, "work file replaced"},
+    {R::kBackupMove, "moving the input to its backup"},
+    {R::kInstallMove, "moving the converted file into place"},
+    {R::kStat, "examining the files"},
+    {R::kReadConverted, "reading the converted file"},
+    {R::kSetAside, "moving the converted file aside"},
+    {R::kPutBack, "putting back the file moved aside"},
+    {R::kRemove, "removing the converted file"},
+    {R::kRestoreMove, "moving the backup back"},
+    {R::kSyncFolder, "syncing the folder"},
+};
+
+constexpr bool EachRowAtItsReason() {
+  for (std::size_t i = 0; i < std::size(kWords); ++i) {
+    if (static_cast<std::size_t>(kWords[i].reason) != i) return false;
+  }
+  return true;
+}
+// A reason is its row's index, and every reason up to the last has its row. A reason added after
+// kSyncFolder moves this check to it.
+static_assert(EachRowAtItsReason(), "the rows of kWords follow the reasons");
+static_assert(std::size(kWords) == static_cast<std::size_t>(R::kSyncFolder) + 1,
+              "every reason has its row in kWords");
+
+}  // namespace
 
 const char* Describe(FileResult::Reason reason) {
-  using R = FileResult::Reason;
-  switch (reason) {
-    case R::kNone:
-      return "done";
-    case R::kNoInput:
-      return "no such file";
-    case R::kNotRegular:
-      return "not a regular file";
-    case R::kBackupExists:
-      return "backup exists";
-    case R::kLoneBackup:
-      return "backup without its file";
-    case R::kForeignWork:
-      return "a file of another program holds the work file's name";
-    case R::kNoSubtitle:
-      return "no subtitle";
-    case R::kChanged:
-      return "changed while reading";
-    case R::kNoBackup:
-      return "no backup";
-    case R::kBackupNotRegular:
-      return "backup not a regular file";
-    case R::kTargetNotFile:
-      return "name taken by a folder or link";
-    case R::kChangedSinceConverted:
-      return "changed since it was converted";
-    case R::kForeignAside:
-      return "a file of another program holds the name a restore needs";
-    case R::kBusy:
-      return "busy";
-    case R::kNotAnInput:
-      return "not a .txt file";
-    case R::kNotAnInputOrBackup:
-      return "not a .txt or .txt_original file";
-    case R::kOpen:
-      return "opening the input";
-    case R::kRead:
-      return "reading the input";
-    case R::kCreateWork:
-      return "creating the work file";
-    case R::kWrite:
-      return "writing the work file";
-    case R::kSync:
-      return "syncing the work file";
-    case R::kClose:
-      return "closing the work file";
-    case R::kWorkReplaced:
-      return "work file replaced";
-    case R::kBackupMove:
-      return "moving the input to its backup";
-    case R::kInstallMove:
-      return "moving the converted file into place";
-    case R::kStat:
-      return "examining the files";
-    case R::kReadConverted:
-      return "reading the converted file";
-    case R::kSetAside:
-      return "moving the converted file aside";
-    case R::kPutBack:
-      return "putting back the file moved aside";
-    case R::kRemove:
-      return "removing the converted file";
-    case R::kRestoreMove:
-      return "moving the backup back";
-    case R::kSyncFolder:
-      return "syncing the folder";
-  }
-  return "unknown";
+  const auto row = static_cast<std::size_t>(reason);
+  return row < std::size(kWords) ? kWords[row].words : "unknown";
 }
 
 }  // namespace kestrane

@@ -6,14 +6,40 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text.h"
+
 namespace kestrane {
 
 namespace {
 
 // num / den rounded to the nearest integer, a half rounding down; num >= 0, den > 0.
-std::int64_t NearestHalfDown(std::int64_t num, std::int64_t den) {
+constexpr std::int64_t NearestHalfDown(std::int64_t num, std::int64_t den) {
   const std::int64_t whole = num / den;
   return 2 * (num - whole * den) > den ? whole + 1 : whole;
+}
+
+// MsToFrame, for the classic frame's table made at compile time.
+constexpr int ClassicMsToFrame(int ms) {
+  // Frame boundaries at 33 ms a frame; the last frame of a second runs to 1000.
+  constexpr std::array<int, 31> kBounds = [] {
+    std::array<int, 31> bounds{};
+    for (int i = 0; i < 30; ++i)
+      bounds[i] = 33 * i;
+    bounds[30] = 1000;
+    return bounds;
+  }();
+  if (ms < 0) return 0;
+  if (ms > 1000) return 30;
+  // The first interval [b[i], b[i+1]] that holds ms: a value on a boundary belongs to the lower
+  // one. Computed rather than searched.
+  int i = ms == 0 ? 0 : std::min(29, (ms - 1) / 33);
+  int mid = kBounds[i] + (kBounds[i + 1] - kBounds[i]) / 2;
+  return ms <= mid ? i : i + 1;
+}
+
+// The two digits of a frame of a second.
+constexpr std::array<char, 2> FrameDigits(std::int64_t frame) {
+  return {static_cast<char>('0' + frame / 10), static_cast<char>('0' + frame % 10)};
 }
 
 // "00" to "99", one after the other.
@@ -63,19 +89,40 @@ struct Math {
   }
 };
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 }  // namespace
 
+int MsToFrame(int ms) {
+  return ClassicMsToFrame(ms);
+}
+
+// MsToFrame's 30, from 979 ms on, would be the next second's frame 00: the second keeps its last
+// frame, 29, as the time's hours, minutes and seconds are copied and never carried into.
+constinit const FrameRate::SecondFrames FrameRate::kClassicSecond = [] {
+  SecondFrames digits{};
+  for (int ms = 0; ms <= 1000; ++ms)
+    digits[ms] = FrameDigits(std::min(ClassicMsToFrame(ms), 29));
+  return digits;
+}();
+
 struct FrameRateMaker {
+  // The frame of each millisecond of a second at kNum / kDen frames a second: the nearest, a
+  // half rounding down, at most the second's last.
+  template <int kNum, int kDen, int kNominal>
+  static constexpr FrameRate::SecondFrames kSecond = [] {
+    FrameRate::SecondFrames digits{};
+    for (int ms = 0; ms <= 1000; ++ms) {
+      const std::int64_t frame =
+          NearestHalfDown(ms * std::int64_t{kNum}, 1000 * std::int64_t{kDen});
+      digits[ms] = FrameDigits(std::min<std::int64_t>(frame, kNominal - 1));
+    }
+    return digits;
+  }();
+
   template <int kNum, int kDen, int kNominal, int kDropped>
   static constexpr FrameRate Make(const char* name) {
     using M = Math<kNum, kDen, kNominal, kDropped>;
-    return FrameRate(name, kNum, kDen, kNominal, kDropped, &M::FrameAt, &M::PutTimecode);
+    return FrameRate(name, kNominal, kDropped, &kSecond<kNum, kDen, kNominal>,
+                     FrameCounter(&M::FrameAt, &M::PutTimecode));
   }
 };
 
@@ -109,10 +156,10 @@ constexpr std::array<Alias, 3> kAliases = {{
 
 std::optional<FrameRate> FrameRate::Parse(std::string_view name) {
   for (const auto& alias : kAliases) {
-    if (EqualsIgnoringCase(name, alias.alias)) name = alias.name;
+    if (EqualsIgnoringAsciiCase(name, alias.alias)) name = alias.name;
   }
   for (const FrameRate& rate : kRates) {
-    if (EqualsIgnoringCase(name, rate.name())) return rate;
+    if (EqualsIgnoringAsciiCase(name, rate.name())) return rate;
   }
   return std::nullopt;
 }
@@ -136,12 +183,6 @@ std::string FrameRate::Describe() const {
   if (dropped_ != 0) text += " drop-frame";
   if (name_.ends_with("ndf")) text += " non-drop";
   return text;
-}
-
-int FrameRate::FrameInSecond(int ms) const {
-  const std::int64_t frame =
-      NearestHalfDown(std::clamp(ms, 0, 1000) * std::int64_t{num_}, std::int64_t{1000} * den_);
-  return static_cast<int>(std::min<std::int64_t>(frame, nominal_ - 1));
 }
 
 }  // namespace kestrane

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
+
 namespace kestrane {
 namespace {
 
@@ -58,20 +60,11 @@ const Entry& EntryOf(CodePage code_page) {
   return kCodePages[2];  // not reached: every enumerator has its entry
 }
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 // Whether `word` is one of the words of `list`, which are separated by spaces.
 bool ListHas(std::string_view list, std::string_view word) {
   while (!list.empty()) {
     const std::size_t space = std::min(list.find(' '), list.size());
-    if (SameIgnoringCase(list.substr(0, space), word)) return true;
+    if (EqualsIgnoringAsciiCase(word, list.substr(0, space))) return true;
     list.remove_prefix(std::min(space + 1, list.size()));
   }
   return false;
@@ -150,7 +143,8 @@ std::string_view CodePageName(CodePage code_page) {
 
 std::optional<CodePage> CodePageByName(std::string_view name) {
   for (const Entry& entry : kCodePages) {
-    if (SameIgnoringCase(name, entry.name) || ListHas(entry.aliases, name)) return entry.code_page;
+    if (EqualsIgnoringAsciiCase(name, entry.name) || ListHas(entry.aliases, name))
+      return entry.code_page;
   }
   return std::nullopt;
 }
@@ -175,10 +169,10 @@ CodePage CodePageForLocale(std::string_view locale) {
     territory = territory.substr(0, territory.find_first_of(".@"));
   }
   // Serbian written in Latin letters, as Windows' sr-Latn locales.
-  if (SameIgnoringCase(language, "sr") && locale.ends_with("@latin")) return C::kWindows1250;
-  if (SameIgnoringCase(language, "zh")) {
+  if (EqualsIgnoringAsciiCase(language, "sr") && locale.ends_with("@latin")) return C::kWindows1250;
+  if (EqualsIgnoringAsciiCase(language, "zh")) {
     for (std::string_view traditional : {"TW", "HK", "MO"}) {
-      if (SameIgnoringCase(territory, traditional)) return C::kBig5;
+      if (EqualsIgnoringAsciiCase(territory, traditional)) return C::kBig5;
     }
     return C::kGb18030;
   }
@@ -223,7 +217,7 @@ CodePage ChooseCodePage(CodePage prior, std::optional<CodePage> detected) {
 
 std::optional<CodePage> CodePageForCharset(std::string_view charset) {
   for (const auto& row : kCharsets) {
-    if (SameIgnoringCase(charset, row.charset)) return row.code_page;
+    if (EqualsIgnoringAsciiCase(charset, row.charset)) return row.code_page;
   }
   return std::nullopt;
 }
