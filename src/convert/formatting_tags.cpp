@@ -1,0 +1,96 @@
+#include "convert/formatting_tags.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "platform/text.h"
+
+namespace kestrane {
+
+namespace {
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+bool IsLetter(char c) {
+  return AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z';
+}
+
+// The end of a <font ...> tag whose attributes start at `pos`: after the first '>' outside a
+// quoted value; 0 when there is none. A '<' ends the search: no attribute holds one, and each
+// search then stops where the next could start, so a text full of "<font" is still read once.
+std::size_t FontTagEnd(std::string_view text, std::size_t pos) {
+  char quote = 0;
+  char before = 0;  // the character before this one, white space passed over
+  for (; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c == '<') return 0;
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if ((c == '"' || c == '\'') && before == '=') {
+      // A quote opens a value only after '=': an apostrophe elsewhere is text ("face=Tom's").
+      quote = c;
+    } else if (c == '>') {
+      return pos + 1;
+    }
+    if (!IsSpace(c)) before = c;
+  }
+  return 0;
+}
+
+// The length of the formatting tag at the start of `text`, which starts with '<'; 0 when it
+// starts none.
+std::size_t TagLength(std::string_view text) {
+  std::size_t pos = 1;
+  if (pos < text.size() && text[pos] == '/') ++pos;
+  const std::size_t name_start = pos;
+  while (pos < text.size() && IsLetter(text[pos]))
+    ++pos;
+  const std::string_view name = text.substr(name_start, pos - name_start);
+  const bool font = EqualsIgnoringAsciiCase(name, "font");
+  const bool simple = name.size() == 1 &&
+                      std::string_view("ibus").find(AsciiLower(name[0])) != std::string_view::npos;
+  if (!font && !simple) return 0;
+  if (font && pos < text.size() && IsSpace(text[pos])) return FontTagEnd(text, pos);
+  while (pos < text.size() && IsSpace(text[pos]))
+    ++pos;
+  return pos < text.size() && text[pos] == '>' ? pos + 1 : 0;
+}
+
+}  // namespace
+
+bool StripFormattingTags(std::string* text) {
+  std::string& s = *text;
+  std::size_t read = s.find_first_of("<{");
+  if (read == s.npos) return false;
+  // Where an override block could still close: none does from past the last '}'.
+  const std::size_t last_brace = s.rfind('}');
+  std::size_t write = read;
+  bool changed = false;
+  while (read < s.size()) {
+    std::size_t tag = 0;
+    if (s[read] == '<') {
+      tag = TagLength(std::string_view(s).substr(read));
+    } else if (read + 1 < s.size() && s[read + 1] == '\\' && last_brace != s.npos &&
+               last_brace > read) {
+      tag = s.find('}', read) - read + 1;
+    }
+    if (tag != 0) {
+      read += tag;
+      changed = true;
+    } else {
+      s[write++] = s[read++];
+    }
+    // The text up to the next candidate moves down in one piece.
+    std::size_t next = s.find_first_of("<{", read);
+    if (next == s.npos) next = s.size();
+    if (write != read) std::copy(s.begin() + read, s.begin() + next, s.begin() + write);
+    write += next - read;
+    read = next;
+  }
+  s.resize(write);
+  return changed;
+}
+
+}  // namespace kestrane
