@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "convert/conversion_check.h"
-#include "convert/shared_slots.h"
 #include "platform/text.h"
 
 namespace kestrane {
@@ -610,8 +609,7 @@ std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& t
   return written;
 }
 
-std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& on_threads,
-                                                               unsigned threads) {
+std::vector<std::optional<FileResult>> ConversionBatch::Finish(const RunSlots& run_slots) {
   // The batch's folders, each with its slots, in the order first met. The files come folder by
   // folder, so a file's folder is most often the one before, spelled alike.
   std::vector<std::pair<std::filesystem::path, std::vector<std::size_t>>> folders;
@@ -658,12 +656,9 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
     }
   }
 
-  // Each file is sealed, then moved, on the threads given, and each folder synced by the
-  // thread that moves its last file. A seal after the barrier is the closing of the file, which
-  // on some systems waits for the device as well, and a work file without a barrier syncs
-  // itself there, so they run at once rather than one after another; the moves of a folder
-  // wait on each other, so each thread keeps to a stretch of neighbouring files, mostly a
-  // folder of its own.
+  // Each file is sealed, then moved, and each folder synced by the call that moves its last
+  // file. A seal after the barrier is the closing of the file, which on some systems waits for
+  // the device as well, and a work file without a barrier syncs itself there.
   std::vector<std::size_t> folder_of(pending_.size());
   const auto unmoved = std::make_unique<std::atomic<std::size_t>[]>(folders.size());
   for (std::size_t index = 0; index < folders.size(); ++index) {
@@ -671,36 +666,32 @@ std::vector<std::optional<FileResult>> ConversionBatch::Finish(const OnThreads& 
     for (std::size_t slot : folders[index].second)
       folder_of[slot] = index;
   }
-  SharedSlots shared(pending_.size(), on_threads ? threads : 1);
-  auto finish = [&] {
-    const unsigned self = shared.Join();
-    const std::unique_ptr<FolderHandles> held = fs_.HoldFolders();
-    for (std::size_t slot; shared.Next(self, &slot);) {
-      InPlaceConversion* conversion = pending_[slot].get();
-      if (!conversion) continue;
-      // Every device is in the map already: a lookup, safe on several threads at once.
-      const Barrier& barrier = std::as_const(barriers).at(conversion->device());
-      results_[slot] = barrier.failed.ok() ? conversion->Seal(barrier.synced)
-                                           : conversion->Abandon(barrier.failed);
-      if (!results_[slot]) results_[slot] = conversion->Move();
-      pending_[slot].reset();
-      // The last of its folder: every other slot of it has its result, and the folder its moves.
-      const auto& [folder, slots] = folders[folder_of[slot]];
-      if (--unmoved[folder_of[slot]] != 0) continue;
-      if (std::none_of(slots.begin(), slots.end(),
-                       [&](std::size_t s) { return results_[s]->done(); }))
-        continue;
-      Status s = fs_.SyncDir(folder);
-      if (s.ok()) continue;
-      for (std::size_t other : slots) {
-        if (results_[other]->done()) results_[other] = Failed(Reason::kSyncFolder, s);
-      }
+  const auto each = [&](std::size_t slot) {
+    InPlaceConversion* conversion = pending_[slot].get();
+    if (!conversion) return;
+    // Every device is in the map already: a lookup, safe on several threads at once.
+    const Barrier& barrier = std::as_const(barriers).at(conversion->device());
+    results_[slot] = barrier.failed.ok() ? conversion->Seal(barrier.synced)
+                                         : conversion->Abandon(barrier.failed);
+    if (!results_[slot]) results_[slot] = conversion->Move();
+    pending_[slot].reset();
+    // The last of its folder: every other slot of it has its result, and the folder its moves.
+    const auto& [folder, slots] = folders[folder_of[slot]];
+    if (--unmoved[folder_of[slot]] != 0) return;
+    if (std::none_of(slots.begin(), slots.end(),
+                     [&](std::size_t s) { return results_[s]->done(); }))
+      return;
+    Status s = fs_.SyncDir(folder);
+    if (s.ok()) return;
+    for (std::size_t other : slots) {
+      if (results_[other]->done()) results_[other] = Failed(Reason::kSyncFolder, s);
     }
   };
-  if (on_threads && pending_.size() > 1) {
-    on_threads(finish);
+  if (run_slots) {
+    run_slots(pending_.size(), each);
   } else {
-    finish();
+    for (std::size_t slot = 0; slot < pending_.size(); ++slot)
+      each(slot);
   }
   return std::move(results_);
 }

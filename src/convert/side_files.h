@@ -79,12 +79,6 @@ struct ConvertOptions {
   LegacyEncoding legacy = {};
   // The frame rate of the timecodes written.
   FrameRate rate = {};
-  // How many files a walk converts at once; 0 for one per core.
-  unsigned jobs = 0;
-  // How much a batch takes before its work files are made durable together: each file of it
-  // keeps its input and its work file open until then, and the moves wait for it.
-  std::size_t batch_files = 256;
-  std::uint64_t batch_bytes = 64 << 20;
 };
 
 // The work file of one conversion. It is created by the first Append, so that an input without
@@ -154,7 +148,8 @@ struct ConversionTask {
 // when one is gone (renamed meanwhile); with none left, each file there syncs itself. When that
 // barrier fails, every file on that file system fails with kSync: its work file is removed and
 // its input was never touched. A work file whose name has come to name another file by the
-// time of the moves fails with kWorkReplaced, and that other file stays.
+// time of the moves fails with kWorkReplaced, and that other file stays. The batch starts no
+// thread: whoever runs it says where its slots run.
 class ConversionBatch {
  public:
   ConversionBatch(FileSystem& fs, const ConvertOptions& options, Converter convert,
@@ -167,17 +162,17 @@ class ConversionBatch {
   // failed, dry run). Distinct slots (below `size`) may be prepared on several threads at once.
   // Returns the bytes written.
   std::uint64_t Prepare(std::size_t slot, const ConversionTask& task);
-  // Runs the work it is given on several threads at once, the caller's among them, and returns
-  // once each has returned.
-  using OnThreads = std::function<void(const std::function<void()>& work)>;
+  // Calls `each` once for every slot below `count`, on any threads, several at once or not,
+  // and returns once every call has returned.
+  using RunSlots =
+      std::function<void(std::size_t count, const std::function<void(std::size_t slot)>& each)>;
   // The barrier, the moves and the folder syncs. The results by slot: none for a slot not
   // prepared, nor for an interrupted_only task whose input was not left interrupted. After the
-  // barrier, the files are sealed and moved on `on_threads`, `threads` of them: work files that
-  // must sync themselves (no barrier where they are) then do so at once rather than one after
-  // another, since each sync can wait tens of milliseconds on a slow disk. A folder is synced
-  // once its files have all moved. Without threads, all on the calling thread.
-  std::vector<std::optional<FileResult>> Finish(const OnThreads& on_threads = {},
-                                                unsigned threads = 1);
+  // barrier each file is sealed and moved through `run_slots`: work files that must sync
+  // themselves (no barrier where they are) are best synced at once rather than one after
+  // another, since each sync can wait tens of milliseconds on a slow disk. A folder is synced by
+  // the call that moves its last file. Without `run_slots`, slot after slot on this thread.
+  std::vector<std::optional<FileResult>> Finish(const RunSlots& run_slots = {});
 
  private:
   FileSystem& fs_;

@@ -2,20 +2,17 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "convert/shared_slots.h"
 #include "convert/side_files.h"
 #include "walk/walk_tree.h"
+#include "walk/workers.h"
 
 namespace kestrane {
 namespace {
@@ -63,75 +60,6 @@ void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
   WalkTree(fs, start, visitor);
 }
 
-// Threads that live for the whole walk: each batch runs its work on them and on the calling
-// thread, rather than starting threads of its own.
-class WorkerPool {
- public:
-  // `helpers` threads besides the caller, started at the first Run that can use them.
-  explicit WorkerPool(unsigned helpers) : helpers_(helpers) {}
-  ~WorkerPool() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
-    for (std::thread& thread : threads_)
-      thread.join();
-  }
-  WorkerPool(const WorkerPool&) = delete;
-  WorkerPool& operator=(const WorkerPool&) = delete;
-
-  // Runs `work` on every thread, the caller's too, and returns once each has returned. Alone
-  // when `alone`: a batch of one file has nothing to share.
-  void Run(const std::function<void()>& work, bool alone = false) {
-    if (alone || helpers_ == 0) {
-      work();
-      return;
-    }
-    if (threads_.empty()) {
-      for (unsigned i = 0; i < helpers_; ++i)
-        threads_.emplace_back([this] { Serve(); });
-    }
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      work_ = &work;
-      busy_ = helpers_;
-      ++round_;
-    }
-    wake_.notify_all();
-    work();
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return busy_ == 0; });
-    work_ = nullptr;
-  }
-
- private:
-  void Serve() {
-    std::uint64_t seen = 0;
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [&] { return stop_ || round_ != seen; });
-      if (stop_) return;
-      seen = round_;
-      const std::function<void()>* work = work_;
-      lock.unlock();
-      (*work)();
-      lock.lock();
-      if (--busy_ == 0) done_.notify_one();
-    }
-  }
-
-  const unsigned helpers_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable done_;
-  const std::function<void()>* work_ = nullptr;
-  std::uint64_t round_ = 0;
-  unsigned busy_ = 0;
-  bool stop_ = false;
-  std::vector<std::thread> threads_;
-};
-
 // An input the walk met, and once its batch is done, what became of it.
 struct Queued {
   ConversionTask task;
@@ -149,16 +77,16 @@ bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& fol
 
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options,
-                   const WalkObserver& observer) {
+                   const WalkObserver& observer, const WalkOptions& walk) {
   // The walk queues the inputs; each batch converts the first ones not yet handled on the
   // workers, and the results are reported in the order the walk met them.
   std::deque<Queued> queue;
   std::size_t waiting = 0;  // entries of the queue not yet handled
   const unsigned jobs =
-      options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+      walk.jobs != 0 ? walk.jobs : std::max(1u, std::thread::hardware_concurrency());
   const std::size_t batch_files =
-      BatchFilesFor(std::max<std::size_t>(1, options.batch_files), jobs, fs.FreeFileHandles());
-  WorkerPool pool(jobs - 1);
+      BatchFilesFor(std::max<std::size_t>(1, walk.batch_files), jobs, fs.FreeFileHandles());
+  Workers workers(fs, jobs);
   const Converter convert = SubtitleConverter(options);
   auto run_batch = [&] {
     std::vector<Queued*> slots;
@@ -169,25 +97,22 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
     }
     const std::size_t size = slots.size();
     ConversionBatch batch(fs, options, convert, size);
-    SharedSlots shared(size, jobs);
     std::atomic<std::uint64_t> written = 0;
     std::vector<char> prepared(size, 0);
-    // Each worker holds the folder it is in, and stops once the batch has written its share; the
-    // slots left wait for the next batch. The first is always taken, whatever the batch has
-    // written (it heads the first worker's stretch), so each batch lets the reports move on.
-    auto work = [&] {
-      const unsigned self = shared.Join();
-      const std::unique_ptr<FolderHandles> held = fs.HoldFolders();
-      for (std::size_t slot; shared.Next(self, &slot);) {
-        if (slot != 0 && written >= options.batch_bytes) return;
-        written += batch.Prepare(slot, slots[slot]->task);
-        prepared[slot] = 1;
-      }
+    // Once the batch has written its share, the slots left wait for the next batch. The first is
+    // always taken, whatever the batch has written (it heads the first worker's stretch), so each
+    // batch lets the reports move on.
+    const auto prepare = [&](std::size_t slot) {
+      if (slot != 0 && written >= walk.batch_bytes) return;
+      written += batch.Prepare(slot, slots[slot]->task);
+      prepared[slot] = 1;
     };
-    pool.Run(work, size == 1);
-    const auto taken = std::count(prepared.begin(), prepared.end(), 1);
+    workers.Run(size, prepare, size == 1);
+    const bool alone = std::count(prepared.begin(), prepared.end(), 1) == 1;
     std::vector<std::optional<FileResult>> results =
-        batch.Finish([&](const std::function<void()>& part) { pool.Run(part, taken == 1); }, jobs);
+        batch.Finish([&](std::size_t count, const std::function<void(std::size_t)>& each) {
+          workers.Run(count, each, alone);
+        });
     for (std::size_t slot = 0; slot < size; ++slot) {
       if (!prepared[slot]) continue;
       slots[slot]->handled = true;

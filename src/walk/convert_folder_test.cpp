@@ -409,8 +409,8 @@ TEST(ConvertFolderTest, WorkersKeepToTheirFoldersAndReportsToTheWalk) {
     }
     HeldFirstFile files(memory, "/t/" + c.files.back().substr(0, 1));
     Report report("/t");
-    ConvertFolder(files, "/t", {}, {.jobs = 2, .batch_files = c.files.size(), .batch_bytes = c.cap},
-                  report.Observer());
+    ConvertFolder(files, "/t", {}, {}, report.Observer(),
+                  {.jobs = 2, .batch_files = c.files.size(), .batch_bytes = c.cap});
     EXPECT_TRUE(files.released) << c.what << ": no other worker came";
     EXPECT_EQ(report.files, expected) << c.what;
   }

@@ -1,4 +1,4 @@
-#include "convert/shared_slots.h"
+#include "walk/workers.h"
 
 #include <gtest/gtest.h>
 
