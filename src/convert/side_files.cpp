@@ -156,12 +156,10 @@ Status IsConversionOf(FileSystem& fs, ReadableFile& candidate, ReadableFile& ori
   if (!s.ok()) return s;
   ConversionCheck check(candidate);
   WorkFile work(fs, [&check](std::string_view text) { return check.Expect(text); });
-  std::size_t cues = 0;
-  Reason step = Reason::kNone;
-  std::string_view code_page;
-  s = convert(original, work, &cues, &step, &code_page);
+  const ConversionOutcome outcome = convert(original, work);
+  s = outcome.status;
   // Without a cue nothing was ever converted from it.
-  if (s.ok() && cues != 0) s = check.Finish(same);
+  if (s.ok() && outcome.cues != 0) s = check.Finish(same);
   if (check.differs()) s = Status::Ok();
   Status rewound = original.Rewind();
   return s.ok() ? rewound : s;
@@ -539,21 +537,21 @@ class InPlaceConversion {
   // Step 2.
   FileResult Write(const Converter& convert) {
     work_.emplace(fs_, work_path_, source_->info(), dry_run_);
-    std::size_t cues = 0;
-    Reason step = Reason::kNone;
-    std::string_view code_page;
-    Status s = convert(*source_, *work_, &cues, &step, &code_page);
-    if (!s.ok())
-      return Fail(step == Reason::kForeignWork ? Kind::kSkipped : Kind::kFailed, step, s);
-    if (cues == 0) {
+    const ConversionOutcome outcome = convert(*source_, *work_);
+    if (!outcome.status.ok()) {
+      const Reason step = outcome.failed_step;
+      return Fail(step == Reason::kForeignWork ? Kind::kSkipped : Kind::kFailed, step,
+                  outcome.status);
+    }
+    if (outcome.cues == 0) {
       // A backup without a cue is an input without one again, as before any run; the work
       // file beside it is stale.
       if (recovering_ && !dry_run_) (void)fs_.Remove(work_path_);
       return Fail(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
     }
     FileResult done;
-    done.cues = cues;
-    done.code_page = code_page;
+    done.cues = outcome.cues;
+    done.code_page = outcome.code_page;
     done.recovered = recovering_;
     return done;
   }

@@ -118,11 +118,18 @@ class WorkFile {
   FileResult::Reason failed_step_ = FileResult::Reason::kNone;
 };
 
-// Reads `source` to its end and writes the converted text to `work`, counting the cues written
-// and naming the legacy code page it read text with, if any. On failure *step says which step
-// failed.
-using Converter = std::function<Status(ReadableFile& source, WorkFile& work, std::size_t* cues,
-                                       FileResult::Reason* step, std::string_view* code_page)>;
+// What a converter made of one source.
+struct ConversionOutcome {
+  Status status;
+  std::size_t cues = 0;  // cue lines written
+  // The step that failed, when `status` is a failure; kNone otherwise.
+  FileResult::Reason failed_step = FileResult::Reason::kNone;
+  // The legacy code page the text was read with ("windows-1256"), if any. Static text.
+  std::string_view code_page;
+};
+
+// Reads `source` to its end and writes the converted text to `work`.
+using Converter = std::function<ConversionOutcome(ReadableFile& source, WorkFile& work)>;
 
 class InPlaceConversion;
 
