@@ -15,7 +15,7 @@
 #include "cli/shown_name.h"
 #include "convert/convert_file.h"
 #include "convert/frame_rate.h"
-#include "convert/side_files.h"
+#include "convert/side_file_names.h"
 #include "platform/codepage.h"
 #include "walk/convert_folder.h"
 #include "walk/walk_tree.h"

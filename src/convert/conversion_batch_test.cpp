@@ -1,4 +1,6 @@
 // What can happen to a batch while its work files wait for the barrier.
+#include "convert/conversion_batch.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "convert/convert_file.h"
+#include "convert/side_file_names.h"
 #include "testing/memory_file_system.h"
 
 namespace kestrane {

@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "convert/conversion_batch.h"
 #include "convert/cue.h"
 #include "platform/line_reader.h"
 #include "platform/text.h"
@@ -340,12 +341,9 @@ Converter SubtitleConverter(const ConvertOptions& options) {
 
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options) {
-  return ConvertInPlace(fs, input, options, SubtitleConverter(options));
-}
-
-std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
-                                      const ConvertOptions& options) {
-  return FinishInterrupted(fs, input, options, SubtitleConverter(options));
+  ConversionBatch batch(fs, options, SubtitleConverter(options), 1);
+  batch.Prepare(0, {input});
+  return *batch.Finish()[0];
 }
 
 }  // namespace kestrane

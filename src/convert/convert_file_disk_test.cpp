@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "convert/convert_file.h"
+#include "convert/side_file_names.h"
 #include "testing/temp_dir.h"
 
 namespace kestrane {

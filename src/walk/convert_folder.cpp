@@ -10,7 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "convert/side_files.h"
+#include "convert/conversion_batch.h"
+#include "convert/convert_file.h"
+#include "convert/restore_in_place.h"
+#include "convert/side_file_names.h"
 #include "walk/walk_tree.h"
 #include "walk/workers.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "convert/convert_file.h"
+#include "convert/convert_options.h"
 #include "convert/file_result.h"
 #include "platform/file_system.h"
 
@@ -34,11 +34,11 @@ struct WalkOptions {
 // subfolders, depth-first in the order the system lists them; a drive's root or / is refused.
 // With a `name`, converts folder/name alone (a folder of that name is walked as a whole).
 // Links are neither followed nor converted through. An input that an interrupted run left as
-// backup and work file only is finished (RecoverFile), in both modes; a backup without its
-// input is reported (kLoneBackup) and left. The files are converted by
-// batches (ConversionBatch), `walk.jobs` at once, each worker keeping to one folder where the
-// batch has several; the observer is called on the calling thread, for each file in the order
-// the walk met it, once it and every file met before it are done.
+// backup and work file only is finished, in both modes, whether the walk meets its name or only
+// its side files; a backup without its input is reported (kLoneBackup) and left. The files are
+// converted by batches (ConversionBatch), `walk.jobs` at once, each worker keeping to one folder
+// where the batch has several; the observer is called on the calling thread, for each file in
+// the order the walk met it, once it and every file met before it are done.
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options = {},
                    const WalkObserver& observer = {}, const WalkOptions& walk = {});

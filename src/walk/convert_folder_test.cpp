@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "convert/convert_file.h"
+#include "convert/side_file_names.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 
