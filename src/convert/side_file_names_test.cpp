@@ -13,6 +13,7 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
   struct Case {
     std::filesystem::path name;
     bool input, work, backup;
+    bool aside = false;
   };
   const Case cases[] = {
       {"a.txt", true, false, false},
@@ -25,6 +26,8 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
       {"Movie.TXT_TEMP", false, true, false},
       {"a.txt_original", false, false, true},
       {"Movie.TXT_Original", false, false, true},
+      {"a.txt_undoing", false, false, false, true},
+      {"Movie.TXT_UNDOING", false, false, false, true},
       {"txt", false, false, false},
       {"a.srt", false, false, false},
       {"a", false, false, false},
@@ -40,7 +43,8 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
     EXPECT_EQ(IsInputName(c.name), c.input) << c.name;
     EXPECT_EQ(IsWorkName(c.name), c.work) << c.name;
     EXPECT_EQ(IsBackupName(c.name), c.backup) << c.name;
-    if (c.work || c.backup) {
+    EXPECT_EQ(IsAsideName(c.name), c.aside) << c.name;
+    if (c.work || c.backup || c.aside) {
       EXPECT_TRUE(IsInputName(InputPathFor(c.name))) << c.name;
     } else {
       EXPECT_EQ(InputPathFor(c.name), c.name);
@@ -51,6 +55,7 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
   for (const char* input : {"/r/a.txt", "Movie.TXT", "x.y.txt"}) {
     EXPECT_EQ(InputPathFor(BackupPathFor(input)), std::filesystem::path(input)) << input;
     EXPECT_EQ(InputPathFor(WorkPathFor(input)), std::filesystem::path(input)) << input;
+    EXPECT_EQ(InputPathFor(AsidePathFor(input)), std::filesystem::path(input)) << input;
   }
   // A file's folder as its path spells it, by which a batch's files are grouped.
   const std::pair<std::filesystem::path, std::filesystem::path> folders[] = {
