@@ -30,10 +30,11 @@ Conversion Convert(const std::string& input, bool bytewise, const kestrane::Fram
     c.text += piece;
     return kestrane::Status::Ok();
   });
-  kestrane::FileResult::Reason step;
-  std::string_view code_page;
-  c.ok = kestrane::SubtitleConverter({.rate = rate})(file, work, &c.cues, &step, &code_page).ok();
-  c.code_page = code_page;
+  const kestrane::ConversionOutcome outcome =
+      kestrane::SubtitleConverter({.rate = rate})(file, work);
+  c.ok = outcome.status.ok();
+  c.cues = outcome.cues;
+  c.code_page = outcome.code_page;
   return c;
 }
 

@@ -14,7 +14,7 @@
 #include "cli/shown_name.h"
 #include "convert/convert_file.h"
 #include "convert/frame_rate.h"
-#include "convert/side_files.h"
+#include "convert/side_file_names.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "walk/convert_folder.h"
@@ -138,10 +138,12 @@ class Run {
 
   void Convert(const Target& target) {
     const ConvertOptions options = Options();
+    const WalkOptions walk{.jobs = settings_.jobs};
     if (target.folder) {
-      ConvertFolder(fs_, target.path, {}, options, Observer());
+      ConvertFolder(fs_, target.path, {}, options, Observer(), walk);
     } else if (IsInputName(target.path.filename())) {
-      ConvertFolder(fs_, target.path.parent_path(), target.path.filename(), options, Observer());
+      ConvertFolder(fs_, target.path.parent_path(), target.path.filename(), options, Observer(),
+                    walk);
     } else {
       Report(target.path, Skipped(FileResult::Reason::kNotAnInput));
     }
@@ -176,7 +178,7 @@ class Run {
   }
 
   ConvertOptions Options() const {
-    return {.dry_run = settings_.dry_run, .legacy = legacy_, .rate = rate_, .jobs = settings_.jobs};
+    return {.dry_run = settings_.dry_run, .legacy = legacy_, .rate = rate_};
   }
 
   static FileResult Skipped(FileResult::Reason reason) {

@@ -1,6 +1,9 @@
 // What can happen to a batch while its work files wait for the barrier.
+#include "convert/conversion_batch.h"
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -8,6 +11,7 @@
 
 #include "convert/convert_file.h"
 #include "testing/faulty_file_system.h"
+#include "convert/side_file_names.h"
 #include "testing/memory_file_system.h"
 
 namespace kestrane {
@@ -28,7 +32,7 @@ std::vector<std::optional<FileResult>> RunBatch(
   return batch.Finish();
 }
 
-// Where no barrier served, the work files sync themselves on the threads the batch is given:
+// Where no barrier served, the work files sync themselves where the batch runs its slots:
 // each exactly once, each result in its own slot, the one whose sync fails failing alone, and
 // every file reported converted durable.
 TEST(ConversionBatchTest, WorkFilesWithoutABarrierSyncOnTheThreadsGiven) {
@@ -56,15 +60,21 @@ TEST(ConversionBatchTest, WorkFilesWithoutABarrierSyncOnTheThreadsGiven) {
     for (std::size_t slot = 0; slot < inputs.size(); ++slot)
       batch.Prepare(slot, {inputs[slot]});
     int runs = 0;
-    const auto results = batch.Finish([&](const std::function<void()>& work) {
-      ++runs;
-      std::vector<std::thread> threads;
-      for (int i = 0; i < 3; ++i)
-        threads.emplace_back(work);
-      work();
-      for (std::thread& thread : threads)
-        thread.join();
-    });
+    const auto results =
+        batch.Finish([&](std::size_t count, const std::function<void(std::size_t)>& each) {
+          ++runs;
+          std::atomic<std::size_t> next = 0;
+          auto work = [&] {
+            for (std::size_t slot; (slot = next++) < count;)
+              each(slot);
+          };
+          std::vector<std::thread> threads;
+          for (int i = 0; i < 3; ++i)
+            threads.emplace_back(work);
+          work();
+          for (std::thread& thread : threads)
+            thread.join();
+        });
     EXPECT_EQ(runs, 1) << c.barrier;
     EXPECT_EQ(memory.syncs(), kFiles - 1) << c.barrier;
     int failed = 0;

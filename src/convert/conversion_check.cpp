@@ -1,6 +1,9 @@
 #include "convert/conversion_check.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "convert/file_identity.h"
 
 namespace kestrane {
 namespace {
@@ -34,6 +37,24 @@ bool TakeWord(std::string_view* line, std::string_view* word) {
   *word = line->substr(0, space);
   line->remove_prefix(space + 1);
   return true;
+}
+
+// Whether `candidate` holds exactly what `convert` makes of `original`; reads both, and leaves
+// `original` at its start again.
+Status IsConversionOf(FileSystem& fs, ReadableFile& candidate, ReadableFile& original,
+                      const Converter& convert, bool* same) {
+  *same = false;
+  Status s = original.Rewind();
+  if (!s.ok()) return s;
+  ConversionCheck check(candidate);
+  WorkFile work(fs, [&check](std::string_view text) { return check.Expect(text); });
+  const ConversionOutcome outcome = convert(original, work);
+  s = outcome.status;
+  // Without a cue nothing was ever converted from it.
+  if (s.ok() && outcome.cues != 0) s = check.Finish(same);
+  if (check.differs()) s = Status::Ok();
+  Status rewound = original.Rewind();
+  return s.ok() ? rewound : s;
 }
 
 }  // namespace
@@ -91,6 +112,30 @@ Status ConversionCheck::ReadLine(std::string* line) {
   line->assign(buffer_, start_, end - start_);
   start_ = end;
   return Status::Ok();
+}
+
+Status OpenIfConversionOf(FileSystem& fs, const std::filesystem::path& path, ReadableFile& original,
+                          const Converter& convert, std::unique_ptr<ReadableFile>* proven) {
+  proven->reset();
+  std::unique_ptr<ReadableFile> file;
+  Status s = fs.OpenForRead(path, &file);
+  if (s.code() == Status::Code::kNotFound || s.code() == Status::Code::kNotRegular) {
+    return Status::Ok();
+  }
+  if (!s.ok()) return s;
+  bool same = false;
+  s = IsConversionOf(fs, *file, original, convert, &same);
+  if (!s.ok()) return s;
+  FileInfo now;
+  if (same && fs.Stat(path, &now).ok() && SameFile(now, file->info())) *proven = std::move(file);
+  return Status::Ok();
+}
+
+Status RemoveIfStillProven(FileSystem& fs, const std::filesystem::path& path,
+                           const ReadableFile& proven) {
+  FileInfo now;
+  if (!fs.Stat(path, &now).ok() || !SameFile(now, proven.info())) return Status::Ok();
+  return fs.Remove(path);
 }
 
 }  // namespace kestrane

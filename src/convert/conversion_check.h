@@ -1,11 +1,15 @@
-// Whether a file is exactly what converting another gives: the proof a restore needs before it
-// removes a converted file, so that it never removes one the user wrote.
+// Whether a file is exactly what converting another gives: the proof a restore, or a conversion
+// finishing one, needs before it removes a converted file, so that it never removes one the user
+// wrote.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "convert/work_file.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
@@ -40,5 +44,18 @@ class ConversionCheck {
   bool at_end_ = false;
   bool differs_ = false;
 };
+
+// The proof itself, for the file at `path`: opens it and checks it line by line against what
+// `convert` makes of `original`, then looks at the name again. *proven holds the file open when
+// it is that conversion and still the file at `path`, unchanged; else it is left empty. A source
+// without a cue was never converted, so nothing is its conversion. Nothing at `path`, or no
+// regular file, is no failure. `original` is read from its start, and left there again.
+Status OpenIfConversionOf(FileSystem& fs, const std::filesystem::path& path, ReadableFile& original,
+                          const Converter& convert, std::unique_ptr<ReadableFile>* proven);
+
+// Removes the file OpenIfConversionOf proved, unless another file has taken its name since: that
+// one stays, and it is no failure.
+Status RemoveIfStillProven(FileSystem& fs, const std::filesystem::path& path,
+                           const ReadableFile& proven);
 
 }  // namespace kestrane

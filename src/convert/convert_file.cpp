@@ -4,11 +4,13 @@
 #include <bit>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
+#include "convert/conversion_batch.h"
 #include "convert/cue.h"
 #include "platform/line_reader.h"
 #include "platform/text.h"
@@ -163,12 +165,14 @@ Line LineAt(const char* p, const char* end) {
   return {text, stop, false};
 }
 
-// Gathers lines into cue blocks and hands each block to the output: every CR goes, a line that
-// had nothing else is blank and completes the block; the others join it, a space after each.
-class Cues {
+// Gathers lines into cue blocks and writes each block's cue line to the output: every CR goes,
+// a line that had nothing else is blank and completes the block; the others join it, a space
+// after each. Counts the cues into `outcome`, and names the failed step there when the output
+// fails.
+class CueBlockWriter {
  public:
-  Cues(Output& output, WorkFile& work, const FrameRate& rate, std::size_t* cues, Reason* step)
-      : output_(output), work_(work), rate_(rate), cues_(cues), step_(step) {}
+  CueBlockWriter(Output& output, WorkFile& work, const FrameRate& rate, ConversionOutcome& outcome)
+      : output_(output), work_(work), rate_(rate), outcome_(outcome) {}
 
   // The next line; *blank says whether it was blank.
   Status AddLine(std::string_view line, bool* blank) {
@@ -196,7 +200,7 @@ class Cues {
       const char* next = AddUsualCue(p, end);
       if (next != nullptr) {
         Status s = output_.EndCue();
-        ++*cues_;
+        ++outcome_.cues;
         if (!s.ok()) return Failed(s);
         p = next;
         continue;
@@ -221,13 +225,13 @@ class Cues {
     Status s = added ? output_.EndCue() : output_.AddCue(block_, &added);
     block_.clear();
     lines_ = 0;
-    if (added) ++*cues_;
+    if (added) ++outcome_.cues;
     return s.ok() ? s : Failed(s);
   }
 
  private:
   Status Failed(const Status& s) {
-    *step_ = work_.failed_step();
+    outcome_.failed_step = work_.failed_step();
     return s;
   }
 
@@ -275,26 +279,25 @@ class Cues {
   Output& output_;
   WorkFile& work_;
   const FrameRate rate_;
-  std::size_t* cues_;
-  Reason* step_;
+  ConversionOutcome& outcome_;
   std::string block_;
   std::size_t lines_ = 0;          // in the block, up to two
   std::size_t line_ends_[2] = {};  // where the block's first two lines end
 };
 
-// Reads the whole source and writes its cue lines to `work`. On failure, *step says where;
-// *code_page names the legacy code page that lines were read with, if any.
-Status Gather(ReadableFile& file, const LegacyEncoding& legacy, const FrameRate& rate,
-              WorkFile& work, std::size_t* cues, Reason* step, std::string_view* code_page) {
+// Reads the whole source and writes its cue lines to `work`, counting them into `outcome`. On
+// failure, outcome.failed_step says where; outcome.code_page names the legacy code page that
+// lines were read with, if any.
+Status WriteCueLines(ReadableFile& file, const LegacyEncoding& legacy, const FrameRate& rate,
+                     WorkFile& work, ConversionOutcome& outcome) {
   Output output(work, rate);
-  *cues = 0;
-  *step = Reason::kRead;
+  outcome.failed_step = Reason::kRead;
   std::optional<LineReader> chosen(std::in_place, file, LineReader::Mode::kEightBit, legacy);
   bool utf16 = false;
   Status s = ChooseMode(file, chosen, legacy, &utf16);
   if (!s.ok()) return s;
   LineReader& reader = *chosen;
-  Cues gathered(output, work, rate, cues, step);
+  CueBlockWriter blocks(output, work, rate, outcome);
 
   std::string_view head;
   bool whole = false;
@@ -304,45 +307,43 @@ Status Gather(ReadableFile& file, const LegacyEncoding& legacy, const FrameRate&
   // lines can be taken from the buffer as they are.
   if (whole && IsValidUtf8(head)) {
     output.Reserve(kUtf8Mark.size() + head.size() + 64);
-    s = gathered.AddText(head);
+    s = blocks.AddText(head);
     if (!s.ok()) return s;
   } else {
     std::string_view line;
     bool blank = false;
     while (reader.ReadLine(&line)) {
-      s = gathered.AddLine(line, &blank);
+      s = blocks.AddLine(line, &blank);
       if (!s.ok()) return s;
     }
     if (!reader.status().ok()) return reader.status();
-    if (reader.legacy_code_page()) *code_page = CodePageName(*reader.legacy_code_page());
+    if (reader.legacy_code_page()) outcome.code_page = CodePageName(*reader.legacy_code_page());
   }
   // Most files in the wild end their last cue without a blank line.
-  s = gathered.Finish();
+  s = blocks.Finish();
   if (!s.ok()) return s;
-  if (*cues == 0) return Status::Ok();
+  if (outcome.cues == 0) return Status::Ok();
   s = output.Flush();
-  if (!s.ok()) *step = work.failed_step();
+  if (!s.ok()) outcome.failed_step = work.failed_step();
   return s;
 }
 
 }  // namespace
 
 Converter SubtitleConverter(const ConvertOptions& options) {
-  return [legacy = options.legacy, rate = options.rate](ReadableFile& source, WorkFile& work,
-                                                        std::size_t* cues, Reason* step,
-                                                        std::string_view* code_page) {
-    return Gather(source, legacy, rate, work, cues, step, code_page);
+  return [legacy = options.legacy, rate = options.rate](ReadableFile& source, WorkFile& work) {
+    ConversionOutcome outcome;
+    outcome.status = WriteCueLines(source, legacy, rate, work, outcome);
+    if (outcome.status.ok()) outcome.failed_step = Reason::kNone;
+    return outcome;
   };
 }
 
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,
                        const ConvertOptions& options) {
-  return ConvertInPlace(fs, input, options, SubtitleConverter(options));
-}
-
-std::optional<FileResult> RecoverFile(FileSystem& fs, const std::filesystem::path& input,
-                                      const ConvertOptions& options) {
-  return FinishInterrupted(fs, input, options, SubtitleConverter(options));
+  ConversionBatch batch(fs, options, SubtitleConverter(options), 1);
+  batch.Prepare(0, {input});
+  return *batch.Finish()[0];
 }
 
 }  // namespace kestrane

@@ -5,6 +5,7 @@
 
 #include "convert/convert_file.h"
 #include "platform/file_system_wrapper.h"
+#include "convert/side_file_names.h"
 #include "testing/temp_dir.h"
 
 namespace kestrane {

@@ -87,10 +87,10 @@ Conversion Convert(ReadableFile& file, const FrameRate& rate) {
     c.text += piece;
     return Status::Ok();
   });
-  FileResult::Reason step = FileResult::Reason::kNone;
-  std::string_view code_page;
-  c.ok = SubtitleConverter({.rate = rate})(file, work, &c.cues, &step, &code_page).ok();
-  c.code_page = code_page;
+  const ConversionOutcome outcome = SubtitleConverter({.rate = rate})(file, work);
+  c.ok = outcome.status.ok();
+  c.cues = outcome.cues;
+  c.code_page = outcome.code_page;
   return c;
 }
 

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "platform/status.h"
 
 namespace kestrane {
 
@@ -59,6 +62,18 @@ struct FileResult {
   std::string_view code_page;
 
   bool done() const { return kind == Kind::kDone; }
+
+  static FileResult Ended(Kind kind, Reason reason, std::string message = {}) {
+    FileResult result;
+    result.kind = kind;
+    result.reason = reason;
+    result.message = std::move(message);
+    return result;
+  }
+  static FileResult Skipped(Reason reason) { return Ended(Kind::kSkipped, reason); }
+  static FileResult Failed(Reason reason, const Status& status) {
+    return Ended(Kind::kFailed, reason, status.message());
+  }
 };
 
 // Short words for a reason: "backup exists", "no subtitle", "creating the work file"...

@@ -48,7 +48,7 @@ std::int64_t CollectDigits(std::string_view text, std::size_t* pos, std::int64_t
 // field that is not two digits is hours), in milliseconds, *pos moved past it. Nothing when it
 // does not read so, or when it lies beyond the longest time the frame math takes.
 std::optional<std::int64_t> CollectTimestamp(std::string_view text, std::size_t* pos) {
-  constexpr std::int64_t kMaxHours = FrameRate::kMaxMs / 3'600'000;
+  constexpr std::int64_t kMaxHours = FrameCounter::kMaxMs / 3'600'000;
   if (*pos >= text.size() || !IsDigit(text[*pos])) return std::nullopt;
   std::size_t digits = 0;
   std::int64_t hours = CollectDigits(text, pos, kMaxHours, &digits);
@@ -70,7 +70,7 @@ std::optional<std::int64_t> CollectTimestamp(std::string_view text, std::size_t*
   const std::int64_t ms = CollectDigits(text, pos, 999, &digits);
   if (digits != 3 || minutes > 59 || seconds > 59) return std::nullopt;
   const std::int64_t total = ((hours * 60 + minutes) * 60 + seconds) * 1000 + ms;
-  if (total > FrameRate::kMaxMs) return std::nullopt;
+  if (total > FrameCounter::kMaxMs) return std::nullopt;
   return total;
 }
 

@@ -18,7 +18,7 @@ namespace kestrane {
 //
 // Nothing else gives a block: the header, NOTE, STYLE and REGION blocks, cue identifiers, cue
 // settings, and a cue whose timing line does not read (its block is passed over, as the W3C
-// parser drops it) or names a time past FrameRate::kMaxMs. A file whose first line is not
+// parser drops it) or names a time past FrameCounter::kMaxMs. A file whose first line is not
 // WebVTT's gives nothing at all.
 //
 // The reader holds no more than one cue's text at a time.

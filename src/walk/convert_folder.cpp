@@ -2,20 +2,20 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "convert/shared_slots.h"
-#include "convert/side_files.h"
+#include "convert/conversion_batch.h"
+#include "convert/convert_file.h"
+#include "convert/restore_in_place.h"
+#include "convert/side_file_names.h"
 #include "walk/walk_tree.h"
+#include "walk/workers.h"
 
 namespace kestrane {
 namespace {
@@ -63,149 +63,85 @@ void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
   WalkTree(fs, start, visitor);
 }
 
-// Threads that live for the whole walk: each batch runs its work on them and on the calling
-// thread, rather than starting threads of its own.
-class WorkerPool {
- public:
-  // `helpers` threads besides the caller, started at the first Run that can use them.
-  explicit WorkerPool(unsigned helpers) : helpers_(helpers) {}
-  ~WorkerPool() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
-    for (std::thread& thread : threads_)
-      thread.join();
-  }
-  WorkerPool(const WorkerPool&) = delete;
-  WorkerPool& operator=(const WorkerPool&) = delete;
-
-  // Runs `work` on every thread, the caller's too, and returns once each has returned. Alone
-  // when `alone`: a batch of one file has nothing to share.
-  void Run(const std::function<void()>& work, bool alone = false) {
-    if (alone || helpers_ == 0) {
-      work();
-      return;
-    }
-    if (threads_.empty()) {
-      for (unsigned i = 0; i < helpers_; ++i)
-        threads_.emplace_back([this] { Serve(); });
-    }
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      work_ = &work;
-      busy_ = helpers_;
-      ++round_;
-    }
-    wake_.notify_all();
-    work();
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return busy_ == 0; });
-    work_ = nullptr;
-  }
-
- private:
-  void Serve() {
-    std::uint64_t seen = 0;
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [&] { return stop_ || round_ != seen; });
-      if (stop_) return;
-      seen = round_;
-      const std::function<void()>* work = work_;
-      lock.unlock();
-      (*work)();
-      lock.lock();
-      if (--busy_ == 0) done_.notify_one();
-    }
-  }
-
-  const unsigned helpers_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable done_;
-  const std::function<void()>* work_ = nullptr;
-  std::uint64_t round_ = 0;
-  unsigned busy_ = 0;
-  bool stop_ = false;
-  std::vector<std::thread> threads_;
-};
-
-// An input the walk met, and once its batch is done, what became of it.
-struct Queued {
-  ConversionTask task;
-  bool handled = false;
-  std::optional<FileResult> result = {};
-};
-
 // Whether `dir` is `folder` or below it, as the walk spells them.
 bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& folder) {
   auto [end, _] = std::mismatch(folder.begin(), folder.end(), dir.begin(), dir.end());
   return end == folder.end();
 }
 
-}  // namespace
+// A walk that converts: it queues the inputs it meets; each batch converts the first ones not
+// yet handled on the workers, and the results are reported in the order the walk met them.
+class FolderConversion {
+ public:
+  FolderConversion(FileSystem& fs, const ConvertOptions& options, const WalkOptions& walk,
+                   const WalkObserver& observer);
 
-void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
-                   const std::filesystem::path& name, const ConvertOptions& options,
-                   const WalkObserver& observer) {
-  // The walk queues the inputs; each batch converts the first ones not yet handled on the
-  // workers, and the results are reported in the order the walk met them.
-  std::deque<Queued> queue;
-  std::size_t waiting = 0;  // entries of the queue not yet handled
-  const unsigned jobs =
-      options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t batch_files =
-      BatchFilesFor(std::max<std::size_t>(1, options.batch_files), jobs, fs.FreeFileHandles());
-  WorkerPool pool(jobs - 1);
-  const Converter convert = SubtitleConverter(options);
-  auto run_batch = [&] {
-    std::vector<Queued*> slots;
-    for (Queued& entry : queue) {
-      if (slots.size() == batch_files) break;
-      if (entry.handled) continue;
-      slots.push_back(&entry);
-    }
-    const std::size_t size = slots.size();
-    ConversionBatch batch(fs, options, convert, size);
-    SharedSlots shared(size, jobs);
-    std::atomic<std::uint64_t> written = 0;
-    std::vector<char> prepared(size, 0);
-    // Each worker holds the folder it is in, and stops once the batch has written its share; the
-    // slots left wait for the next batch. The first is always taken, whatever the batch has
-    // written (it heads the first worker's stretch), so each batch lets the reports move on.
-    auto work = [&] {
-      const unsigned self = shared.Join();
-      const std::unique_ptr<FolderHandles> held = fs.HoldFolders();
-      for (std::size_t slot; shared.Next(self, &slot);) {
-        if (slot != 0 && written >= options.batch_bytes) return;
-        written += batch.Prepare(slot, slots[slot]->task);
-        prepared[slot] = 1;
-      }
-    };
-    pool.Run(work, size == 1);
-    const auto taken = std::count(prepared.begin(), prepared.end(), 1);
-    std::vector<std::optional<FileResult>> results =
-        batch.Finish([&](const std::function<void()>& part) { pool.Run(part, taken == 1); }, jobs);
-    for (std::size_t slot = 0; slot < size; ++slot) {
-      if (!prepared[slot]) continue;
-      slots[slot]->handled = true;
-      slots[slot]->result = std::move(results[slot]);
-      --waiting;
-    }
-    // A file handled ahead of one left for the next batch waits for it.
-    while (!queue.empty() && queue.front().handled) {
-      if (queue.front().result && observer.on_file)
-        observer.on_file(queue.front().task.input, *queue.front().result);
-      queue.pop_front();
-    }
-  };
-  auto add = [&](ConversionTask task) {
-    queue.push_back({std::move(task)});
-    if (++waiting >= batch_files) run_batch();
+  void Run(const std::filesystem::path& folder, const std::filesystem::path& name);
+
+ private:
+  // An input the walk met, and once its batch is done, what became of it.
+  struct Queued {
+    ConversionTask task;
+    bool handled = false;
+    std::optional<FileResult> result = {};
   };
 
+  TreeVisitor Visitor();
+  void Listed(const std::filesystem::path& dir, const std::vector<DirEntry>& entries);
+  void Visit(std::filesystem::path path, const DirEntry& entry);
+  bool ListedAlone(const std::filesystem::path& path, const DirEntry& entry) const;
+  void Add(ConversionTask task);
+  void RunBatch();
+  void RunBatches() {
+    while (waiting_ != 0)
+      RunBatch();
+  }
+  void ReportHandled();
+
+  FileSystem& fs_;
+  const ConvertOptions& options_;
+  const WalkObserver& observer_;
+  const unsigned jobs_;
+  const std::size_t batch_files_;
+  const std::uint64_t batch_bytes_;
+  const Converter convert_;
+  Workers workers_;
+  std::deque<Queued> queue_;
+  std::size_t waiting_ = 0;  // entries of the queue not yet handled
+  // The side files listed in each folder of the walk's current branch, the deepest last: an
+  // input's folder is always on it when the input is visited.
+  std::vector<std::pair<std::filesystem::path, ListedSideFiles>> branch_;
+};
+
+FolderConversion::FolderConversion(FileSystem& fs, const ConvertOptions& options,
+                                   const WalkOptions& walk, const WalkObserver& observer)
+    : fs_(fs),
+      options_(options),
+      observer_(observer),
+      jobs_(walk.jobs != 0 ? walk.jobs : std::max(1u, std::thread::hardware_concurrency())),
+      batch_files_(
+          BatchFilesFor(std::max<std::size_t>(1, walk.batch_files), jobs_, fs.FreeFileHandles())),
+      batch_bytes_(walk.batch_bytes),
+      convert_(SubtitleConverter(options)),
+      workers_(fs, jobs_) {}
+
+void FolderConversion::Run(const std::filesystem::path& folder, const std::filesystem::path& name) {
+  // Missing files, links and FIFOs go to the converter too, which skips them and says why; it
+  // also finishes an interrupted conversion of the name.
+  auto one = [this](const std::filesystem::path& input) {
+    if (IsInputName(input.filename())) Add({input});
+  };
+  // A folder error is reported after the files the walk met before it.
+  WalkObserver walk_observer;
+  walk_observer.on_folder_error = [this](const std::filesystem::path& dir, const Status& status) {
+    RunBatches();
+    if (observer_.on_folder_error) observer_.on_folder_error(dir, status);
+  };
+  WalkFolderOrName(fs_, folder, name, Visitor(), one, walk_observer);
+  RunBatches();
+}
+
+TreeVisitor FolderConversion::Visitor() {
   TreeVisitor visitor;
   // Only names ending in .txt are inputs, so a backup or x.srt never reaches the converter and
   // no input is converted twice in one walk. Links and FIFOs named *.txt included: the
@@ -215,49 +151,102 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
     return IsInputName(entry.name) || IsWorkName(entry.name) || IsBackupName(entry.name) ||
            IsAsideName(entry.name);
   };
-  // The side files listed in each folder of the walk's current branch, the deepest last: an
-  // input's folder is always on it when the input is visited.
-  std::vector<std::pair<std::filesystem::path, ListedSideFiles>> branch;
-  visitor.listed = [&](const std::filesystem::path& dir, const std::vector<DirEntry>& entries) {
-    // Spelled as its entries' paths give it back: without a last separator.
-    std::filesystem::path folder = dir.has_filename() ? dir : dir.parent_path();
-    while (!branch.empty() && !IsWithin(folder, branch.back().first))
-      branch.pop_back();
-    branch.emplace_back(std::move(folder), ListedSideFiles(entries));
+  visitor.listed = [this](const std::filesystem::path& dir, const std::vector<DirEntry>& entries) {
+    Listed(dir, entries);
   };
-  visitor.visit = [&](std::filesystem::path path, const DirEntry& entry) {
-    if (IsInputName(entry.name)) {
-      // Spelled as the walk spells both; a spelling that differs only costs the look.
-      const FolderText dir = FolderPart(path);
-      auto listed = std::find_if(branch.rbegin(), branch.rend(), [&](const auto& level) {
-        return FolderText(level.first.native()) == dir;
+  visitor.visit = [this](std::filesystem::path path, const DirEntry& entry) {
+    Visit(std::move(path), entry);
+  };
+  return visitor;
+}
+
+void FolderConversion::Listed(const std::filesystem::path& dir,
+                              const std::vector<DirEntry>& entries) {
+  // Spelled as its entries' paths give it back: without a last separator.
+  std::filesystem::path folder = dir.has_filename() ? dir : dir.parent_path();
+  while (!branch_.empty() && !IsWithin(folder, branch_.back().first))
+    branch_.pop_back();
+  branch_.emplace_back(std::move(folder), ListedSideFiles(entries));
+}
+
+void FolderConversion::Visit(std::filesystem::path path, const DirEntry& entry) {
+  if (IsInputName(entry.name)) {
+    const bool alone = ListedAlone(path, entry);
+    Add({std::move(path), false, {}, alone});
+    return;
+  }
+  // A run stopped part-way, or a file removed on purpose, can leave side files without their
+  // input: only their entries show that the input is unfinished, or that its backup is alone.
+  // The task does nothing when the input exists, so an input is still handled once, by its own
+  // entry.
+  Add({InputPathFor(path), true, path});
+}
+
+// Whether the listing of the input's folder showed it as a regular file without side files.
+bool FolderConversion::ListedAlone(const std::filesystem::path& path, const DirEntry& entry) const {
+  if (entry.kind != EntryKind::kFile) return false;
+  // Spelled as the walk spells both; a spelling that differs only costs the look.
+  const FolderText dir = FolderPart(path);
+  auto listed = std::find_if(branch_.rbegin(), branch_.rend(), [&](const auto& level) {
+    return FolderText(level.first.native()) == dir;
+  });
+  return listed != branch_.rend() && !listed->second.AnyFor(entry.name);
+}
+
+void FolderConversion::Add(ConversionTask task) {
+  queue_.push_back({std::move(task)});
+  if (++waiting_ >= batch_files_) RunBatch();
+}
+
+void FolderConversion::RunBatch() {
+  std::vector<Queued*> slots;
+  for (Queued& entry : queue_) {
+    if (slots.size() == batch_files_) break;
+    if (entry.handled) continue;
+    slots.push_back(&entry);
+  }
+  const std::size_t size = slots.size();
+  ConversionBatch batch(fs_, options_, convert_, size);
+  std::atomic<std::uint64_t> written = 0;
+  std::vector<char> prepared(size, 0);
+  // Once the batch has written its share, the slots left wait for the next batch. The first is
+  // always taken, whatever the batch has written (it heads the first worker's stretch), so each
+  // batch lets the reports move on.
+  const auto prepare = [&](std::size_t slot) {
+    if (slot != 0 && written >= batch_bytes_) return;
+    written += batch.Prepare(slot, slots[slot]->task);
+    prepared[slot] = 1;
+  };
+  workers_.Run(size, prepare, size == 1);
+  const bool alone = std::count(prepared.begin(), prepared.end(), 1) == 1;
+  std::vector<std::optional<FileResult>> results =
+      batch.Finish([&](std::size_t count, const std::function<void(std::size_t)>& each) {
+        workers_.Run(count, each, alone);
       });
-      const bool alone = entry.kind == EntryKind::kFile && listed != branch.rend() &&
-                         !listed->second.AnyFor(entry.name);
-      add({std::move(path), false, {}, alone});
-      return;
-    }
-    // A run stopped part-way, or a file removed on purpose, can leave side files without their
-    // input: only their entries show that the input is unfinished, or that its backup is alone.
-    // The task does nothing when the input exists, so an input is still handled once, by its
-    // own entry.
-    add({InputPathFor(path), true, path});
-  };
-  // Missing files, links and FIFOs go to the converter too, which skips them and says why; it
-  // also finishes an interrupted conversion of the name.
-  auto one = [&](const std::filesystem::path& input) {
-    if (IsInputName(input.filename())) add({input});
-  };
-  // A folder error is reported after the files the walk met before it.
-  WalkObserver walk_observer;
-  walk_observer.on_folder_error = [&](const std::filesystem::path& dir, const Status& status) {
-    while (waiting != 0)
-      run_batch();
-    if (observer.on_folder_error) observer.on_folder_error(dir, status);
-  };
-  WalkFolderOrName(fs, folder, name, std::move(visitor), one, walk_observer);
-  while (waiting != 0)
-    run_batch();
+  for (std::size_t slot = 0; slot < size; ++slot) {
+    if (!prepared[slot]) continue;
+    slots[slot]->handled = true;
+    slots[slot]->result = std::move(results[slot]);
+    --waiting_;
+  }
+  ReportHandled();
+}
+
+// A file handled ahead of one left for the next batch waits for it.
+void FolderConversion::ReportHandled() {
+  while (!queue_.empty() && queue_.front().handled) {
+    if (queue_.front().result && observer_.on_file)
+      observer_.on_file(queue_.front().task.input, *queue_.front().result);
+    queue_.pop_front();
+  }
+}
+
+}  // namespace
+
+void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
+                   const std::filesystem::path& name, const ConvertOptions& options,
+                   const WalkObserver& observer, const WalkOptions& walk) {
+  FolderConversion(fs, options, walk, observer).Run(folder, name);
 }
 
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,

@@ -2,10 +2,12 @@
 // in place.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 
-#include "convert/convert_file.h"
+#include "convert/convert_options.h"
 #include "convert/file_result.h"
 #include "platform/file_system.h"
 
@@ -18,18 +20,28 @@ struct WalkObserver {
   std::function<void(const std::filesystem::path& folder, const Status& status)> on_folder_error;
 };
 
+// How a walk shares out its files; none of it changes what a file becomes.
+struct WalkOptions {
+  // How many files a walk converts at once; 0 for one per core.
+  unsigned jobs = 0;
+  // How much a batch takes before its work files are made durable together: each file of it
+  // keeps its input and its work file open until then, and the moves wait for it.
+  std::size_t batch_files = 256;
+  std::uint64_t batch_bytes = 64 << 20;
+};
+
 // With an empty `name`, converts every .txt file (any letter case) of `folder` and of all its
 // subfolders, depth-first in the order the system lists them; a drive's root or / is refused.
 // With a `name`, converts folder/name alone (a folder of that name is walked as a whole).
 // Links are neither followed nor converted through. An input that an interrupted run left as
-// backup and work file only is finished (RecoverFile), in both modes; a backup without its
-// input is reported (kLoneBackup) and left. The files are converted by
-// batches (ConversionBatch), `options.jobs` at once, each worker keeping to one folder where the
-// batch has several; the observer is called on the calling thread, for each file in the order
-// the walk met it, once it and every file met before it are done.
+// backup and work file only is finished, in both modes, whether the walk meets its name or only
+// its side files; a backup without its input is reported (kLoneBackup) and left. The files are
+// converted by batches (ConversionBatch), `walk.jobs` at once, each worker keeping to one folder
+// where the batch has several; the observer is called on the calling thread, for each file in
+// the order the walk met it, once it and every file met before it are done.
 void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options = {},
-                   const WalkObserver& observer = {});
+                   const WalkObserver& observer = {}, const WalkOptions& walk = {});
 
 // The undo, walked the same way: restores every backup (*.txt_original, any letter case) with
 // RestoreInPlace, reading legacy text as `options.legacy` says, and finishes the restores that

@@ -15,6 +15,7 @@
 
 #include "convert/convert_file.h"
 #include "testing/faulty_file_system.h"
+#include "convert/side_file_names.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 
@@ -410,8 +411,8 @@ TEST(ConvertFolderTest, WorkersKeepToTheirFoldersAndReportsToTheWalk) {
     }
     HeldFirstFile files(memory, "/t/" + c.files.back().substr(0, 1));
     Report report("/t");
-    ConvertFolder(files, "/t", {}, {.jobs = 2, .batch_files = c.files.size(), .batch_bytes = c.cap},
-                  report.Observer());
+    ConvertFolder(files, "/t", {}, {}, report.Observer(),
+                  {.jobs = 2, .batch_files = c.files.size(), .batch_bytes = c.cap});
     EXPECT_TRUE(files.released) << c.what << ": no other worker came";
     EXPECT_EQ(report.files, expected) << c.what;
   }

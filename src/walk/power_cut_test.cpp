@@ -112,7 +112,7 @@ bool RunFails(FileSystem& files, unsigned jobs = 1, bool restore = false) {
   if (restore) {
     RestoreBackups(files, "/t", "", {}, observer);
   } else {
-    ConvertFolder(files, "/t", "", {.jobs = jobs, .batch_files = 2}, observer);
+    ConvertFolder(files, "/t", "", {}, observer, {.jobs = jobs, .batch_files = 2});
   }
   return failed;
 }
@@ -152,7 +152,7 @@ TEST(PowerCutTest, OneBarrierForEachBatchBeforeItsMoves) {
       observer.on_file = [&](const std::filesystem::path&, const FileResult& result) {
         done += result.done();
       };
-      ConvertFolder(files, "/t", "", {.jobs = jobs, .batch_files = kBatch}, observer);
+      ConvertFolder(files, "/t", "", {}, observer, {.jobs = jobs, .batch_files = kBatch});
       EXPECT_EQ(done, kFiles) << what;
       EXPECT_TRUE(memory.unsynced_moves().empty()) << what << ": " << memory.unsynced_moves()[0];
       EXPECT_EQ(files.Calls(FaultyFileSystem::Op::kSyncFs), kBatches) << what;

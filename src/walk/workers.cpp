@@ -1,4 +1,4 @@
-#include "convert/shared_slots.h"
+#include "walk/workers.h"
 
 #include <algorithm>
 
@@ -50,6 +50,66 @@ bool SharedSlots::Next(unsigned self, std::size_t* slot) {
       *slot = End(seen) - 1;
       return true;
     }
+  }
+}
+
+Workers::~Workers() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  for (std::thread& thread : threads_)
+    thread.join();
+}
+
+void Workers::Run(std::size_t count, const std::function<void(std::size_t slot)>& each,
+                  bool alone) {
+  SharedSlots shared(count, jobs_);
+  RunOnAll(
+      [&] {
+        const unsigned self = shared.Join();
+        const std::unique_ptr<FolderHandles> held = fs_.HoldFolders();
+        for (std::size_t slot; shared.Next(self, &slot);)
+          each(slot);
+      },
+      alone);
+}
+
+void Workers::RunOnAll(const std::function<void()>& work, bool alone) {
+  if (alone || jobs_ <= 1) {
+    work();
+    return;
+  }
+  if (threads_.empty()) {
+    for (unsigned i = 1; i < jobs_; ++i)
+      threads_.emplace_back([this] { Serve(); });
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    work_ = &work;
+    busy_ = jobs_ - 1;
+    ++round_;
+  }
+  wake_.notify_all();
+  work();
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [this] { return busy_ == 0; });
+  work_ = nullptr;
+}
+
+void Workers::Serve() {
+  std::uint64_t seen = 0;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [&] { return stop_ || round_ != seen; });
+    if (stop_) return;
+    seen = round_;
+    const std::function<void()>* work = work_;
+    lock.unlock();
+    (*work)();
+    lock.lock();
+    if (--busy_ == 0) done_.notify_one();
   }
 }
 

@@ -1,0 +1,249 @@
+#include "convert/restore_in_place.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "testing/faulty_file_system.h"
+#include "testing/trio.h"
+
+namespace kestrane {
+namespace {
+
+using testing::FaultyFileSystem;
+using testing::MemoryFileSystem;
+using trio::kBytes;
+using trio::Put;
+using trio::Restore;
+using trio::Said;
+using trio::Show;
+using Op = FaultyFileSystem::Op;
+
+// What converting `original` gives, read with `legacy`.
+std::string ConversionOf(const std::string& original, const LegacyEncoding& legacy = {}) {
+  MemoryFileSystem fs;
+  fs.AddFile("/c.txt", original);
+  ConvertFile(fs, "/c.txt", {.legacy = legacy});
+  return fs.Contents("/c.txt").value_or("");
+}
+
+TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
+  const std::string mark = "\xEF\xBB\xBF", subrip = kBytes.at('S'), converted = kBytes.at('C');
+  const std::string newer = mark + "1\r\n00:00:01,000 -> 00:00:02,500\r\nNew\r\n\r\n";
+  const std::string arrow = "1\r\n00:00:01,000 --> 00:00:02,000\r\nGo this way -->\r\n\r\n";
+  // A time no rate can read keeps its characters, at any rate but for the frame.
+  const std::string odd = "1\r\n0x:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n";
+  // Polish in windows-1250: only a restore that reads it so finds its conversion.
+  const std::string polish = "1\r\n00:00:01,000 --> 00:00:02,000\r\nCz\xEA\x9C\xE6\r\n\r\n";
+  const LegacyEncoding central{.code_page = CodePage::kWindows1250, .detect = false};
+  const LegacyEncoding western{.code_page = CodePage::kWindows1252, .detect = false};
+  using Bytes = std::optional<std::string>;
+  const Bytes none;
+  struct Case {
+    const char* name;
+    Bytes input, backup, aside;  // a.txt, a.txt_original, a.txt_undoing
+    const char* said;
+    Bytes input_after, backup_after, aside_after;
+    LegacyEncoding legacy = {};
+  };
+  auto restored = [&](const char* name, Bytes input, const std::string& backup,
+                      LegacyEncoding legacy = {}) {
+    return Case{name, input, backup, none, "done", backup, none, none, legacy};
+  };
+  auto kept = [&](const char* name, Bytes input, const std::string& backup,
+                  LegacyEncoding legacy = {}) {
+    return Case{name,  input,  backup, none,  "changed since it was converted",
+                input, backup, none,   legacy};
+  };
+  const Case cases[] = {
+      restored("ours", converted, subrip),
+      restored("at another frame rate", mark + "1 00;00;01;00 00;00;03;24 Hello \r\n", subrip),
+      restored("text with an arrow", ConversionOf(arrow), arrow),
+      restored("no name.txt left", none, subrip),
+      restored("a time no rate reads", mark + "1 0x;00;01;24 00;00;04;00 Hello \r\n", odd),
+      restored("legacy text read as it was converted", ConversionOf(polish, central), polish,
+               central),
+      kept("legacy text read otherwise", ConversionOf(polish, central), polish, western),
+      kept("a newer subtitle with a mark and a short arrow", newer, subrip),
+      kept("a timecode that is none", mark + "1 00;00;01;00 00;00;04 Hello \r\n", subrip),
+      kept("a time no rate reads, changed", mark + "1 00;00;01;00 00;00;04;00 Hello \r\n", odd),
+      kept("another index", mark + "2 00;00;01;00 00;00;04;00 Hello \r\n", subrip),
+      kept("edited text", mark + "1 00;00;01;00 00;00;04;00 Hello! \r\n", subrip),
+      kept("a line more", converted + "2 00;00;05;00 00;00;06;00 Bye \r\n", subrip),
+      kept("a line fewer", mark, subrip),
+      kept("line feeds alone", mark + "1 00;00;01;00 00;00;04;00 Hello \n", subrip),
+      kept("the original itself", subrip, subrip),
+      kept("another original's conversion", converted, kBytes.at('O')),
+      kept("a backup without a cue", converted, kBytes.at('N')),
+      // A restore that stopped part-way.
+      {"stopped after setting it aside", none, subrip, converted, "done", subrip, none, none},
+      {"stopped after setting aside, a file saved since", newer, subrip, converted,
+       "changed since it was converted", newer, subrip, none},
+      {"set aside, but not ours", none, subrip, newer, "changed since it was converted", newer,
+       subrip, none},
+      {"not ours set aside, beside a converted file", converted, subrip, newer,
+       "a file of another program holds the name a restore needs", converted, subrip, newer},
+      {"stopped before removing what it set aside", subrip, none, converted, "done, recovered",
+       subrip, none, none},
+      {"no backup, and not ours aside", subrip, none, newer, "no backup", subrip, none, newer},
+  };
+  for (const Case& c : cases) {
+    for (bool dry_run : {false, true}) {
+      const std::string name = std::string(c.name) + (dry_run ? ", dry" : "");
+      MemoryFileSystem fs;
+      fs.AddDir("/d");
+      if (c.input) fs.AddFile("/d/a.txt", *c.input);
+      if (c.backup) fs.AddFile("/d/a.txt_original", *c.backup);
+      if (c.aside) fs.AddFile("/d/a.txt_undoing", *c.aside);
+      const auto before = fs.Paths();
+      FileResult result =
+          RestoreInPlace(fs, "/d/a.txt_original", {.dry_run = dry_run, .legacy = c.legacy},
+                         SubtitleConverter({.legacy = c.legacy}));
+      EXPECT_EQ(Said(result), c.said) << name;
+      EXPECT_EQ(fs.Contents("/d/a.txt"), dry_run ? c.input : c.input_after) << name;
+      EXPECT_EQ(fs.Contents("/d/a.txt_original"), dry_run ? c.backup : c.backup_after) << name;
+      EXPECT_EQ(fs.Contents("/d/a.txt_undoing"), dry_run ? c.aside : c.aside_after) << name;
+      if (dry_run) {
+        EXPECT_EQ(fs.Paths(), before) << name;
+      }
+    }
+  }
+}
+
+// Runs `hook` once, just before the nth call of `op` (a move or a look at a name): another
+// program acting between two steps of ours.
+class BetweenStepsFileSystem : public MemoryFileSystem {
+ public:
+  Op op = Op::kMove;
+  int nth = 0;
+  std::function<void(MemoryFileSystem&)> hook;
+
+  Status MoveNoReplace(const std::filesystem::path& from,
+                       const std::filesystem::path& to) override {
+    Before(Op::kMove);
+    return MemoryFileSystem::MoveNoReplace(from, to);
+  }
+  Status Stat(const std::filesystem::path& path, FileInfo* info) override {
+    Before(Op::kStat);
+    return MemoryFileSystem::Stat(path, info);
+  }
+  Status CreateNew(const std::filesystem::path& path, FileMode mode,
+                   std::unique_ptr<WritableFile>* file) override {
+    Before(Op::kCreate);
+    return MemoryFileSystem::CreateNew(path, mode, file);
+  }
+
+ private:
+  void Before(Op called) {
+    if (called == op && ++calls_ == nth && hook) hook(*this);
+  }
+  int calls_ = 0;
+};
+
+TEST(RestoreInPlaceTest, AFileSavedBetweenOurStepsStays) {
+  auto save = [](const char* path) {
+    return [path](MemoryFileSystem& fs) { fs.AddFile(path, kBytes.at('O'), 7); };
+  };
+  struct Case {
+    const char* name;
+    Op op;
+    int nth;
+    std::function<void(MemoryFileSystem&)> other_program;
+    const char* files_after;
+  } cases[] = {
+      // Set aside and checked in its turn: the check is of the file that is removed.
+      {"saved just before it is set aside", Op::kMove, 1, save("/d/a.txt"),
+       "a.txt=O a.txt_original=S"},
+      // The backup does not replace it; the conversion set aside goes.
+      {"saved after it was set aside", Op::kMove, 2, save("/d/a.txt"), "a.txt=O a.txt_original=S"},
+      // The look after the check sees another file: back where it was.
+      {"replaced while it was checked", Op::kStat, 6, save("/d/a.txt_undoing"),
+       "a.txt=O a.txt_original=S"},
+  };
+  for (const Case& c : cases) {
+    BetweenStepsFileSystem fs;
+    Put(fs, "a.txt=C a.txt_original=S");
+    fs.op = c.op;
+    fs.nth = c.nth;
+    fs.hook = c.other_program;
+    EXPECT_EQ(Said(Restore(fs, "/d/a.txt_original")), "changed since it was converted") << c.name;
+    EXPECT_EQ(Show(fs), c.files_after) << c.name;
+  }
+
+  // The same for a conversion: a file saved under the work file's name while the input is read.
+  BetweenStepsFileSystem fs;
+  Put(fs, "a.txt=S");
+  fs.op = Op::kCreate;
+  fs.nth = 1;
+  fs.hook = save("/d/a.txt_temp");
+  EXPECT_EQ(Said(ConvertFile(fs, "/d/a.txt")),
+            "a file of another program holds the work file's name");
+  EXPECT_EQ(Show(fs), "a.txt=S a.txt_temp=O");
+}
+
+TEST(RestoreInPlaceTest, NoRestoreFailureLosesABackupOrAFileItDidNotMake) {
+  using Reason = FileResult::Reason;
+  const char* const kConverted = "a.txt=C a.txt_original=S";
+  const char* const kSetAside = "a.txt_original=S a.txt_undoing=C";
+  const char* const kNearlyRestored = "a.txt=S a.txt_undoing=C";
+  struct Case {
+    const char* files;
+    std::vector<std::pair<Op, int>> faults;
+    Reason reason;
+    const char* files_after;
+    const char* rerun;  // what the next restore says
+    bool convert = false;
+  };
+  const Case cases[] = {
+      {kConverted, {{Op::kStat, 2}}, Reason::kStat, kConverted, "done"},  // the backup
+      {kConverted, {{Op::kOpen, 1}}, Reason::kStat, kConverted, "done"},  // to claim it
+      {kConverted, {{Op::kStat, 5}}, Reason::kStat, kConverted, "done"},  // name.txt
+      {kConverted, {{Op::kMove, 1}}, Reason::kSetAside, kConverted, "done"},
+      // Reading what was set aside, or the backup to compare it with: it goes back.
+      {kConverted, {{Op::kOpen, 2}}, Reason::kReadConverted, kConverted, "done"},
+      {kConverted, {{Op::kRead, 1}}, Reason::kReadConverted, kConverted, "done"},
+      {kConverted, {{Op::kRewind, 1}}, Reason::kReadConverted, kConverted, "done"},
+      {kConverted, {{Op::kRead, 1}, {Op::kMove, 2}}, Reason::kPutBack, kSetAside, "done"},
+      {kConverted, {{Op::kMove, 2}}, Reason::kRestoreMove, kConverted, "done"},
+      // Nor can it go back: the next restore goes on from there.
+      {kConverted, {{Op::kMove, 2}, {Op::kMove, 3}}, Reason::kRestoreMove, kSetAside, "done"},
+      {kConverted, {{Op::kRemove, 1}}, Reason::kRemove, kNearlyRestored, "done, recovered"},
+      {kConverted, {{Op::kSyncDir, 1}}, Reason::kSyncFolder, "a.txt=S", "no backup"},
+      // Finishing a restore that stopped.
+      {kNearlyRestored,
+       {{Op::kRead, 1}},
+       Reason::kReadConverted,
+       kNearlyRestored,
+       "done, recovered"},
+      {kNearlyRestored, {{Op::kRemove, 1}}, Reason::kRemove, kNearlyRestored, "done, recovered"},
+      {kNearlyRestored, {{Op::kSyncDir, 1}}, Reason::kSyncFolder, "a.txt=S", "no backup"},
+      // A conversion putting back what a stopped restore set aside.
+      {kSetAside, {{Op::kOpen, 1}}, Reason::kOpen, kSetAside, "done", true},
+      {kSetAside, {{Op::kMove, 1}}, Reason::kPutBack, kSetAside, "done", true},
+  };
+  for (const Case& c : cases) {
+    std::string name = std::string(c.files) + ": ";
+    MemoryFileSystem memory;
+    Put(memory, c.files);
+    FaultyFileSystem fs(memory);
+    for (const auto& [op, nth] : c.faults) {
+      fs.FailOn(op, nth);
+      name += std::string(testing::OpName(op)) + " #" + std::to_string(nth) + " ";
+    }
+    FileResult result = c.convert ? ConvertFile(fs, "/d/a.txt") : Restore(fs, "/d/a.txt_original");
+    EXPECT_EQ(fs.FaultsHit(), static_cast<int>(c.faults.size())) << name;
+    EXPECT_EQ(result.kind, FileResult::Kind::kFailed) << name;
+    EXPECT_EQ(result.reason, c.reason) << name << ": " << Describe(result.reason);
+    EXPECT_EQ(result.message, "injected fault") << name;
+    EXPECT_EQ(Show(memory), c.files_after) << name;
+    EXPECT_EQ(Said(Restore(memory, "/d/a.txt_original")), c.rerun) << name;
+    EXPECT_EQ(Show(memory), "a.txt=S") << name;
+  }
+}
+
+}  // namespace
+}  // namespace kestrane

@@ -1,0 +1,112 @@
+#include "convert/side_file_names.h"
+
+#include <utility>
+
+#include "platform/text.h"
+
+namespace kestrane {
+namespace {
+
+constexpr std::string_view kInputExtension = ".txt";
+// Each side file's name is its input's with a suffix.
+constexpr std::string_view kWorkEnding = ".txt_temp";
+constexpr std::string_view kBackupEnding = ".txt_original";
+// No longer than the backup's: a name that had room for its backup has room for this one.
+constexpr std::string_view kAsideEnding = ".txt_undoing";
+
+constexpr std::string_view SuffixOf(std::string_view ending) {
+  return ending.substr(kInputExtension.size());
+}
+
+bool EndsWith(const std::filesystem::path& name, std::string_view ending) {
+  // The native string, not string(): on Windows that would go through the ANSI code page.
+  return EndsWithIgnoringAsciiCase(FolderText(name.native()), ending);
+}
+
+std::filesystem::path WithSuffix(const std::filesystem::path& input, std::string_view suffix) {
+  // Made from its text at once: a copy of the path and an append would parse its name twice.
+  std::filesystem::path::string_type text;
+  text.reserve(input.native().size() + suffix.size());
+  text = input.native();
+  text.append(suffix.begin(), suffix.end());
+  return std::filesystem::path(std::move(text));
+}
+
+std::filesystem::path::string_type Folded(const std::filesystem::path& name) {
+  auto text = name.native();
+  for (auto& c : text)
+    c = AsciiLower(c);
+  return text;
+}
+
+}  // namespace
+
+bool IsInputName(const std::filesystem::path& name) {
+  return EndsWith(name, kInputExtension);
+}
+
+bool IsWorkName(const std::filesystem::path& name) {
+  return EndsWith(name, kWorkEnding);
+}
+
+bool IsBackupName(const std::filesystem::path& name) {
+  return EndsWith(name, kBackupEnding);
+}
+
+bool IsAsideName(const std::filesystem::path& name) {
+  return EndsWith(name, kAsideEnding);
+}
+
+std::filesystem::path WorkPathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, SuffixOf(kWorkEnding));
+}
+
+std::filesystem::path BackupPathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, SuffixOf(kBackupEnding));
+}
+
+std::filesystem::path AsidePathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, SuffixOf(kAsideEnding));
+}
+
+std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
+  std::size_t suffix = 0;
+  if (IsWorkName(side_file)) suffix = SuffixOf(kWorkEnding).size();
+  if (IsBackupName(side_file)) suffix = SuffixOf(kBackupEnding).size();
+  if (IsAsideName(side_file)) suffix = SuffixOf(kAsideEnding).size();
+  auto text = side_file.native();
+  text.resize(text.size() - suffix);
+  return std::filesystem::path(std::move(text));
+}
+
+FolderText FolderPart(const std::filesystem::path& path) {
+  const FolderText text = path.native();
+  // One scan back from the end: find_last_of looks each character up in the set of separators.
+  for (std::size_t i = text.size(); i-- > 0;) {
+#ifdef _WIN32
+    if (text[i] == L'\\' || text[i] == L'/') return text.substr(0, i);
+#else
+    if (text[i] == '/') return text.substr(0, i);
+#endif
+  }
+  return FolderText();
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+  std::filesystem::path folder = path.parent_path();
+  return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+ListedSideFiles::ListedSideFiles(const std::vector<DirEntry>& entries) {
+  for (const DirEntry& entry : entries) {
+    if (IsWorkName(entry.name) || IsBackupName(entry.name) || IsAsideName(entry.name)) {
+      inputs_.insert(Folded(InputPathFor(entry.name)));
+    }
+  }
+}
+
+bool ListedSideFiles::AnyFor(const std::filesystem::path& name) const {
+  return !inputs_.empty() && inputs_.count(Folded(name)) != 0;
+}
+
+}  // namespace kestrane

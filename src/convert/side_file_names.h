@@ -1,0 +1,69 @@
+// A subtitle file and its side files: name.txt, the work file name.txt_temp its conversion is
+// written to, the backup name.txt_original that keeps its original bytes, and name.txt_undoing,
+// where a restore sets the converted file aside while it proves it is ours. The one place that
+// knows their names, built and taken apart in both directions.
+//
+// What a run finds (I = name.txt, W = name.txt_temp, B = name.txt_original, A =
+// name.txt_undoing) and does:
+//   I          untouched         convert: write W, then I -> B, W -> I
+//   I W        leftover work     the same; W is stale (no live run holds I) and is replaced,
+//                                when it looks like ours (empty, or the UTF-8 mark first)
+//   I W'       someone's W       W is not a work file of ours: convert skips and touches nothing
+//   I B (W)    converted         convert skips ("backup exists"); restore, when I is what
+//                                converting B gives: I -> A, B -> I, remove A
+//   B W        interrupted       a run stopped between its two moves: convert puts B -> I and
+//                                goes on as for an untouched input; restore: B -> I
+//   B          lone backup       convert reports it and leaves it; restore: B -> I
+//   A B        set aside         a restore stopped before putting the backup back: restore
+//                                checks A and goes on; convert puts A -> I, converted again
+//   I A        nearly restored   a restore stopped before removing A: either run removes A
+//                                when it is what converting I gives
+//   any        busy              another run holds the claim on the original: skipped
+// The conversion's moves are in in_place_conversion.h, the restore's in restore_in_place.h, and
+// the claim that keeps two runs apart in claim.h.
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace kestrane {
+
+// Names in both directions. The suffixes match in any ASCII letter case, since the systems that
+// ignore case would take Movie.TXT_ORIGINAL for the backup of Movie.txt; a name built here keeps
+// the input's own spelling.
+bool IsInputName(const std::filesystem::path& name);   // x.txt
+bool IsWorkName(const std::filesystem::path& name);    // x.txt_temp
+bool IsBackupName(const std::filesystem::path& name);  // x.txt_original
+bool IsAsideName(const std::filesystem::path& name);   // x.txt_undoing
+std::filesystem::path WorkPathFor(const std::filesystem::path& input);
+std::filesystem::path BackupPathFor(const std::filesystem::path& input);
+std::filesystem::path AsidePathFor(const std::filesystem::path& input);
+// The input a side file belongs to: x.txt_temp, x.txt_original and x.txt_undoing give x.txt.
+// Any other name comes back as it is.
+std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
+
+// What comes before the last name of a path, as it is spelled there: the folder of a file and
+// its side files, without making a path of it. Empty for a bare name.
+using FolderText = std::basic_string_view<std::filesystem::path::value_type>;
+FolderText FolderPart(const std::filesystem::path& path);
+// The folder of a file as a path to sync: "." for a bare name.
+std::filesystem::path FolderOf(const std::filesystem::path& path);
+
+// The side files a folder's listing shows, by the input they belong to: an input the listing
+// shows alone is converted without asking the file system about each of them first.
+class ListedSideFiles {
+ public:
+  explicit ListedSideFiles(const std::vector<DirEntry>& entries);
+  // Whether the listing showed a side file of the input named `name` (no folder), in any ASCII
+  // letter case.
+  bool AnyFor(const std::filesystem::path& name) const;
+
+ private:
+  std::set<std::filesystem::path::string_type> inputs_;  // ASCII letters in lower case
+};
+
+}  // namespace kestrane
