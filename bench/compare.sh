@@ -3,12 +3,12 @@
 # medians and their ratio, so that a change is measured against the build before it in the same
 # run (a slow spell of the machine then slows both alike):
 #   bench/compare.sh OLD_CLI NEW_CLI [--place DIR] [--rounds N] [--restore] [-- CLI ARGS...]
-# DIR (default /dev/shm/kestrane-compare) holds the copies; --restore times the undo of a tree
+# DIR (default /dev/shm/kestrane-compare-PID) holds the copies; --restore times the undo of a tree
 # converted once beforehand by NEW_CLI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 old=$(realpath "$1") new=$(realpath "$2"); shift 2
-place=/dev/shm/kestrane-compare rounds=7 restore=0
+place=/dev/shm/kestrane-compare-$$ rounds=7 restore=0
 while [ $# -gt 0 ]; do
   case $1 in
     --place) place=$2; shift 2 ;;
