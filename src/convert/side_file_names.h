@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/folder_path.h"
 
 namespace kestrane {
 
@@ -45,13 +46,6 @@ std::filesystem::path AsidePathFor(const std::filesystem::path& input);
 // The input a side file belongs to: x.txt_temp, x.txt_original and x.txt_undoing give x.txt.
 // Any other name comes back as it is.
 std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
-
-// What comes before the last name of a path, as it is spelled there: the folder of a file and
-// its side files, without making a path of it. Empty for a bare name.
-using FolderText = std::basic_string_view<std::filesystem::path::value_type>;
-FolderText FolderPart(const std::filesystem::path& path);
-// The folder of a file as a path to sync: "." for a bare name.
-std::filesystem::path FolderOf(const std::filesystem::path& path);
 
 // The side files a folder's listing shows, by the input they belong to: an input the listing
 // shows alone is converted without asking the file system about each of them first.

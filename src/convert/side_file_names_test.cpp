@@ -57,17 +57,6 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
     EXPECT_EQ(InputPathFor(WorkPathFor(input)), std::filesystem::path(input)) << input;
     EXPECT_EQ(InputPathFor(AsidePathFor(input)), std::filesystem::path(input)) << input;
   }
-  // A file's folder as its path spells it, by which a batch's files are grouped.
-  const std::pair<std::filesystem::path, std::filesystem::path> folders[] = {
-      {"/r/s/a.txt", "/r/s"},
-      {"a.txt", ""},
-#ifdef _WIN32
-      {"C:\\r\\a.txt", "C:\\r"},
-      {"C:/r\\s/a.txt", "C:/r\\s"},
-#endif
-  };
-  for (const auto& [path, folder] : folders)
-    EXPECT_EQ(FolderPart(path), FolderText(folder.native())) << path;
 }
 
 // An input taken for alone skips the first look at its side files, so one missed here would be

@@ -1,0 +1,17 @@
+// The folder a path names its file in, read off the path's own text.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace kestrane {
+
+// What comes before the last name of a path, as it is spelled there: the folder of a file and
+// its side files, without making a path of it. Empty for a bare name.
+using FolderText = std::basic_string_view<std::filesystem::path::value_type>;
+FolderText FolderPart(const std::filesystem::path& path);
+
+// The folder of a file as a path to sync: "." for a bare name.
+std::filesystem::path FolderOf(const std::filesystem::path& path);
+
+}  // namespace kestrane
