@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/file_info_win32.h"
+#include "platform/file_security_win32.h"
 #include "platform/file_system.h"
 #include "platform/open_file_win32.h"
 #include "platform/retrying_file_system.h"
@@ -39,6 +40,28 @@ std::wstring Win32Path(const fs::path& path) {
   std::error_code error;
   const fs::path current = path.is_absolute() ? fs::path() : fs::current_path(error);
   return ExtendedWindowsPath(path.native(), current.native());
+}
+
+// CREATE_NEW for writing, the file given `security` when there is some to give. The handle asks
+// for the rights that takes; a file system that refuses them (a share that lets one change files
+// but not their permissions) gets the file all the same, as its folder makes it.
+HANDLE CreateForWriting(const std::wstring& name, const SystemSecurity* security) {
+  // GetFileInformationByHandle, for the identity, needs FILE_READ_ATTRIBUTES, which
+  // GENERIC_WRITE does not include.
+  constexpr DWORD kAccess = GENERIC_WRITE | FILE_READ_ATTRIBUTES;
+  constexpr DWORD kToGive[] = {WRITE_DAC | WRITE_OWNER, WRITE_DAC, 0};
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (DWORD rights : kToGive) {
+    if (security == nullptr && rights != 0) continue;
+    handle = ::CreateFileW(name.c_str(), kAccess | rights, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      if (rights != 0) win32::GiveSecurity(handle, *security);
+      break;
+    }
+    if (::GetLastError() != ERROR_ACCESS_DENIED) break;
+  }
+  return handle;
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -92,7 +115,9 @@ class Win32FileSystem final : public FileSystem {
       ::CloseHandle(handle);
       return NotRegular("open", path);
     }
-    *file = win32::NewReadableFile(handle, path, InfoOf(data));
+    FileInfo info = InfoOf(data);
+    info.security = win32::SecurityOf(handle);
+    *file = win32::NewReadableFile(handle, path, info);
     return Status::Ok();
   }
 
@@ -100,10 +125,7 @@ class Win32FileSystem final : public FileSystem {
                    std::unique_ptr<WritableFile>* file) override {
     file->reset();
     std::wstring name = Win32Path(path);
-    // GetFileInformationByHandle, for the identity, needs FILE_READ_ATTRIBUTES, which
-    // GENERIC_WRITE does not include.
-    HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateForWriting(name, mode.security.get());
     if (handle == INVALID_HANDLE_VALUE) {
       SystemError last = LastError();
       // CREATE_NEW on a folder's name says "access denied"; the name is taken all the same.
