@@ -155,7 +155,7 @@ class FileSystem {
   virtual Status Stat(const std::filesystem::path& path, FileInfo* info) = 0;
 
   // Makes the entries of `dir` durable: files created, moved or removed in it before the call
-  // survive a power cut once it returns.
+  // survive a power cut (or a stick pulled out) once it returns.
   virtual Status SyncDir(const std::filesystem::path& dir) = 0;
 
   // Makes everything written to the file system that holds `path` durable in one call: the data

@@ -12,6 +12,7 @@
 #include "platform/file_info_win32.h"
 #include "platform/file_security_win32.h"
 #include "platform/file_system.h"
+#include "platform/folder_sync_win32.h"
 #include "platform/open_file_win32.h"
 #include "platform/retrying_file_system.h"
 #include "platform/status_win32.h"
@@ -206,11 +207,8 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  // Windows lets no ordinary program flush a folder (FlushFileBuffers wants a handle to the whole
-  // volume, which needs an administrator). NTFS journals its changes to folders in the order
-  // they were made, and every move went through with MOVEFILE_WRITE_THROUGH: nothing is left to
-  // do here.
-  Status SyncDir(const fs::path&) override { return Status::Ok(); }
+  // By the file system of the folder's volume: see folder_sync_win32.h.
+  Status SyncDir(const fs::path& dir) override { return win32::SyncFolder(Win32Path(dir), dir); }
 
   // Flushing a whole volume wants an administrator too; each file flushes its own data.
   Status SyncFileSystem(const fs::path& path) override {
