@@ -13,6 +13,7 @@
 #include "cli/progress.h"
 #include "cli/shown_name.h"
 #include "convert/convert_file.h"
+#include "convert/disk_spelling.h"
 #include "convert/frame_rate.h"
 #include "convert/side_file_names.h"
 #include "platform/codepage.h"
@@ -116,6 +117,7 @@ class Run {
     // restore puts it back, a conversion says why it cannot.
     if (status.code() == Status::Code::kNotFound && IsInputName(target->path.filename()) &&
         fs_.Stat(BackupPathFor(target->path), &info).ok()) {
+      target->path = SpelledAsOnDisk(fs_, target->path);
       return {};
     }
     if (status.code() == Status::Code::kNotFound) return shown + ": no such file or folder";
@@ -132,7 +134,7 @@ class Run {
     }
     // Whether a file is an input or a backup, and the names of its side files, go by its own
     // name, never by a short name standing for it (MOVIEF~1.TXT for a .txt_original too).
-    if (!target->folder) target->path = fs_.RealName(target->path);
+    if (!target->folder) target->path = SpelledAsOnDisk(fs_, target->path);
     return {};
   }
 

@@ -426,6 +426,18 @@ if(emulator)
       OUT "^[^\n]*wild\\\\a\\.TXT: would convert, 1 cue\n[^\n]*wild\\\\b\\.txt: would convert, 1 cue\n$")
 endif()
 
+# A file named in another letter case than the disk's keeps the disk's: a restore by name puts a
+# lone backup back under its own spelling, and says so.
+if(emulator)
+  file(WRITE "${WORK}/case/movie.txt_original" "${subrip}")
+  run(STATUS 0 ARGS -v --restore "case\\MOVIE.TXT" OUT "^[^\n]*movie\\.txt_original: restored\n$")
+  file(GLOB restored RELATIVE "${WORK}/case" "${WORK}/case/*")
+  if(NOT restored STREQUAL "movie.txt")
+    fail("a restore by another letter case left ${restored}, not movie.txt")
+  endif()
+  expect_bytes("case/movie.txt" "${subrip}")
+endif()
+
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} checks failed")
 endif()

@@ -41,6 +41,10 @@ FileInfo InfoOf(const BY_HANDLE_FILE_INFORMATION& data) {
   return info;
 }
 
+DWORD NewFileAttributes(std::uint32_t kept) {
+  return (kept & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE;
+}
+
 bool IsFolder(const std::wstring& path) {
   DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

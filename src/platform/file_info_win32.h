@@ -36,6 +36,11 @@ std::int64_t UnixNs(const FILETIME& time);
 // An open file's record: never a link.
 FileInfo InfoOf(const BY_HANDLE_FILE_INFORMATION& data);
 
+// The attributes a new file gets from the kKeptAttributes bits of its mode: those, and the
+// archive attribute, by which backups that copy only changed files (robocopy /M, xcopy /M) find
+// it. The system sets that one on a file it creates, and setting the others would clear it.
+DWORD NewFileAttributes(std::uint32_t kept);
+
 // Whether `path` (in the form the system takes) names a folder.
 bool IsFolder(const std::wstring& path);
 

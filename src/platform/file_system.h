@@ -31,6 +31,10 @@ inline constexpr std::uint32_t kAttributeNotContentIndexed = 0x2000;
 inline constexpr std::uint32_t kKeptAttributes =
     kAttributeReadOnly | kAttributeHidden | kAttributeSystem | kAttributeNotContentIndexed;
 
+// Who may do what with a file, as its system keeps it beyond FileInfo's bits: on Windows its
+// owner and DACL. Only the platform's own files look inside.
+struct SystemSecurity;
+
 struct FileInfo {
   EntryKind kind = EntryKind::kFile;
   std::uint64_t size = 0;
@@ -45,22 +49,27 @@ struct FileInfo {
   std::uint32_t owner = kNoId;
   std::uint32_t group = kNoId;
   static constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+  // On Windows, the owner and DACL of a file opened for reading; null elsewhere, and where the
+  // system would not tell.
+  std::shared_ptr<const SystemSecurity> security;
 };
 
 // What a new file takes from the file it stands for: plain permission bits, or all of that
-// file's permissions, attributes, owner and group (both conversions implicit, so either serves
-// as a mode).
+// file's permissions, attributes, owner and group, and its system's security (both conversions
+// implicit, so either serves as a mode).
 struct FileMode {
   FileMode(std::uint32_t permissions) : permissions(permissions) {}
   FileMode(const FileInfo& like)
       : permissions(like.permissions),
         attributes(like.attributes),
         owner(like.owner),
-        group(like.group) {}
+        group(like.group),
+        security(like.security) {}
   std::uint32_t permissions;
   std::uint32_t attributes = 0;
   std::uint32_t owner = FileInfo::kNoId;  // kNoId: whoever creates the file
   std::uint32_t group = FileInfo::kNoId;
+  std::shared_ptr<const SystemSecurity> security;  // null: what the folder gives
 };
 
 struct DirEntry {
@@ -124,9 +133,12 @@ class FileSystem {
 
   // Creates a new file, failing with kExists when the name is taken by anything, a dangling
   // link included. Permissions are POSIX bits (less the umask); Windows ignores them and gives
-  // the file the attributes instead, at Close, so that a read-only one does not stop the writing.
+  // the file the attributes instead, at Close, so that a read-only one does not stop the writing,
+  // with the archive attribute, which tells backups that copy changed files only that it is new.
   // On POSIX systems the file takes the mode's owner and group as far as this process may give
-  // them (root: both; anyone else: a group they belong to); what it may not give is no failure.
+  // them (root: both; anyone else: a group they belong to); on Windows the mode's security, its
+  // DACL where this account may set it and its owner where it may give it. What it may not give
+  // is no failure: the file keeps what its folder gave it.
   virtual Status CreateNew(const std::filesystem::path& path, FileMode mode,
                            std::unique_ptr<WritableFile>* file) = 0;
 
@@ -143,7 +155,7 @@ class FileSystem {
   virtual Status Stat(const std::filesystem::path& path, FileInfo* info) = 0;
 
   // Makes the entries of `dir` durable: files created, moved or removed in it before the call
-  // survive a power cut once it returns.
+  // survive a power cut (or a stick pulled out) once it returns.
   virtual Status SyncDir(const std::filesystem::path& dir) = 0;
 
   // Makes everything written to the file system that holds `path` durable in one call: the data

@@ -10,7 +10,9 @@
 #include <system_error>
 
 #include "platform/file_info_win32.h"
+#include "platform/file_security_win32.h"
 #include "platform/file_system.h"
+#include "platform/folder_sync_win32.h"
 #include "platform/open_file_win32.h"
 #include "platform/retrying_file_system.h"
 #include "platform/status_win32.h"
@@ -39,6 +41,28 @@ std::wstring Win32Path(const fs::path& path) {
   std::error_code error;
   const fs::path current = path.is_absolute() ? fs::path() : fs::current_path(error);
   return ExtendedWindowsPath(path.native(), current.native());
+}
+
+// CREATE_NEW for writing, the file given `security` when there is some to give. The handle asks
+// for the rights that takes; a file system that refuses them (a share that lets one change files
+// but not their permissions) gets the file all the same, as its folder makes it.
+HANDLE CreateForWriting(const std::wstring& name, const SystemSecurity* security) {
+  // GetFileInformationByHandle, for the identity, needs FILE_READ_ATTRIBUTES, which
+  // GENERIC_WRITE does not include.
+  constexpr DWORD kAccess = GENERIC_WRITE | FILE_READ_ATTRIBUTES;
+  constexpr DWORD kToGive[] = {WRITE_DAC | WRITE_OWNER, WRITE_DAC, 0};
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (DWORD rights : kToGive) {
+    if (security == nullptr && rights != 0) continue;
+    handle = ::CreateFileW(name.c_str(), kAccess | rights, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      if (rights != 0) win32::GiveSecurity(handle, *security);
+      break;
+    }
+    if (::GetLastError() != ERROR_ACCESS_DENIED) break;
+  }
+  return handle;
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -92,7 +116,9 @@ class Win32FileSystem final : public FileSystem {
       ::CloseHandle(handle);
       return NotRegular("open", path);
     }
-    *file = win32::NewReadableFile(handle, path, InfoOf(data));
+    FileInfo info = InfoOf(data);
+    info.security = win32::SecurityOf(handle);
+    *file = win32::NewReadableFile(handle, path, info);
     return Status::Ok();
   }
 
@@ -100,10 +126,7 @@ class Win32FileSystem final : public FileSystem {
                    std::unique_ptr<WritableFile>* file) override {
     file->reset();
     std::wstring name = Win32Path(path);
-    // GetFileInformationByHandle, for the identity, needs FILE_READ_ATTRIBUTES, which
-    // GENERIC_WRITE does not include.
-    HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateForWriting(name, mode.security.get());
     if (handle == INVALID_HANDLE_VALUE) {
       SystemError last = LastError();
       // CREATE_NEW on a folder's name says "access denied"; the name is taken all the same.
@@ -184,11 +207,8 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
-  // Windows lets no ordinary program flush a folder (FlushFileBuffers wants a handle to the whole
-  // volume, which needs an administrator). NTFS journals its changes to folders in the order
-  // they were made, and every move went through with MOVEFILE_WRITE_THROUGH: nothing is left to
-  // do here.
-  Status SyncDir(const fs::path&) override { return Status::Ok(); }
+  // By the file system of the folder's volume: see folder_sync_win32.h.
+  Status SyncDir(const fs::path& dir) override { return win32::SyncFolder(Win32Path(dir), dir); }
 
   // Flushing a whole volume wants an administrator too; each file flushes its own data.
   Status SyncFileSystem(const fs::path& path) override {

@@ -149,13 +149,11 @@ class Win32WritableFile final : public WritableFile {
       return Failure(Status::Code::kIo, "close", PathText(path_), "the file is closed");
     }
     HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
-    if (attributes_ != 0) {
-      // Through the handle, which may write to a file however read-only. A file system that
-      // keeps no such attributes (some shares) leaves the file plain: no reason to fail it.
-      FILE_BASIC_INFO basic{};  // times of zero stay as they are
-      basic.FileAttributes = attributes_;
-      (void)::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
-    }
+    // Through the handle, which may write to a file however read-only. A file system that keeps
+    // no such attributes (some shares) leaves the file plain: no reason to fail it.
+    FILE_BASIC_INFO basic{};  // times of zero stay as they are
+    basic.FileAttributes = NewFileAttributes(attributes_);
+    (void)::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
     if (!::CloseHandle(handle)) return SystemStatus("close", path_, ::GetLastError());
     return Status::Ok();
   }

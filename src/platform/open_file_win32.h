@@ -20,7 +20,7 @@
 namespace kestrane::win32 {
 
 // The open files over a handle, which they take and close. The readable one is described by
-// `info`; the writable one gives the file `attributes` (kKeptAttributes bits) when it is closed.
+// `info`; the writable one gives the file NewFileAttributes(`attributes`) when it is closed.
 std::unique_ptr<ReadableFile> NewReadableFile(HANDLE handle, const std::filesystem::path& path,
                                               const FileInfo& info);
 std::unique_ptr<WritableFile> NewWritableFile(HANDLE handle, const std::filesystem::path& path,

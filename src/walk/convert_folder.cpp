@@ -12,6 +12,7 @@
 
 #include "convert/conversion_batch.h"
 #include "convert/convert_file.h"
+#include "convert/disk_spelling.h"
 #include "convert/restore_in_place.h"
 #include "convert/side_file_names.h"
 #include "walk/walk_tree.h"
@@ -52,9 +53,9 @@ void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
     std::filesystem::path path = folder / name;
     FileInfo info;
     if (!fs.Stat(path, &info).ok() || info.kind != EntryKind::kDirectory) {
-      // The side files' names are built from this one: the file's own spelling, never a short
-      // name standing for it.
-      one(fs.RealName(path));
+      // The side files' names are built from this one: the disk's spelling, never a short name
+      // standing for it nor the letter case it was typed in.
+      one(SpelledAsOnDisk(fs, path));
       return;
     }
     start = std::move(path);

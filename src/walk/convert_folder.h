@@ -32,7 +32,8 @@ struct WalkOptions {
 
 // With an empty `name`, converts every .txt file (any letter case) of `folder` and of all its
 // subfolders, depth-first in the order the system lists them; a drive's root or / is refused.
-// With a `name`, converts folder/name alone (a folder of that name is walked as a whole).
+// With a `name`, converts folder/name alone (a folder of that name is walked as a whole), under
+// the spelling the disk gives it (SpelledAsOnDisk), whatever the letter case it was typed in.
 // Links are neither followed nor converted through. An input that an interrupted run left as
 // backup and work file only is finished, in both modes, whether the walk meets its name or only
 // its side files; a backup without its input is reported (kLoneBackup) and left. The files are
@@ -47,7 +48,8 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
 // RestoreInPlace, reading legacy text as `options.legacy` says, and finishes the restores that
 // stopped part-way. With a `name`, restores folder/name when it is a backup, the backup of
 // folder/name when it is an input (name.txt, which need not exist), or the whole tree when it
-// is a folder; any other name is ignored. Each file is reported by its backup's name.
+// is a folder; any other name is ignored. A named file's trio is spelled as the disk spells it.
+// Each file is reported by its backup's name.
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
                     const std::filesystem::path& name, const ConvertOptions& options,
                     const WalkObserver& observer = {});
