@@ -1,7 +1,8 @@
-// Micro-benchmarks of the hot paths: one cue to one line, lines out of a buffer, and a whole
-// file through the converter.
+// Micro-benchmarks of the hot paths: one cue to one line, lines out of a buffer, a whole file
+// through the converter, and the proof that a list is a file's conversion.
 #include <benchmark/benchmark.h>
 
+#include "convert/conversion_proof.h"
 #include "convert/convert_file.h"
 #include "convert/cue.h"
 #include "platform/line_reader.h"
@@ -95,6 +96,24 @@ void BM_ConvertFile(benchmark::State& state) {
   state.SetLabel(std::to_string(text.size()) + " bytes");
 }
 BENCHMARK(BM_ConvertFile)->ArgName("cues")->Arg(40)->Arg(2000);
+
+// The undo's proof of the same files' lists: every frame rate tried on the first cue, the
+// classic frame alone left after it.
+void BM_ProveConversion(benchmark::State& state) {
+  const std::string text = SampleText(false, static_cast<int>(state.range(0)));
+  testing::MemoryFileSystem fs;
+  fs.AddFile("/a.txt", text);
+  ConvertFile(fs, "/a.txt");
+  testing::StringFile original(text), list(fs.Contents("/a.txt").value_or(""));
+  bool proven = false;
+  for (auto _ : state) {
+    (void)list.Rewind();
+    benchmark::DoNotOptimize(ProveConversion(list, original, {}, ProofMode::kWhole, &proven));
+  }
+  if (!proven) state.SkipWithError("not proven");
+  state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_ProveConversion)->ArgName("cues")->Arg(40)->Arg(2000);
 
 }  // namespace
 }  // namespace kestrane

@@ -1,10 +1,13 @@
 // Arbitrary bytes as an input file, converted in memory: either a well-formed timecode list
 // with the input kept byte for byte as the backup, or the input left alone and nothing else;
-// the same list whether the file is read whole or line by line.
+// the same list whether the file is read whole or line by line; and the proof that a file is the
+// input's conversion agrees with the converter: its list is proven whole, and that list cut and
+// holding zeros a prefix, whichever way either file is read.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "convert/conversion_proof.h"
 #include "convert/convert_file.h"
 #include "fuzz_checks.h"
 #include "platform/text.h"
@@ -38,6 +41,16 @@ Conversion Convert(const std::string& input, bool bytewise, const kestrane::Fram
   return c;
 }
 
+// Whether `candidate` is proven the conversion of `input` in `mode`, both read in pieces of
+// `piece` bytes.
+bool Proven(const std::string& candidate, const std::string& input, kestrane::ProofMode mode,
+            std::size_t piece) {
+  kestrane::testing::StringFile list(candidate, {}, piece), original(input, {}, piece);
+  bool proven = false;
+  kestrane::fuzz::Check(kestrane::ProveConversion(list, original, {}, mode, &proven).ok());
+  return proven;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,8 +58,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string input(reinterpret_cast<const char*>(data), size);
   // Both ways of reading give the same list, at the classic frame and at a computed rate.
   static const kestrane::FrameRate kRates[] = {{}, *kestrane::FrameRate::Parse("25")};
-  for (const kestrane::FrameRate& rate : kRates)
-    Check(Convert(input, false, rate) == Convert(input, true, rate));
+  for (const kestrane::FrameRate& rate : kRates) {
+    const Conversion whole = Convert(input, false, rate);
+    Check(whole == Convert(input, true, rate));
+    if (whole.cues == 0) continue;
+    // A cut where the input's size says, and a power cut's zeros in its last third.
+    const std::size_t cut = size % (whole.text.size() + 1);
+    std::string prefix = whole.text.substr(0, cut);
+    prefix.replace(cut * 2 / 3, cut / 6, cut / 6, '\0');
+    for (std::size_t piece : {SIZE_MAX, std::size_t{1}}) {
+      Check(Proven(whole.text, input, kestrane::ProofMode::kWhole, piece));
+      Check(Proven(prefix, input, kestrane::ProofMode::kPrefix, piece));
+    }
+  }
 
   kestrane::testing::MemoryFileSystem fs;
   fs.AddFile("/d/a.txt", input);

@@ -12,6 +12,7 @@
 
 #include "convert/conversion_batch.h"
 #include "convert/cue.h"
+#include "convert/cue_blocks.h"
 #include "platform/line_reader.h"
 #include "platform/text.h"
 
@@ -25,63 +26,6 @@ using Reason = FileResult::Reason;
 // bounded whatever the size of the input.
 constexpr std::size_t kFlushSize = 256 * 1024;
 
-// Whether the first word of the first line, read as 16-bit little-endian units, begins with
-// U+FEFF: the mark of UTF-16 text. Leading U+0020 units are skipped; a line without a word is
-// not UTF-16. Fed the file's bytes in order, in pieces of any size.
-class Utf16Mark {
- public:
-  // Whether the text is UTF-16, once the bytes fed so far tell.
-  std::optional<bool> Feed(std::string_view bytes) {
-    for (char c : bytes) {
-      if (carry_ < 0) {
-        carry_ = static_cast<unsigned char>(c);
-        continue;
-      }
-      const unsigned unit =
-          static_cast<unsigned>(carry_) | static_cast<unsigned>(static_cast<unsigned char>(c)) << 8;
-      carry_ = -1;
-      if (unit != 0x0020) return unit == 0xFEFF;
-    }
-    return std::nullopt;
-  }
-
- private:
-  int carry_ = -1;  // a first byte whose partner is in the next piece
-};
-
-// Sets `reader` to the encoding the file's first bytes show, from the bytes it holds already
-// where they tell; a file that starts with more spaces than the reader holds is scanned on and
-// read again from its start. *utf16_text says whether the text is UTF-16.
-Status ChooseMode(ReadableFile& file, std::optional<LineReader>& reader,
-                  const LegacyEncoding& legacy, bool* utf16_text) {
-  Utf16Mark mark;
-  std::optional<bool> utf16;
-  std::size_t fed = 0;
-  std::string_view head;
-  bool whole = false;
-  while (!utf16 && !whole) {
-    const std::size_t had = head.size();
-    if (!reader->Peek(&head, &whole)) return reader->status();
-    if (head.size() == had && !whole) break;  // the reader is full
-    utf16 = mark.Feed(head.substr(fed));
-    fed = head.size();
-  }
-  if (!utf16 && !whole) {
-    char buf[4096];
-    for (std::size_t got = 1; !utf16 && got != 0;) {
-      Status s = file.Read(buf, sizeof buf, &got);
-      if (!s.ok()) return s;
-      utf16 = mark.Feed(std::string_view(buf, got));
-    }
-    Status s = file.Rewind();
-    if (!s.ok()) return s;
-    reader.emplace(file, LineReader::Mode::kEightBit, legacy);
-  }
-  *utf16_text = utf16.value_or(false);
-  if (*utf16_text) reader->set_mode(LineReader::Mode::kUtf16Le);
-  return Status::Ok();
-}
-
 // The text of the last output a thread closed, kept for its next: one file after another, a new
 // block each time would cost the allocator more than the conversion of a small file.
 thread_local std::string spare_text;
@@ -90,23 +34,12 @@ thread_local std::string spare_text;
 // over in pieces.
 class Output {
  public:
-  Output(WorkFile& work, const FrameRate& rate)
-      : work_(work), rate_(rate), text_(std::move(spare_text)) {
+  explicit Output(WorkFile& work) : work_(work), text_(std::move(spare_text)) {
     text_.assign(kUtf8Mark);
   }
   ~Output() { spare_text = std::move(text_); }
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
-
-  // Appends the cue line of a block; *added says whether there was one.
-  Status AddCue(std::string_view block, bool* added) {
-    *added = AppendCueLine(block, rate_, &text_);
-    if (!*added) return Status::Ok();
-    // A block's only line feed is its last character (lines never hold one), and so is the cue
-    // line's.
-    text_.pop_back();
-    return EndCue();
-  }
 
   // A cue line written in place: the text it goes to, from whose end it is written, and then
   // EndCue for its line end.
@@ -127,7 +60,6 @@ class Output {
 
  private:
   WorkFile& work_;
-  const FrameRate rate_;
   std::string text_;
 };
 
@@ -165,10 +97,8 @@ Line LineAt(const char* p, const char* end) {
   return {text, stop, false};
 }
 
-// Gathers lines into cue blocks and writes each block's cue line to the output: every CR goes,
-// a line that had nothing else is blank and completes the block; the others join it, a space
-// after each. Counts the cues into `outcome`, and names the failed step there when the output
-// fails.
+// Gathers lines into cue blocks (cue_blocks.h) and writes each block's cue line to the output.
+// Counts the cues into `outcome`, and names the failed step there when the output fails.
 class CueBlockWriter {
  public:
   CueBlockWriter(Output& output, WorkFile& work, const FrameRate& rate, ConversionOutcome& outcome)
@@ -176,19 +106,8 @@ class CueBlockWriter {
 
   // The next line; *blank says whether it was blank.
   Status AddLine(std::string_view line, bool* blank) {
-    const std::size_t before = block_.size();
-    for (std::size_t cr; (cr = line.find('\r')) != std::string_view::npos;) {
-      block_.append(line.substr(0, cr));
-      line.remove_prefix(cr + 1);
-    }
-    block_.append(line);
-    *blank = block_.size() == before;
-    if (!*blank) {
-      if (lines_ < 2) line_ends_[lines_++] = block_.size();
-      block_.push_back(' ');
-      return Status::Ok();
-    }
-    return Finish();
+    *blank = block_.AddLine(line);
+    return *blank ? Finish() : Status::Ok();
   }
 
   // All the lines of `text`, which is the whole input, UTF-8 throughout: split at LF, the last
@@ -220,12 +139,12 @@ class CueBlockWriter {
   // Completes the block, if there is one.
   Status Finish() {
     if (block_.empty()) return Status::Ok();
-    block_.back() = '\n';  // the space after the cue's last line
-    bool added = AddUsualBlock();
-    Status s = added ? output_.EndCue() : output_.AddCue(block_, &added);
-    block_.clear();
-    lines_ = 0;
-    if (added) ++outcome_.cues;
+    block_.Close();
+    const bool added = block_.AppendCueLine(rate_, output_.text());
+    block_.Clear();
+    if (!added) return Status::Ok();
+    ++outcome_.cues;
+    Status s = output_.EndCue();
     return s.ok() ? s : Failed(s);
   }
 
@@ -259,30 +178,11 @@ class CueBlockWriter {
     return p;
   }
 
-  // The block's cue line, but for the line end, when AppendUsualCueStart takes its first two
-  // lines; false, and the output as it was, otherwise.
-  bool AddUsualBlock() {
-    if (lines_ < 2) return false;
-    const std::string_view block = block_;
-    const std::size_t index_end = line_ends_[0], times_end = line_ends_[1];
-    if (!AppendUsualCueStart(block.substr(0, index_end),
-                             block.substr(index_end + 1, times_end - index_end - 1), rate_,
-                             output_.text())) {
-      return false;
-    }
-    // The further lines, each with its space after it: the last one's is the block's line feed.
-    const std::string_view text = block.substr(times_end + 1);
-    if (!text.empty()) output_.text()->append(text).back() = ' ';
-    return true;
-  }
-
   Output& output_;
   WorkFile& work_;
   const FrameRate rate_;
   ConversionOutcome& outcome_;
-  std::string block_;
-  std::size_t lines_ = 0;          // in the block, up to two
-  std::size_t line_ends_[2] = {};  // where the block's first two lines end
+  CueBlock block_;
 };
 
 // Reads the whole source and writes its cue lines to `work`, counting them into `outcome`. On
@@ -290,11 +190,11 @@ class CueBlockWriter {
 // lines were read with, if any.
 Status WriteCueLines(ReadableFile& file, const LegacyEncoding& legacy, const FrameRate& rate,
                      WorkFile& work, ConversionOutcome& outcome) {
-  Output output(work, rate);
+  Output output(work);
   outcome.failed_step = Reason::kRead;
   std::optional<LineReader> chosen(std::in_place, file, LineReader::Mode::kEightBit, legacy);
   bool utf16 = false;
-  Status s = ChooseMode(file, chosen, legacy, &utf16);
+  Status s = ChooseReading(file, chosen, legacy, &utf16);
   if (!s.ok()) return s;
   LineReader& reader = *chosen;
   CueBlockWriter blocks(output, work, rate, outcome);

@@ -164,6 +164,10 @@ std::optional<FrameRate> FrameRate::Parse(std::string_view name) {
   return std::nullopt;
 }
 
+std::span<const FrameRate> FrameRate::Named() {
+  return kRates;
+}
+
 std::string FrameRate::AcceptedNames() {
   std::string names;
   for (const FrameRate& rate : kRates) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,8 @@ class FrameRate {
   static std::optional<FrameRate> Parse(std::string_view name);
   // "23.976, 24, 25, 29.97 (drop-frame), ...": for messages that say what may be given.
   static std::string AcceptedNames();
+  // Every rate that has a name, in that order: the classic frame is not among them.
+  static std::span<const FrameRate> Named();
 
   bool classic() const { return nominal_ == 0; }
   // The rate's own name ("25", "29.97", "29.97ndf"); empty for the classic frame.

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "convert/claim.h"
-#include "convert/conversion_check.h"
+#include "convert/conversion_proof.h"
 #include "convert/file_identity.h"
 #include "convert/side_file_names.h"
 
@@ -23,6 +23,7 @@ InPlaceConversion::InPlaceConversion(FileSystem& fs, const std::filesystem::path
       work_path_(WorkPathFor(input)),
       backup_(BackupPathFor(input)),
       dry_run_(options.dry_run),
+      legacy_(options.legacy),
       listed_alone_(listed_alone) {}
 
 std::optional<FileResult> InPlaceConversion::Prepare(const Converter& convert) {
@@ -30,7 +31,11 @@ std::optional<FileResult> InPlaceConversion::Prepare(const Converter& convert) {
   // The listing showed no work file and nothing set aside: should one have come since, the
   // work file's creation finds it, and a file set aside waits for the next run.
   if (!recovering_ && !listed_alone_) {
-    if (std::optional<FileResult> skipped = LookAtSideFiles(convert)) return skipped;
+    if (std::optional<FileResult> skipped = LookAtSideFiles()) return skipped;
+  }
+  if (std::optional<FileResult> failed = RemoveLeftoverWork()) {
+    source_.reset();
+    return failed;
   }
   FileResult result = Write(convert);
   if (result.done() && !dry_run_) {
@@ -49,20 +54,40 @@ std::optional<FileResult> InPlaceConversion::Prepare(const Converter& convert) {
 }
 
 // The work file and the file set aside of a claimed input. Empty when the conversion goes on.
-std::optional<FileResult> InPlaceConversion::LookAtSideFiles(const Converter& convert) {
-  // With the claim held no live run writes this work file: what is there is a dead run's, or
-  // another program's.
-  if (WorkFileAt(fs_, work_path_) == WorkFileOwner::kForeign) {
+std::optional<FileResult> InPlaceConversion::LookAtSideFiles() {
+  if (std::optional<FileResult> skipped = ProveLeftoverWork(*source_)) {
     source_.reset();
-    return FileResult::Skipped(Reason::kForeignWork);
+    return skipped;
   }
   // A restore that stopped before removing the converted file it had set aside: it goes when it
   // is what the original gives. Should that fail, it stays for a restore to finish.
   std::unique_ptr<ReadableFile> proven;
   const std::filesystem::path aside = AsidePathFor(input_);
-  if (!dry_run_ && OpenIfConversionOf(fs_, aside, *source_, convert, &proven).ok() && proven) {
+  if (!dry_run_ &&
+      OpenIfConversionOf(fs_, aside, *source_, legacy_, ProofMode::kWhole, &proven).ok() &&
+      proven) {
     (void)RemoveIfStillProven(fs_, aside, *proven);
   }
+  return std::nullopt;
+}
+
+// With the claim held no live run writes the work file: what is there is a dead run's, proven
+// a cut conversion of `original` and held in leftover_ until RemoveLeftoverWork, or another
+// program's, which skips the input. Empty when the conversion goes on.
+std::optional<FileResult> InPlaceConversion::ProveLeftoverWork(ReadableFile& original) {
+  if (WorkFileAt(fs_, work_path_, original, legacy_, &leftover_) == WorkFileOwner::kForeign) {
+    return FileResult::Skipped(Reason::kForeignWork);
+  }
+  return std::nullopt;
+}
+
+// Makes way for the work file: the leftover proven, if any, goes. Empty when the conversion goes
+// on.
+std::optional<FileResult> InPlaceConversion::RemoveLeftoverWork() {
+  if (!leftover_ || dry_run_) return std::nullopt;
+  Status s = RemoveIfStillProven(fs_, work_path_, *leftover_);
+  leftover_.reset();
+  if (!s.ok()) return FileResult::Failed(Reason::kCreateWork, s);
   return std::nullopt;
 }
 
@@ -129,8 +154,6 @@ std::optional<FileResult> InPlaceConversion::ClaimOriginal() {
         result = PutBackSetAside();
       } else if (!Exists(fs_, work_path_)) {
         return FileResult::Skipped(Reason::kLoneBackup);
-      } else if (WorkFileAt(fs_, work_path_) == WorkFileOwner::kForeign) {
-        return FileResult::Skipped(Reason::kForeignWork);
       } else {
         result = ClaimSource(/*from_backup=*/true);
       }
@@ -143,17 +166,23 @@ std::optional<FileResult> InPlaceConversion::ClaimOriginal() {
 }
 
 // A restore stopped after setting the converted file aside: under the claim on the backup it
-// goes back, and the trio is converted, as before the restore. Empty: look again.
+// goes back when it is the backup's conversion, and the trio is converted, as before the
+// restore. Anything else there is another program's, and stays. Empty: look again.
 std::optional<FileResult> InPlaceConversion::PutBackSetAside() {
-  if (dry_run_) return FileResult::Skipped(Reason::kBackupExists);
   std::unique_ptr<ReadableFile> claim;
   Status s = fs_.OpenForRead(backup_, &claim);
   if (s.code() == Status::Code::kNotFound) return std::nullopt;
   if (s.code() == Status::Code::kNotRegular) return FileResult::Skipped(Reason::kBackupExists);
   if (!s.ok()) return FileResult::Failed(Reason::kOpen, s);
-  if (!Claim(*claim)) return FileResult::Skipped(Reason::kBusy);
+  if (!dry_run_ && !Claim(*claim)) return FileResult::Skipped(Reason::kBusy);
   if (!Missing(fs_, input_) || !StillNames(fs_, backup_, *claim)) return std::nullopt;
-  s = fs_.MoveNoReplace(AsidePathFor(input_), input_);
+  const std::filesystem::path aside = AsidePathFor(input_);
+  std::unique_ptr<ReadableFile> proven;
+  s = OpenIfConversionOf(fs_, aside, *claim, legacy_, ProofMode::kWhole, &proven);
+  if (!s.ok()) return FileResult::Failed(Reason::kReadConverted, s);
+  if (!proven) return FileResult::Skipped(Reason::kForeignAside);
+  if (dry_run_) return FileResult::Skipped(Reason::kBackupExists);
+  s = fs_.MoveNoReplace(aside, input_);
   if (s.ok() || s.code() == Status::Code::kExists || s.code() == Status::Code::kNotFound) {
     return std::nullopt;
   }
@@ -185,6 +214,13 @@ std::optional<FileResult> InPlaceConversion::ClaimSource(bool from_backup) {
         from_backup ? Missing(fs_, input_) && StillNames(fs_, backup_, *file)
                     : StillNames(fs_, input_, *file) && (listed_alone_ || !Exists(fs_, backup_));
     if (!same) return std::nullopt;
+  }
+  // Proven before the backup goes back, removed after: a cut in between leaves the input and
+  // a work file, which the next run tells apart as well.
+  if (from_backup) {
+    if (std::optional<FileResult> skipped = ProveLeftoverWork(*file)) return skipped;
+  }
+  if (!dry_run_) {
     if (from_backup) {
       s = fs_.MoveNoReplace(backup_, input_);
       if (s.code() == Status::Code::kExists) return std::nullopt;
@@ -206,9 +242,6 @@ FileResult InPlaceConversion::Write(const Converter& convert) {
                            outcome.status);
   }
   if (outcome.cues == 0) {
-    // A backup without a cue is an input without one again, as before any run; the work file
-    // beside it is stale.
-    if (recovering_ && !dry_run_) (void)fs_.Remove(work_path_);
     return EndRemovingWork(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
   }
   FileResult done;

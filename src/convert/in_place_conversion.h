@@ -56,7 +56,9 @@ class InPlaceConversion {
   std::optional<FileResult> ClaimOriginal();
   std::optional<FileResult> PutBackSetAside();
   std::optional<FileResult> ClaimSource(bool from_backup);
-  std::optional<FileResult> LookAtSideFiles(const Converter& convert);
+  std::optional<FileResult> ProveLeftoverWork(ReadableFile& original);
+  std::optional<FileResult> RemoveLeftoverWork();
+  std::optional<FileResult> LookAtSideFiles();
   FileResult Write(const Converter& convert);
   // The two ends short of success. One removes the work file: what it holds is of no use, and
   // the original is under the input's name. The other keeps it, for the one moment when the
@@ -70,8 +72,10 @@ class InPlaceConversion {
   const std::filesystem::path work_path_;
   const std::filesystem::path backup_;
   const bool dry_run_;
-  bool listed_alone_;                     // as constructed, until a look disagrees
-  std::unique_ptr<ReadableFile> source_;  // open and claimed from step 1 to step 4
+  const LegacyEncoding legacy_;  // how the proofs read the original, as the conversion does
+  bool listed_alone_;            // as constructed, until a look disagrees
+  std::unique_ptr<ReadableFile> source_;    // open and claimed from step 1 to step 4
+  std::unique_ptr<ReadableFile> leftover_;  // a dead run's work file, proven, until removed
   bool recovering_ = false;
   std::optional<WorkFile> work_;
   FileResult done_;  // what to report once the moves are made

@@ -57,8 +57,10 @@ const StateCase kStates[] = {
      false},
     {"interrupted between the moves", "a.txt_original=S a.txt_temp=T", "done, recovered",
      "a.txt=C a.txt_original=S", "done, recovered", "done", "a.txt=S a.txt_temp=T", true},
-    {"interrupted, the backup has no cue", "a.txt_original=N a.txt_temp=T", "no subtitle",
-     "a.txt=N", "no subtitle", "done", "a.txt=N a.txt_temp=T", true},
+    // No run leaves a work file beside a backup without a cue: it cannot be a cut conversion.
+    {"a work file beside a backup without a cue", "a.txt_original=N a.txt_temp=T",
+     "a file of another program holds the work file's name", "a.txt_original=N a.txt_temp=T",
+     "a file of another program holds the work file's name", "done", "a.txt=N a.txt_temp=T", true},
     {"lone backup", "a.txt_original=S", "backup without its file", "a.txt_original=S", "-", "done",
      "a.txt=S", false},
     {"someone else's work file", "a.txt=S a.txt_temp=O",
@@ -116,6 +118,81 @@ TEST(InPlaceConversionTest, EachStateIsConvertedRecoveredAndRestoredAsItShouldBe
       other.FailOn(Op::kLock, 1, Status::Error(Status::Code::kBusy, "held"));
       EXPECT_EQ(Said(Restore(other, "/d/a.txt_original")), "busy") << c.state;
       EXPECT_EQ(Show(held_backup), c.files) << c.state << ", busy";
+    }
+  }
+}
+
+// What a name holds: a file's bytes, or what else is there.
+std::string What(MemoryFileSystem& fs, const std::filesystem::path& path) {
+  FileInfo info;
+  if (!fs.Stat(path, &info).ok()) return "nothing";
+  if (info.kind != EntryKind::kFile) return info.kind == EntryKind::kLink ? "a link" : "a folder";
+  return *fs.Contents(path);
+}
+
+TEST(InPlaceConversionTest, ASideFileIsOursOnlyWhenProvenAndAnyOtherStays) {
+  const std::string original =
+      "1\r\n00:00:01,500 --> 00:00:04,000\r\nHello\r\n\r\n2\r\n00:00:05,250 --> "
+      "00:00:06,000\r\nBye\r\n";
+  MemoryFileSystem alone;
+  alone.AddFile("/c.txt", original);
+  ConvertFile(alone, "/c.txt");
+  const std::string list = *alone.Contents("/c.txt");
+  alone.AddFile("/25.txt", original);
+  ConvertFile(alone, "/25.txt", {.rate = *FrameRate::Parse("25")});
+  const std::string at25 = *alone.Contents("/25.txt");
+  // A power cut lost an append in the middle: zeros, from the first line into the second.
+  const std::string zeros = std::string(list).replace(20, 30, 30, '\0');
+  const char* const kForeignWork = "a file of another program holds the work file's name";
+  enum Where { kBesideInput, kBesideBackup };  // a.txt=original, or a.txt_original=original
+  const struct {
+    const char* name;
+    Where where;
+    const char* side;   // the side file's suffix
+    std::string holds;  // its bytes, or "a folder", "a link"
+    const char* said;
+    bool side_stays;
+    std::string input_after;  // "nothing" for none; a converted input keeps its backup
+  } cases[] = {
+      {"a mark and notes", kBesideInput, "_temp", "\xEF\xBB\xBFnotes\r\n", kForeignWork, true,
+       original},
+      {"a cut conversion of another input", kBesideInput, "_temp", kBytes.at('C').substr(0, 20),
+       kForeignWork, true, original},
+      {"a cut conversion of this one, at 25 fps", kBesideInput, "_temp", at25.substr(0, 40), "done",
+       false, list},
+      {"empty", kBesideInput, "_temp", "", "done", false, list},
+      {"a cut conversion with zeros", kBesideInput, "_temp", zeros, "done", false, list},
+      {"a folder", kBesideInput, "_temp", "a folder", kForeignWork, true, original},
+      {"a link", kBesideInput, "_temp", "a link", kForeignWork, true, original},
+      {"beside the backup, a mark and notes", kBesideBackup, "_temp", "\xEF\xBB\xBFnotes\r\n",
+       kForeignWork, true, "nothing"},
+      {"beside the backup, a cut conversion with zeros", kBesideBackup, "_temp", zeros,
+       "done, recovered", false, list},
+      {"set aside, the user's own file", kBesideBackup, "_undoing", kBytes.at('O'),
+       "a file of another program holds the name a restore needs", true, "nothing"},
+      {"set aside, the backup's conversion", kBesideBackup, "_undoing", at25, "backup exists",
+       false, at25},
+  };
+  for (const auto& c : cases) {
+    for (bool dry_run : {false, true}) {
+      const std::string name = std::string(c.name) + (dry_run ? ", dry" : "");
+      MemoryFileSystem fs;
+      fs.AddFile(c.where == kBesideInput ? "/d/a.txt" : "/d/a.txt_original", original);
+      const std::string side = std::string("/d/a.txt") + c.side;
+      if (c.holds == "a folder") {
+        fs.AddDir(side);
+      } else if (c.holds == "a link") {
+        fs.AddEntry(side, EntryKind::kLink);
+      } else {
+        fs.AddFile(side, c.holds);
+      }
+      EXPECT_EQ(Said(ConvertFile(fs, "/d/a.txt", {.dry_run = dry_run})), c.said) << name;
+      const bool changes = !dry_run && !c.side_stays;
+      EXPECT_EQ(What(fs, side), changes ? "nothing" : c.holds) << name;
+      const std::string input_before = c.where == kBesideInput ? original : "nothing";
+      EXPECT_EQ(What(fs, "/d/a.txt"), dry_run ? input_before : c.input_after) << name;
+      const bool backed_up = c.where == kBesideBackup || (!dry_run && c.input_after != original);
+      EXPECT_EQ(What(fs, "/d/a.txt_original"), backed_up ? original : "nothing") << name;
     }
   }
 }

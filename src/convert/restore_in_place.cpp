@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "convert/claim.h"
-#include "convert/conversion_check.h"
+#include "convert/conversion_proof.h"
 #include "convert/file_identity.h"
 #include "convert/side_file_names.h"
 
@@ -32,13 +32,13 @@ using Reason = FileResult::Reason;
 class InPlaceRestore {
  public:
   InPlaceRestore(FileSystem& fs, const std::filesystem::path& backup,
-                 const std::filesystem::path& target, bool dry_run, const Converter& convert)
+                 const std::filesystem::path& target, const ConvertOptions& options)
       : fs_(fs),
         backup_(backup),
         target_(target),
         aside_(AsidePathFor(target)),
-        dry_run_(dry_run),
-        convert_(convert) {}
+        dry_run_(options.dry_run),
+        legacy_(options.legacy) {}
 
   // Steps 1 to 5 for a backup that exists, or nothing when its state changed under us: look
   // again.
@@ -68,7 +68,7 @@ class InPlaceRestore {
   const std::filesystem::path& target_;
   const std::filesystem::path aside_;
   const bool dry_run_;
-  const Converter& convert_;
+  const LegacyEncoding legacy_;
   std::unique_ptr<ReadableFile> claim_;  // the backup's file, claimed unless in a dry run
   bool resumed_ = false;                 // an earlier restore had set name.txt aside
   bool set_aside_ = false;               // there is a file to check: at A, or at I in a dry run
@@ -128,7 +128,8 @@ bool InPlaceRestore::SetAside() {
 bool InPlaceRestore::CheckSetAside() {
   if (!set_aside_) return true;
   const std::filesystem::path& checked = dry_run_ && !resumed_ ? target_ : aside_;
-  const Status status = OpenIfConversionOf(fs_, checked, *claim_, convert_, &taken_);
+  const Status status =
+      OpenIfConversionOf(fs_, checked, *claim_, legacy_, ProofMode::kWhole, &taken_);
   if (taken_) return true;
   // Not ours, or not readable. Beside a name.txt it cannot have been that name.txt, so it is not
   // ours to move; else it goes back where it was.
@@ -147,7 +148,8 @@ bool InPlaceRestore::CheckSetAside() {
 // A dry run that resumes looks next at the name.txt saved since, as a restore would.
 bool InPlaceRestore::CheckSavedSince() {
   if (!dry_run_ || !resumed_ || !Exists(fs_, target_)) return true;
-  const Status status = OpenIfConversionOf(fs_, target_, *claim_, convert_, &taken_);
+  const Status status =
+      OpenIfConversionOf(fs_, target_, *claim_, legacy_, ProofMode::kWhole, &taken_);
   if (!status.ok()) return End(FileResult::Failed(Reason::kReadConverted, status));
   return taken_ != nullptr || End(FileResult::Skipped(Reason::kChangedSinceConverted));
 }
@@ -178,7 +180,8 @@ std::optional<FileResult> InPlaceRestore::PutBackupBack() {
 
 // Step 5 for a restore that stopped after step 4, or nothing when the trio is not in that state.
 std::optional<FileResult> RemoveLeftAside(FileSystem& fs, const std::filesystem::path& target,
-                                          bool dry_run, const Converter& convert) {
+                                          const ConvertOptions& options) {
+  const bool dry_run = options.dry_run;
   const std::filesystem::path aside = AsidePathFor(target);
   if (!IsFile(fs, aside) || !Missing(fs, BackupPathFor(target))) return std::nullopt;
   std::unique_ptr<ReadableFile> original;
@@ -189,7 +192,7 @@ std::optional<FileResult> RemoveLeftAside(FileSystem& fs, const std::filesystem:
     return std::nullopt;
   }
   std::unique_ptr<ReadableFile> taken;
-  status = OpenIfConversionOf(fs, aside, *original, convert, &taken);
+  status = OpenIfConversionOf(fs, aside, *original, options.legacy, ProofMode::kWhole, &taken);
   if (!status.ok()) return FileResult::Failed(Reason::kReadConverted, status);
   // Not what the original gives: not provably ours, so it stays.
   if (!taken) return std::nullopt;
@@ -207,17 +210,17 @@ std::optional<FileResult> RemoveLeftAside(FileSystem& fs, const std::filesystem:
 }  // namespace
 
 FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
-                          const ConvertOptions& options, const Converter& convert) {
+                          const ConvertOptions& options) {
   // Any other name would be its own target, and removing the target would remove it.
   if (!IsBackupName(backup)) return FileResult::Skipped(Reason::kNoBackup);
   const std::filesystem::path target = InputPathFor(backup);
   for (int look = 0; look < kMaxLooks; ++look) {
     std::optional<FileResult> result;
     if (Missing(fs, backup)) {
-      result = RemoveLeftAside(fs, target, options.dry_run, convert);
+      result = RemoveLeftAside(fs, target, options);
       if (!result) return FileResult::Skipped(Reason::kNoBackup);
     } else {
-      result = InPlaceRestore(fs, backup, target, options.dry_run, convert).Run();
+      result = InPlaceRestore(fs, backup, target, options).Run();
     }
     if (result) return *result;
   }
@@ -225,8 +228,8 @@ FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
 }
 
 std::optional<FileResult> FinishRestore(FileSystem& fs, const std::filesystem::path& input,
-                                        const ConvertOptions& options, const Converter& convert) {
-  return RemoveLeftAside(fs, input, options.dry_run, convert);
+                                        const ConvertOptions& options) {
+  return RemoveLeftAside(fs, input, options);
 }
 
 }  // namespace kestrane

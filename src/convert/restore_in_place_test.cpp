@@ -23,20 +23,36 @@ using trio::Said;
 using trio::Show;
 using Op = FaultyFileSystem::Op;
 
-// What converting `original` gives, read with `legacy`.
-std::string ConversionOf(const std::string& original, const LegacyEncoding& legacy = {}) {
+// What converting `original` gives, with `options`.
+std::string ConversionOf(const std::string& original, const ConvertOptions& options = {}) {
   MemoryFileSystem fs;
   fs.AddFile("/c.txt", original);
-  ConvertFile(fs, "/c.txt", {.legacy = legacy});
+  ConvertFile(fs, "/c.txt", options);
   return fs.Contents("/c.txt").value_or("");
+}
+
+// Where line `n` (from 0) of a list starts.
+std::size_t LineStart(const std::string& list, int n) {
+  std::size_t at = 0;
+  for (int i = 0; i < n; ++i)
+    at = list.find('\n', at) + 1;
+  return at;
+}
+
+// `list` with the end of its line `n` one frame later, as a sync fixed by hand.
+std::string OneFrameLater(std::string list, int n) {
+  const std::size_t index = list.find(' ', LineStart(list, n));
+  const std::size_t end = list.find(' ', list.find(' ', index + 1) + 1);
+  ++list[end - 1];  // the frame's last digit, never a 9 here
+  return list;
 }
 
 TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
   const std::string mark = "\xEF\xBB\xBF", subrip = kBytes.at('S'), converted = kBytes.at('C');
   const std::string newer = mark + "1\r\n00:00:01,000 -> 00:00:02,500\r\nNew\r\n\r\n";
   const std::string arrow = "1\r\n00:00:01,000 --> 00:00:02,000\r\nGo this way -->\r\n\r\n";
-  // A time no rate can read keeps its characters, at any rate but for the frame.
-  const std::string odd = "1\r\n0x:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n";
+  // A time no rate can read keeps its characters, at any rate but for the frame: 24 at 25 fps.
+  const std::string odd = "1\r\n0x:00:01,960 --> 00:00:04,000\r\nHello\r\n\r\n";
   // Polish in windows-1250: only a restore that reads it so finds its conversion.
   const std::string polish = "1\r\n00:00:01,000 --> 00:00:02,000\r\nCz\xEA\x9C\xE6\r\n\r\n";
   const LegacyEncoding central{.code_page = CodePage::kWindows1250, .detect = false};
@@ -44,31 +60,32 @@ TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
   using Bytes = std::optional<std::string>;
   const Bytes none;
   struct Case {
-    const char* name;
+    std::string name;
     Bytes input, backup, aside;  // a.txt, a.txt_original, a.txt_undoing
     const char* said;
     Bytes input_after, backup_after, aside_after;
     LegacyEncoding legacy = {};
   };
-  auto restored = [&](const char* name, Bytes input, const std::string& backup,
+  auto restored = [&](const std::string& name, Bytes input, const std::string& backup,
                       LegacyEncoding legacy = {}) {
     return Case{name, input, backup, none, "done", backup, none, none, legacy};
   };
-  auto kept = [&](const char* name, Bytes input, const std::string& backup,
+  auto kept = [&](const std::string& name, Bytes input, const std::string& backup,
                   LegacyEncoding legacy = {}) {
     return Case{name,  input,  backup, none,  "changed since it was converted",
                 input, backup, none,   legacy};
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       restored("ours", converted, subrip),
-      restored("at another frame rate", mark + "1 00;00;01;00 00;00;03;24 Hello \r\n", subrip),
       restored("text with an arrow", ConversionOf(arrow), arrow),
       restored("no name.txt left", none, subrip),
       restored("a time no rate reads", mark + "1 0x;00;01;24 00;00;04;00 Hello \r\n", odd),
-      restored("legacy text read as it was converted", ConversionOf(polish, central), polish,
-               central),
-      kept("legacy text read otherwise", ConversionOf(polish, central), polish, western),
+      restored("legacy text read as it was converted", ConversionOf(polish, {.legacy = central}),
+               polish, central),
+      kept("legacy text read otherwise", ConversionOf(polish, {.legacy = central}), polish,
+           western),
       kept("a newer subtitle with a mark and a short arrow", newer, subrip),
+      kept("a timecode no rate gives", mark + "1 00;00;01;00 00;00;03;24 Hello \r\n", subrip),
       kept("a timecode that is none", mark + "1 00;00;01;00 00;00;04 Hello \r\n", subrip),
       kept("a time no rate reads, changed", mark + "1 00;00;01;00 00;00;04;00 Hello \r\n", odd),
       kept("another index", mark + "2 00;00;01;00 00;00;04;00 Hello \r\n", subrip),
@@ -91,6 +108,24 @@ TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
        subrip, none, none},
       {"no backup, and not ours aside", subrip, none, newer, "no backup", subrip, none, newer},
   };
+  // Lists at every rate the program knows, of this version or an earlier one: the format has
+  // not changed. No two rates write these cues alike, so each row stands for its own rate.
+  const std::string timed =
+      "1\r\n00:00:01,517 --> 00:00:03,990\r\nOne\r\n\r\n2\r\n00:10:02,123 --> 00:10:04,456\r\nTwo"
+      "\r\n\r\n3\r\n01:00:59,900 --> 01:01:00,000\r\nThree\r\n";
+  cases.push_back(restored("cues at the classic frame", ConversionOf(timed), timed));
+  for (const FrameRate& rate : FrameRate::Named()) {
+    cases.push_back(
+        restored("cues at " + rate.Describe(), ConversionOf(timed, {.rate = rate}), timed));
+  }
+  const std::string at25 = ConversionOf(timed, {.rate = *FrameRate::Parse("25")});
+  const std::string at30 = ConversionOf(timed, {.rate = *FrameRate::Parse("30")});
+  cases.push_back(kept("a timecode moved by one frame", OneFrameLater(at25, 2), timed));
+  cases.push_back(kept("a timecode moved by one frame at the classic frame",
+                       OneFrameLater(ConversionOf(timed), 1), timed));
+  cases.push_back(kept("two rates in one list",
+                       at25.substr(0, LineStart(at25, 1)) + at30.substr(LineStart(at30, 1)),
+                       timed));
   for (const Case& c : cases) {
     for (bool dry_run : {false, true}) {
       const std::string name = std::string(c.name) + (dry_run ? ", dry" : "");
@@ -101,8 +136,7 @@ TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
       if (c.aside) fs.AddFile("/d/a.txt_undoing", *c.aside);
       const auto before = fs.Paths();
       FileResult result =
-          RestoreInPlace(fs, "/d/a.txt_original", {.dry_run = dry_run, .legacy = c.legacy},
-                         SubtitleConverter({.legacy = c.legacy}));
+          RestoreInPlace(fs, "/d/a.txt_original", {.dry_run = dry_run, .legacy = c.legacy});
       EXPECT_EQ(Said(result), c.said) << name;
       EXPECT_EQ(fs.Contents("/d/a.txt"), dry_run ? c.input : c.input_after) << name;
       EXPECT_EQ(fs.Contents("/d/a.txt_original"), dry_run ? c.backup : c.backup_after) << name;

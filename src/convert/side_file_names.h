@@ -7,15 +7,17 @@
 // name.txt_undoing) and does:
 //   I          untouched         convert: write W, then I -> B, W -> I
 //   I W        leftover work     the same; W is stale (no live run holds I) and is replaced,
-//                                when it looks like ours (empty, or the UTF-8 mark first)
+//                                when it is proven ours: empty or I's conversion cut anywhere
 //   I W'       someone's W       W is not a work file of ours: convert skips and touches nothing
 //   I B (W)    converted         convert skips ("backup exists"); restore, when I is what
 //                                converting B gives: I -> A, B -> I, remove A
-//   B W        interrupted       a run stopped between its two moves: convert puts B -> I and
-//                                goes on as for an untouched input; restore: B -> I
+//   B W        interrupted       a run stopped between its two moves: convert, when W is B's
+//                                conversion cut anywhere, puts B -> I and goes on as for an
+//                                untouched input (any other W is someone's); restore: B -> I
 //   B          lone backup       convert reports it and leaves it; restore: B -> I
 //   A B        set aside         a restore stopped before putting the backup back: restore
-//                                checks A and goes on; convert puts A -> I, converted again
+//                                checks A and goes on; convert puts A -> I when A is exactly
+//                                B's conversion, and leaves any other A alone
 //   I A        nearly restored   a restore stopped before removing A: either run removes A
 //                                when it is what converting I gives
 //   any        busy              another run holds the claim on the original: skipped

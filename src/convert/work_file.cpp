@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/text.h"
+#include "convert/conversion_proof.h"
 
 namespace kestrane {
 namespace {
@@ -14,7 +14,9 @@ const std::filesystem::path kNoPath;
 
 }  // namespace
 
-WorkFileOwner WorkFileAt(FileSystem& fs, const std::filesystem::path& path) {
+WorkFileOwner WorkFileAt(FileSystem& fs, const std::filesystem::path& path, ReadableFile& original,
+                         const LegacyEncoding& legacy, std::unique_ptr<ReadableFile>* leftover) {
+  leftover->reset();
   std::unique_ptr<ReadableFile> file;
   Status s = fs.OpenForRead(path, &file);
   if (s.code() == Status::Code::kNotRegular || s.code() == Status::Code::kAccessDenied ||
@@ -22,16 +24,8 @@ WorkFileOwner WorkFileAt(FileSystem& fs, const std::filesystem::path& path) {
     return WorkFileOwner::kForeign;
   }
   if (!s.ok()) return WorkFileOwner::kNone;
-  char head[3];
-  std::size_t have = 0;
-  while (have < sizeof head) {
-    std::size_t got = 0;
-    if (!file->Read(head + have, sizeof head - have, &got).ok()) return WorkFileOwner::kForeign;
-    if (got == 0) break;
-    have += got;
-  }
-  return std::string_view(head, have) == kUtf8Mark.substr(0, have) ? WorkFileOwner::kOurs
-                                                                   : WorkFileOwner::kForeign;
+  s = ProveOpened(fs, path, std::move(file), original, legacy, ProofMode::kPrefix, leftover);
+  return s.ok() && *leftover ? WorkFileOwner::kOurs : WorkFileOwner::kForeign;
 }
 
 WorkFile::WorkFile(FileSystem& fs, const std::filesystem::path& path, FileMode mode, bool dry_run)
@@ -60,14 +54,13 @@ Status WorkFile::Append(std::string_view text) {
 
 Status WorkFile::Create() {
   Status s = fs_.CreateNew(path_, mode_, &file_);
+  // No live run of ours writes here while we hold the claim, and a work file a dead run left
+  // was proven and removed before the conversion began (WorkFileAt). One a run left since the
+  // listing that spared that look waits for the next run: whatever is here cannot be proven
+  // now, while the original is being read, so it stays.
   if (s.code() == Status::Code::kExists) {
-    // Left by a run that died, when it looks like ours: a live one would hold the claim we
-    // hold. Anything else there is another program's.
-    if (WorkFileAt(fs_, path_) != WorkFileOwner::kOurs) {
-      failed_step_ = Reason::kForeignWork;
-      return s;
-    }
-    if (fs_.Remove(path_).ok()) s = fs_.CreateNew(path_, mode_, &file_);
+    failed_step_ = Reason::kForeignWork;
+    return s;
   }
   if (!s.ok()) {
     failed_step_ = Reason::kCreateWork;

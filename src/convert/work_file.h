@@ -10,16 +10,20 @@
 #include <string_view>
 
 #include "convert/file_result.h"
+#include "platform/codepage.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
 
-// What holds a work file's name. Ours is empty or starts with the UTF-8 mark every conversion
-// starts with (a cut may have kept only its first bytes): a work file a run left when it died.
-// Anything else is another program's, whatever its name. Nothing there, or nothing to be learnt
-// by reading it, is kNone: creating the work file then says what it is.
+// What holds a work file's name, looked at under the claim on the original it is written from.
+// Ours is a work file a run left when it died: empty or the conversion of `original` (read with
+// `legacy`) cut anywhere, as the prefix proof says (conversion_proof.h); *leftover then holds it
+// open, so that only that file is removed. Anything else there is another program's (a folder
+// and a link too), as is a file that cannot be read. Nothing there, or a look that fails
+// otherwise, is kNone: creating the work file then says what it is.
 enum class WorkFileOwner { kNone, kOurs, kForeign };
-WorkFileOwner WorkFileAt(FileSystem& fs, const std::filesystem::path& path);
+WorkFileOwner WorkFileAt(FileSystem& fs, const std::filesystem::path& path, ReadableFile& original,
+                         const LegacyEncoding& legacy, std::unique_ptr<ReadableFile>* leftover);
 
 // The work file of one conversion. It is created by the first Append, so that an input without
 // a cue leaves no trace; in a dry run it takes the text and writes nothing.

@@ -16,7 +16,7 @@
 namespace kestrane::trio {
 
 // The bytes a trio holds, by a letter each: S the SubRip original, C its conversion, N a
-// text without cues, O some other original, T a stale work file.
+// text without cues, O some other original, T a work file a run left, its conversion of S cut.
 inline const std::map<char, std::string> kBytes = {
     {'S', "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n"},
     {'C',
@@ -24,7 +24,9 @@ inline const std::map<char, std::string> kBytes = {
      "1 00;00;01;00 00;00;04;00 Hello \r\n"},
     {'N', "no cues\r\n"},
     {'O', "2\r\n00:00:05,000 --> 00:00:06,000\r\nBye\r\n\r\n"},
-    {'T', "\xEF\xBB\xBF 1 00;0"},
+    {'T',
+     "\xEF\xBB\xBF"
+     "1 00;00;0"},
 };
 
 // "a.txt=S a.txt_original=O" into /d.
@@ -55,7 +57,7 @@ inline std::string Show(const testing::MemoryFileSystem& fs) {
 
 inline FileResult Restore(FileSystem& fs, const std::filesystem::path& backup,
                           bool dry_run = false) {
-  return RestoreInPlace(fs, backup, {.dry_run = dry_run}, SubtitleConverter({}));
+  return RestoreInPlace(fs, backup, {.dry_run = dry_run});
 }
 
 inline std::string Said(const FileResult& result) {

@@ -253,12 +253,11 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
                     const std::filesystem::path& name, const ConvertOptions& options,
                     const WalkObserver& observer) {
-  const Converter convert = SubtitleConverter(options);
   auto report = [&](const std::filesystem::path& backup, const FileResult& result) {
     if (observer.on_file) observer.on_file(backup, result);
   };
   auto restore = [&](const std::filesystem::path& backup) {
-    report(backup, RestoreInPlace(fs, backup, options, convert));
+    report(backup, RestoreInPlace(fs, backup, options));
   };
   TreeVisitor visitor;
   visitor.wants = [](const DirEntry& entry) {
@@ -272,7 +271,7 @@ void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
     // A restore that stopped once the backup was back leaves only the converted file it set
     // aside to show it; with the backup there, the backup's entry does the whole restore.
     const std::filesystem::path input = InputPathFor(path);
-    if (std::optional<FileResult> result = FinishRestore(fs, input, options, convert)) {
+    if (std::optional<FileResult> result = FinishRestore(fs, input, options)) {
       report(BackupPathFor(input), *result);
     }
   };

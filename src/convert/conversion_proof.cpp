@@ -1,0 +1,232 @@
+#include "convert/conversion_proof.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "convert/cue_blocks.h"
+#include "convert/file_identity.h"
+#include "platform/text.h"
+
+namespace kestrane {
+namespace {
+
+// The ways a list can have been made, each of them tried by every proof.
+const std::vector<ListMaking>& KnownMakings() {
+  static const std::vector<ListMaking> makings = [] {
+    std::vector<ListMaking> all = {ListMaking{}};
+    for (const FrameRate& rate : FrameRate::Named())
+      all.push_back(ListMaking{rate});
+    return all;
+  }();
+  return makings;
+}
+
+// The cue line that `making` writes for `block`, with its line end, appended to *out; false,
+// and *out as it was, when the block holds no cue.
+bool AppendExpectedLine(const ListMaking& making, const CueBlock& block, std::string* out) {
+  if (!block.AppendCueLine(making.rate, out)) return false;
+  out->append("\r\n");
+  return true;
+}
+
+// The candidate's bytes, read ahead as far as a comparison needs them.
+class Candidate {
+ public:
+  explicit Candidate(ReadableFile& file) : file_(file), left_(file.info().size) {}
+
+  // `n` bytes from the read position, fewer only where the file ends.
+  Status Peek(std::size_t n, std::string_view* bytes) {
+    while (end_ - start_ < n && !at_end_) {
+      if (start_ != 0) {
+        std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
+        end_ -= start_;
+        start_ = 0;
+      }
+      // As much as the file holds, for a small one, rather than a whole piece of zeros first.
+      const std::size_t want =
+          std::max(n - end_, static_cast<std::size_t>(std::clamp(left_, kLeast, kMost)));
+      if (buffer_.size() < end_ + want) buffer_.resize(end_ + want);
+      std::size_t got = 0;
+      Status s = file_.Read(buffer_.data() + end_, want, &got);
+      if (!s.ok()) return s;
+      end_ += got;
+      at_end_ = got == 0;
+      left_ -= std::min<std::uint64_t>(left_, got);
+    }
+    *bytes = std::string_view(buffer_.data() + start_, std::min(n, end_ - start_));
+    return Status::Ok();
+  }
+
+  void Skip(std::size_t n) { start_ += n; }
+
+ private:
+  static constexpr std::uint64_t kLeast = 4 * 1024, kMost = 64 * 1024;
+
+  ReadableFile& file_;
+  std::uint64_t left_;     // of the size the file had when opened
+  std::string buffer_;     // bytes read into [0, end_), those before start_ compared already
+  std::size_t start_ = 0;  // the read position
+  std::size_t end_ = 0;
+  bool at_end_ = false;
+};
+
+// Whether `held`, the candidate's bytes where a line is expected, agree with the line as
+// `mode` reads them: all of it in the whole mode; in the prefix mode as much of it as the
+// candidate still holds, a zero there standing for any byte.
+bool Agree(std::string_view expected, std::string_view held, ProofMode mode) {
+  if (mode == ProofMode::kWhole) return held.substr(0, expected.size()) == expected;
+  const std::size_t n = std::min(expected.size(), held.size());
+  if (std::memcmp(expected.data(), held.data(), n) == 0) return true;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (held[i] != expected[i] && held[i] != '\0') return false;
+  }
+  return true;
+}
+
+enum class Verdict {
+  kProven,
+  kNotProven,
+  // Several makings agree with the candidate so far, but on different lengths for a line,
+  // which only zeros allow: each must be tried on its own.
+  kSplit,
+};
+
+// One reading of both files, for the makings still alive, all of them at the same place of the
+// candidate.
+class ProofPass {
+ public:
+  ProofPass(ReadableFile& candidate, ProofMode mode, std::vector<ListMaking> makings)
+      : candidate_(candidate), mode_(mode), alive_(std::move(makings)) {}
+
+  Status Run(ReadableFile& original, const LegacyEncoding& legacy) {
+    CueBlockReader blocks(original, legacy);
+    while (const CueBlock* block = blocks.Next()) {
+      Status s = Step(*block);
+      if (!s.ok() || verdict_) return s;
+    }
+    if (!blocks.status().ok()) return blocks.status();
+    // The conversion is over: the candidate must be too. Without a cue there was none.
+    std::string_view rest;
+    Status s = candidate_.Peek(1, &rest);
+    verdict_ = !first_ && rest.empty() ? Verdict::kProven : Verdict::kNotProven;
+    return s;
+  }
+
+  Verdict verdict() const { return verdict_.value_or(Verdict::kNotProven); }
+  // The makings that agree with every line so far.
+  const std::vector<ListMaking>& alive() const { return alive_; }
+
+ private:
+  // Compares the cue line each making writes for `block` with the candidate and keeps the
+  // makings that agree; sets the verdict when that settles it.
+  Status Step(const CueBlock& block) {
+    lines_.resize(alive_.size());
+    std::size_t longest = 0;
+    for (std::size_t i = 0; i < alive_.size(); ++i) {
+      lines_[i].assign(first_ ? kUtf8Mark : std::string_view());
+      // Whether a block holds a cue is the same under every making.
+      if (!AppendExpectedLine(alive_[i], block, &lines_[i])) return Status::Ok();
+      longest = std::max(longest, lines_[i].size());
+    }
+    first_ = false;
+    std::string_view held;
+    Status s = candidate_.Peek(longest, &held);
+    if (!s.ok()) return s;
+    // Cut before this line: a prefix of the conversion, and nothing else of a list.
+    if (held.empty()) {
+      verdict_ = mode_ == ProofMode::kPrefix ? Verdict::kProven : Verdict::kNotProven;
+      return s;
+    }
+    std::size_t kept = 0, length = 0;
+    bool lengths_differ = false;
+    for (std::size_t i = 0; i < alive_.size(); ++i) {
+      if (!Agree(lines_[i], held, mode_)) continue;
+      // Cut inside the line, and what is left of it agrees.
+      if (lines_[i].size() > held.size()) {
+        verdict_ = Verdict::kProven;
+        return s;
+      }
+      lengths_differ |= kept != 0 && lines_[i].size() != length;
+      length = lines_[i].size();
+      alive_[kept++] = alive_[i];
+    }
+    alive_.resize(kept);
+    if (kept == 0) verdict_ = Verdict::kNotProven;
+    if (lengths_differ) verdict_ = Verdict::kSplit;
+    candidate_.Skip(length);
+    return s;
+  }
+
+  Candidate candidate_;
+  const ProofMode mode_;
+  std::vector<ListMaking> alive_;
+  std::vector<std::string> lines_;  // the line each making alive expects of the current cue
+  bool first_ = true;               // no cue yet: the next one carries the UTF-8 mark
+  std::optional<Verdict> verdict_;
+};
+
+}  // namespace
+
+Status ProveConversion(ReadableFile& candidate, ReadableFile& original,
+                       const LegacyEncoding& legacy, ProofMode mode, bool* proven) {
+  *proven = false;
+  Status s = original.Rewind();
+  if (!s.ok()) return s;
+  ProofPass pass(candidate, mode, KnownMakings());
+  s = pass.Run(original, legacy);
+  Verdict verdict = pass.verdict();
+  // Zeros left several makings with lines of different lengths: each is read on its own, from
+  // the start again, so that memory stays bounded by a line.
+  for (std::size_t i = 0; s.ok() && verdict == Verdict::kSplit && i < pass.alive().size(); ++i) {
+    s = candidate.Rewind();
+    if (s.ok()) s = original.Rewind();
+    if (!s.ok()) break;
+    ProofPass alone(candidate, mode, {pass.alive()[i]});
+    s = alone.Run(original, legacy);
+    if (alone.verdict() == Verdict::kProven) verdict = Verdict::kProven;
+  }
+  *proven = s.ok() && verdict == Verdict::kProven;
+  Status rewound = original.Rewind();
+  return s.ok() ? rewound : s;
+}
+
+Status ProveOpened(FileSystem& fs, const std::filesystem::path& path,
+                   std::unique_ptr<ReadableFile> file, ReadableFile& original,
+                   const LegacyEncoding& legacy, ProofMode mode,
+                   std::unique_ptr<ReadableFile>* proven) {
+  proven->reset();
+  bool same = false;
+  Status s = ProveConversion(*file, original, legacy, mode, &same);
+  if (!s.ok()) return s;
+  FileInfo now;
+  if (same && fs.Stat(path, &now).ok() && SameFile(now, file->info())) *proven = std::move(file);
+  return Status::Ok();
+}
+
+Status OpenIfConversionOf(FileSystem& fs, const std::filesystem::path& path, ReadableFile& original,
+                          const LegacyEncoding& legacy, ProofMode mode,
+                          std::unique_ptr<ReadableFile>* proven) {
+  proven->reset();
+  std::unique_ptr<ReadableFile> file;
+  Status s = fs.OpenForRead(path, &file);
+  if (s.code() == Status::Code::kNotFound || s.code() == Status::Code::kNotRegular) {
+    return Status::Ok();
+  }
+  if (!s.ok()) return s;
+  return ProveOpened(fs, path, std::move(file), original, legacy, mode, proven);
+}
+
+Status RemoveIfStillProven(FileSystem& fs, const std::filesystem::path& path,
+                           const ReadableFile& proven) {
+  FileInfo now;
+  if (!fs.Stat(path, &now).ok() || !SameFile(now, proven.info())) return Status::Ok();
+  return fs.Remove(path);
+}
+
+}  // namespace kestrane
