@@ -30,7 +30,7 @@ const std::vector<ListMaking>& KnownMakings() {
 // The cue line that `making` writes for `block`, with its line end, appended to *out; false,
 // and *out as it was, when the block holds no cue.
 bool AppendExpectedLine(const ListMaking& making, const CueBlock& block, std::string* out) {
-  if (!block.AppendCueLine(making.rate, out)) return false;
+  if (block.AppendCueLine(making, out) != CueLineResult::kWritten) return false;
   out->append("\r\n");
   return true;
 }

@@ -61,8 +61,12 @@ std::size_t TagLength(std::string_view text) {
 }  // namespace
 
 bool StripFormattingTags(std::string* text) {
+  return StripFormattingTags(text, 0);
+}
+
+bool StripFormattingTags(std::string* text, std::size_t from) {
   std::string& s = *text;
-  std::size_t read = s.find_first_of("<{");
+  std::size_t read = s.find_first_of("<{", from);
   if (read == s.npos) return false;
   // Where an override block could still close: none does from past the last '}'.
   const std::size_t last_brace = s.rfind('}');
