@@ -21,7 +21,9 @@ struct Settings {
   bool quiet = false;
   bool json = false;
   std::string encoding = "auto";
-  std::optional<std::string> fps;  // none: the classic frame
+  std::optional<std::string> fps;     // none: the classic frame
+  std::optional<std::string> offset;  // none: lists start at zero
+  bool strip_tags = false;
   unsigned jobs = 0;               // one per core
 };
 
