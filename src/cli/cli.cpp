@@ -15,8 +15,8 @@
 #include "convert/convert_file.h"
 #include "convert/disk_spelling.h"
 #include "convert/frame_rate.h"
-#include "convert/timeline_offset.h"
 #include "convert/side_file_names.h"
+#include "convert/timeline_offset.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "walk/convert_folder.h"
@@ -231,7 +231,8 @@ class Run {
       if (!result.done()) line += reason;
       // The one skip the user can act on from here; the summary keeps to its reasons.
       if (result.reason == FileResult::Reason::kLoneBackup) line += ": --restore puts it back";
-      if (result.reason == FileResult::Reason::kOffTimeline) line += ": " + ShownText(result.message);
+      if (result.reason == FileResult::Reason::kOffTimeline)
+        line += ": " + ShownText(result.message);
       if (converted) line += ", " + Plural(result.cues, "cue", "cues");
       if (converted && !options_.rate.classic()) line += ", " + options_.rate.Describe();
       if (converted && options_.offset) line += ", offset " + options_.offset->text();

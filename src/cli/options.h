@@ -24,7 +24,7 @@ struct Settings {
   std::optional<std::string> fps;     // none: the classic frame
   std::optional<std::string> offset;  // none: lists start at zero
   bool strip_tags = false;
-  unsigned jobs = 0;               // one per core
+  unsigned jobs = 0;  // one per core
 };
 
 // Reads `args` (program name first) into *settings. The exit status when that ends the run: the
