@@ -230,6 +230,126 @@ TEST(KestraneAppFpsTest, ConversionArgumentsSetTheListOrEndWithAMessage) {
   }
 }
 
+TEST_F(KestraneAppTest, FileModeConvertsOneFilePerPassUntilCancel) {
+  const auto before = fs.Paths();
+  dialogs.file_answers = {{DialogResult::kOk, "/subs", "a.txt"},
+                          {DialogResult::kOk, "/subs/season", "c.TXT"}};
+  Run({"kestrane", "/file"});
+
+  EXPECT_EQ(dialogs.file_dialogs_created, 3);
+  EXPECT_EQ(dialogs.file_dialogs_shown, 3);
+  for (const FileFilter& filter : dialogs.filters) {
+    EXPECT_EQ(filter.name, "SRT file (*.txt)");
+    EXPECT_EQ(filter.pattern, "*.txt");
+  }
+  EXPECT_TRUE(Converted("/subs/a.txt"));
+  EXPECT_TRUE(Converted("/subs/season/c.TXT"));
+  EXPECT_EQ(fs.Contents("/subs/b.txt"), kSubtitle) << "never chosen";
+  EXPECT_EQ(fs.Paths().size(), before.size() + 2) << "two backups and nothing else";
+  EXPECT_EQ(dialogs.pickers_shown, 0);
+}
+
+TEST_F(KestraneAppTest, FileModeCancelledAtOnceConvertsNothing) {
+  const auto before = fs.Paths();
+  Run({"kestrane", "/file"});
+  EXPECT_EQ(dialogs.file_dialogs_shown, 1);
+  EXPECT_EQ(fs.Paths(), before);
+  EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle);
+}
+
+TEST_F(KestraneAppTest, FileModeNameWithoutFileFindsNothingAndAsksAgain) {
+  const auto before = fs.Paths();
+  dialogs.file_answers = {{DialogResult::kOk, "/subs", "missing.txt"},
+                          {DialogResult::kOk, "/nowhere", "a.txt"},
+                          {DialogResult::kOk, "/subs", "b.txt"}};
+  Run({"kestrane", "/FILE"});
+  EXPECT_EQ(dialogs.file_dialogs_shown, 4);
+  EXPECT_TRUE(Converted("/subs/b.txt"));
+  EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle);
+  EXPECT_EQ(fs.Paths().size(), before.size() + 1);
+}
+
+TEST_F(KestraneAppTest, FileModeEndsAtADialogThatFailsToOpen) {
+  dialogs.file_answers = {{DialogResult::kOk, "/subs", "a.txt"},
+                          {DialogResult::kError, "/subs", "b.txt"},
+                          {DialogResult::kOk, "/elsewhere", "d.txt"}};
+  Run({"kestrane", "/file"});
+  EXPECT_EQ(dialogs.file_dialogs_shown, 2) << "no dialog after the one that failed";
+  EXPECT_TRUE(Converted("/subs/a.txt"));
+  EXPECT_EQ(fs.Contents("/subs/b.txt"), kSubtitle) << "what a failed dialog reports is not used";
+  EXPECT_EQ(fs.Contents("/elsewhere/d.txt"), kSubtitle);
+}
+
+TEST_F(KestraneAppTest, FolderModeShowsThePickerWithOnlyItsCaptionSet) {
+  Run({"kestrane"});
+  ASSERT_EQ(dialogs.pickers_shown, 1);
+  EXPECT_EQ(dialogs.caption, "Browse to the starting folder:");
+  EXPECT_EQ(dialogs.prompt, "");
+  EXPECT_EQ(dialogs.folder, "");
+  EXPECT_EQ(dialogs.root, "");
+  EXPECT_EQ(dialogs.start_sel, "");
+  EXPECT_FALSE(dialogs.status_text);
+}
+
+TEST_F(KestraneAppTest, FolderModeConvertsTheChosenTree) {
+  dialogs.picked_folder = "/subs";
+  Run({"kestrane", "/folder"});
+  EXPECT_TRUE(Converted("/subs/a.txt"));
+  EXPECT_TRUE(Converted("/subs/b.txt"));
+  EXPECT_TRUE(Converted("/subs/season/c.TXT"));
+  EXPECT_EQ(fs.Contents("/elsewhere/d.txt"), kSubtitle) << "outside the chosen folder";
+  EXPECT_EQ(dialogs.file_dialogs_shown, 0);
+}
+
+TEST_F(KestraneAppTest, FolderModeConvertsNothingWithoutAnExistingChoice) {
+  const auto before = fs.Paths();
+  struct Case {
+    const char* what;
+    std::optional<std::filesystem::path> picked;
+  };
+  const Case cases[] = {{"picker refused", std::nullopt}, {"missing folder", "/gone"}};
+  for (const Case& c : cases) {
+    dialogs = ScriptedDialogs();
+    dialogs.picked_folder = c.picked;
+    Run({"kestrane"});
+    EXPECT_EQ(dialogs.pickers_shown, 1) << c.what;
+    EXPECT_EQ(fs.Paths(), before) << c.what;
+  }
+}
+
+// A file manager starts Kestrane with a folder: the picker must start there, and still convert
+// only what the user then confirms.
+TEST_F(KestraneAppTest, FirstArgumentNamingAFolderIsThePickersStartSelection) {
+  fs.AddEntry("/link", EntryKind::kLink);
+  struct Case {
+    std::vector<std::string> args;
+    std::filesystem::path start_sel;
+  };
+  const Case cases[] = {
+      {{"kestrane", "/subs"}, "/subs"},
+      {{"kestrane", "/subs/season", "/file"}, "/subs/season"},
+      {{"kestrane", "/subs/a.txt"}, ""},  // a file, not a folder
+      {{"kestrane", "/gone"}, ""},
+      {{"kestrane", "/link"}, ""},  // never followed, so never offered
+      {{"kestrane", "x", "/subs"}, ""},
+      {{"kestrane", ""}, ""},
+  };
+  for (const Case& c : cases) {
+    const auto before = fs.Paths();
+    dialogs = ScriptedDialogs();
+    Run(c.args);
+    EXPECT_EQ(dialogs.pickers_shown, 1) << c.args[1];
+    EXPECT_EQ(dialogs.start_sel, c.start_sel) << c.args[1];
+    EXPECT_EQ(fs.Paths(), before) << c.args[1] << ": converted without the user's OK";
+  }
+
+  dialogs = ScriptedDialogs();
+  dialogs.picked_folder = "/elsewhere";
+  Run({"kestrane", "/subs"});
+  EXPECT_TRUE(Converted("/elsewhere/d.txt")) << "the folder the user moved to and confirmed";
+  EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle) << "only preselected, never confirmed";
+}
+
 // The setup's right-click entry, "...\Kestrane.exe" /fps:25 "%V", as Explorer fills it in: the
 // picker starts at the folder, a drive's or a share's root too, and the rate holds. Entries an
 // earlier setup wrote name the folder first, and work as well. Windows splits each line; the
