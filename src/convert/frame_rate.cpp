@@ -129,8 +129,14 @@ struct Math {
 
 // The classic frame on a timeline: each second's frames as a list at the classic frame writes
 // them, 00 to 29, so that an offset of whole seconds moves its seconds and keeps its frames.
+constexpr auto kClassicFrameOfMs = [] {
+  std::array<std::uint8_t, 1000> frames{};
+  for (int ms = 0; ms < 1000; ++ms)
+    frames[ms] = static_cast<std::uint8_t>(std::min(ClassicMsToFrame(ms), 29));
+  return frames;
+}();
 std::int64_t ClassicTimelineFrameAt(std::int64_t ms) {
-  return ms / 1000 * 30 + std::min(ClassicMsToFrame(static_cast<int>(ms % 1000)), 29);
+  return ms / 1000 * 30 + kClassicFrameOfMs[ms % 1000];
 }
 
 }  // namespace
