@@ -384,7 +384,7 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, const L
     const FrameCounter& timeline = rate.timeline();
     const std::int64_t start = timeline.FrameAt(UsualClockMs(start_token)) + *making.offset;
     const std::int64_t end = timeline.FrameAt(UsualClockMs(end_token)) + *making.offset;
-    // The block says which time it is.
+    // Left to the block, whose result says that the cue falls before zero.
     if (start < 0 || end < 0) return false;
     PutCueStart(index, start_token, end_token, FrameCounter::kMaxTimecode, out,
                 [&timeline, start, end, start_token](std::string_view token, char* at) {
