@@ -41,6 +41,13 @@ ManifestSupportedOS all
 ; The rate every entry that starts Kestrane passes, as /fps:RATE; empty for the classic frame.
 Var FrameRate
 Var FrameRateList
+; Where the lists start on the editor's timeline, passed as /offset:TC; empty for 00:00:00:00,
+; which passes nothing, so that the lists stay as they always were.
+Var TimelineStart
+Var TimelineStartBox
+; 1 when every entry passes /strip-tags.
+Var StripTags
+Var StripTagsBox
 ; Appends PART to RESULT, with a space between them where both hold something.
 !macro AppendArgument RESULT PART
   ${If} `${PART}` != ""
@@ -60,6 +67,12 @@ Var FrameRateList
   !insertmacro AppendArgument ${RESULT} `${MODE}`
   ${If} $FrameRate != ""
     !insertmacro AppendArgument ${RESULT} "/fps:$FrameRate"
+  ${EndIf}
+  ${If} $TimelineStart != ""
+    !insertmacro AppendArgument ${RESULT} "/offset:$TimelineStart"
+  ${EndIf}
+  ${If} $StripTags == 1
+    !insertmacro AppendArgument ${RESULT} "/strip-tags"
   ${EndIf}
   !insertmacro AppendArgument ${RESULT} `${PLACE}`
 !macroend
@@ -161,6 +174,127 @@ Page custom FrameRatePage FrameRatePageLeave
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; The two digits of $R5 at TENS and UNITS places before its end, as a number in $R9: IntOp
+; would read "08" as octal.
+!macro TwoDigits TENS UNITS
+  StrCpy $R8 $R5 1 -${TENS}
+  IntOp $R9 $R8 * 10
+  StrCpy $R8 $R5 1 -${UNITS}
+  IntOp $R9 $R9 + $R8
+!macroend
+; Whether $TimelineStart is a timecode Kestrane takes at $FrameRate, as it reads /offset: a
+; leading '-', then H:MM:SS:FF with hours of one to seven digits and ':' or ';' between fields,
+; minutes and seconds below 60, frames below the rate's count, and no label that drop-frame
+; skips. 00:00:00:00 becomes empty: nothing to pass. $R4 is empty when it is one, else not.
+Function CheckTimelineStart
+  StrCpy $R4 "no timecode"
+  StrCpy $R5 $TimelineStart "" 1
+  StrCpy $R6 $TimelineStart 1
+  ${If} $R6 != "-"
+    StrCpy $R5 $TimelineStart
+  ${EndIf}
+  ; Its shape: each digit a 9, each separator a ':'.
+  StrCpy $R6 ""
+  StrCpy $R7 0
+  ${Do}
+    StrCpy $R8 $R5 1 $R7
+    ${If} $R8 == ""
+      ${ExitDo}
+    ${EndIf}
+    ${If} $R8 == ";"
+      StrCpy $R8 ":"
+    ${EndIf}
+    ; A single character other than 1 to 9 reads as 0.
+    IntOp $R9 $R8 + 0
+    ${If} $R8 == "0"
+    ${OrIf} $R9 <> 0
+      StrCpy $R8 "9"
+    ${EndIf}
+    StrCpy $R6 "$R6$R8"
+    IntOp $R7 $R7 + 1
+  ${Loop}
+  StrCpy $R7 $R6 "" -9
+  StrCpy $R6 $R6 -9
+  ${If} $R7 != ":99:99:99"
+  ${OrIf} $R6 == ""
+    Return
+  ${EndIf}
+  ${Do}
+    StrCpy $R8 $R6 1
+    ${If} $R8 != "9"
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $R6 $R6 "" 1
+  ${Loop}
+  StrLen $R7 $R5
+  ${If} $R6 != ""
+  ${OrIf} $R7 > 16
+    Return
+  ${EndIf}
+  ; The frames of a second at the rate, and the frame numbers dropped at a minute's start.
+  StrCpy $R6 30
+  StrCpy $R7 0
+  ${If} $FrameRate == "23.976"
+  ${OrIf} $FrameRate == "24"
+    StrCpy $R6 24
+  ${ElseIf} $FrameRate == "25"
+    StrCpy $R6 25
+  ${ElseIf} $FrameRate == "50"
+    StrCpy $R6 50
+  ${ElseIf} $FrameRate == "59.94"
+  ${OrIf} $FrameRate == "59.94ndf"
+  ${OrIf} $FrameRate == "60"
+    StrCpy $R6 60
+  ${EndIf}
+  ${If} $FrameRate == "29.97"
+    StrCpy $R7 2
+  ${ElseIf} $FrameRate == "59.94"
+    StrCpy $R7 4
+  ${EndIf}
+  !insertmacro TwoDigits 2 1
+  ${If} $R9 >= $R6
+    Return
+  ${EndIf}
+  StrCpy $R6 $R9
+  !insertmacro TwoDigits 5 4
+  ${If} $R9 > 59
+    Return
+  ${EndIf}
+  ${If} $R9 == 0
+  ${AndIf} $R6 < $R7
+    !insertmacro TwoDigits 8 7
+    IntOp $R8 $R9 % 10
+    ${If} $R8 <> 0
+      Return
+    ${EndIf}
+  ${EndIf}
+  !insertmacro TwoDigits 8 7
+  ${If} $R9 > 59
+    Return
+  ${EndIf}
+  StrCpy $R4 ""
+  ; Zero, in any spelling, passes nothing.
+  StrCpy $R6 $R5 -9
+  ${Do}
+    StrCpy $R8 $R6 1
+    ${If} $R8 != "0"
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $R6 $R6 "" 1
+  ${Loop}
+  ${If} $R6 == ""
+    !insertmacro TwoDigits 2 1
+    StrCpy $R7 $R9
+    !insertmacro TwoDigits 5 4
+    IntOp $R7 $R7 + $R9
+    !insertmacro TwoDigits 8 7
+    IntOp $R7 $R7 + $R9
+    ${If} $R7 = 0
+      StrCpy $TimelineStart ""
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 !macro KnownRate VALUE LABEL
   ${If} $1 == "${VALUE}"
     StrCpy $FrameRate "${VALUE}"
@@ -213,6 +347,34 @@ Function .onInit
       Quit
     ${EndIf}
   ${EndIf}
+  ; The timeline start and the tags' removal of the last setup, then /OFFSET=TC (at the rate;
+  ; /OFFSET= for 00:00:00:00) and /STRIPTAGS=1 or 0. An offset Kestrane would refuse ends the
+  ; setup before it changes anything.
+  ReadRegStr $TimelineStart HKCU "${SETTINGS_KEY}" "TimelineStart"
+  ReadRegStr $StripTags HKCU "${SETTINGS_KEY}" "StripTags"
+  ClearErrors
+  ${GetOptions} $0 "/OFFSET=" $1
+  ${IfNot} ${Errors}
+    StrCpy $TimelineStart $1
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/STRIPTAGS=" $1
+  ${IfNot} ${Errors}
+    StrCpy $StripTags $1
+  ${EndIf}
+  ${If} $StripTags != 1
+    StrCpy $StripTags 0
+  ${EndIf}
+  ${If} $TimelineStart != ""
+    Call CheckTimelineStart
+    ${If} $R4 != ""
+      MessageBox MB_OK|MB_ICONSTOP "/OFFSET=$TimelineStart is no timecode at this frame rate. \
+        Use HH:MM:SS:FF (';' accepted too, a leading '-' to subtract), frames below the rate's, \
+        a drop-frame label at 29.97 and 59.94." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
 FunctionEnd
 
 !macro AddRate VALUE LABEL
@@ -226,12 +388,35 @@ Function FrameRatePage
     "The frame rate of the timecodes Kestrane writes."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 40u "Choose the frame rate of the projects you import Kestrane's \
+  ${NSD_CreateLabel} 0 0 100% 30u "Choose the frame rate of the projects you import Kestrane's \
     lists into. Both Start menu entries pass it to Kestrane; running this setup again changes it."
   Pop $0
-  ${NSD_CreateDropList} 0 48u 100% 120u ""
+  ${NSD_CreateDropList} 0 32u 100% 120u ""
   Pop $FrameRateList
   !insertmacro ForEachRate AddRate
+  ${NSD_CreateLabel} 0 54u 100% 20u "Timeline start: the timecode of your timeline's first frame \
+    (01:00:00:00 in most editing systems), added to every time; choose one or type your own."
+  Pop $0
+  ${NSD_CreateComboBox} 0 76u 50% 80u ""
+  Pop $TimelineStartBox
+  ${NSD_CB_AddString} $TimelineStartBox "00:00:00:00"
+  ${NSD_CB_AddString} $TimelineStartBox "01:00:00:00"
+  ${NSD_CB_AddString} $TimelineStartBox "10:00:00:00"
+  ; One of the list's is chosen in it, so that the arrow keys go on from there.
+  ${If} $TimelineStart == ""
+    ${NSD_CB_SelectString} $TimelineStartBox "00:00:00:00"
+  ${ElseIf} $TimelineStart S== "01:00:00:00"
+  ${OrIf} $TimelineStart S== "10:00:00:00"
+    ${NSD_CB_SelectString} $TimelineStartBox $TimelineStart
+  ${Else}
+    ${NSD_SetText} $TimelineStartBox $TimelineStart
+  ${EndIf}
+  ${NSD_CreateCheckbox} 0 98u 100% 12u "Remove formatting tags (<i>, <b>, <font ...>, {\an8}) from \
+    the text"
+  Pop $StripTagsBox
+  ${If} $StripTags == 1
+    ${NSD_Check} $StripTagsBox
+  ${EndIf}
   ${NSD_SetFocus} $FrameRateList
   nsDialogs::Show
 FunctionEnd
@@ -244,6 +429,20 @@ FunctionEnd
 Function FrameRatePageLeave
   ${NSD_GetText} $FrameRateList $0
   !insertmacro ForEachRate RateOfLabel
+  ${NSD_GetState} $StripTagsBox $0
+  StrCpy $StripTags 0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $StripTags 1
+  ${EndIf}
+  ${NSD_GetText} $TimelineStartBox $TimelineStart
+  Call CheckTimelineStart
+  ${If} $R4 != ""
+    ; The page stays, so that the user can mend it.
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$TimelineStart is no timecode at this frame rate. Type \
+      HH:MM:SS:FF (';' accepted too, a leading '-' to subtract), frames below the rate's, a \
+      drop-frame label at 29.97 and 59.94."
+    Abort
+  ${EndIf}
 FunctionEnd
 
 Section "Kestrane"
@@ -259,6 +458,8 @@ Section "Kestrane"
   !insertmacro KestraneArguments $0 "/file" ""
   CreateShortCut "${FILES_SHORTCUT}" "$INSTDIR\Kestrane.exe" "$0" "$INSTDIR\Kestrane.exe" 0
   WriteRegStr HKCU "${SETTINGS_KEY}" "FrameRate" "$FrameRate"
+  WriteRegStr HKCU "${SETTINGS_KEY}" "TimelineStart" "$TimelineStart"
+  WriteRegStr HKCU "${SETTINGS_KEY}" "StripTags" "$StripTags"
   !insertmacro MenuEntry "${MENU_FOLDER_KEY}"
   !insertmacro MenuEntry "${MENU_BACKGROUND_KEY}"
 

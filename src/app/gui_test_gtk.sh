@@ -79,6 +79,12 @@ fps)
   convert_one "$subs/a.txt" "$program" /FILE /FPS:25
   expect_at_25_fps "$subs/a.txt"
   expect_untouched "$subs/b.txt"
+  # An offset that is no timecode at the rate: the same message box, nothing converted.
+  refuse_rate "$program" /file /fps:25 /offset:00:00:00:25
+  expect_untouched "$subs/b.txt"
+  # One that is, read at the rate wherever it stands, and the tags' removal.
+  convert_one "$subs/b.txt" "$program" /file /OFFSET:01:00:00:00 /strip-tags /fps:25
+  expect_at_25_fps_from 01 "$subs/b.txt"
   ;;
 cancel)
   write_subtitles "$subs/a.txt" "$subs/deeper/b.txt"

@@ -158,10 +158,17 @@ convert_one() {
 
 # Converted at 25 fps: the sample's list with the timecodes computed at that rate.
 expect_at_25_fps() {
+  expect_at_25_fps_from 00 "$@"
+}
+# The same on a timeline that starts at HOURS (two digits) hours.
+expect_at_25_fps_from() {
+  hours=$1
+  shift
   for f in "$@"; do
     expect_converted "$f"
-    printf '\357\273\2771 00;00;01;00 00;00;02;12 Hello there \r\n2 00;00;03;00 00;00;04;01 General Kenobi \r\n' |
-      cmp -s - "$f" || fail "$f was not converted at 25 fps: $(od -c "$f" | head -5)"
+    printf '\357\273\2771 %s;00;01;00 %s;00;02;12 Hello there \r\n2 %s;00;03;00 %s;00;04;01 General Kenobi \r\n' \
+      "$hours" "$hours" "$hours" "$hours" |
+      cmp -s - "$f" || fail "$f was not converted at 25 fps from $hours h: $(od -c "$f" | head -5)"
   done
 }
 

@@ -166,6 +166,12 @@ fps)
   convert_one "$subs/a.txt" "$wine" "$exe" /FILE /FPS:25
   expect_at_25_fps "$subs/a.txt"
   expect_untouched "$subs/b.txt"
+  # An offset that is no timecode at the rate: the same message box, nothing converted.
+  refuse_rate "$wine" "$exe" /file /fps:25 /offset:00:00:00:25
+  expect_untouched "$subs/b.txt"
+  # One that is, read at the rate wherever it stands, and the tags' removal.
+  convert_one "$subs/b.txt" "$wine" "$exe" /file /OFFSET:01:00:00:00 /strip-tags /fps:25
+  expect_at_25_fps_from 01 "$subs/b.txt"
   ;;
 owner)
   # The open-file dialogs' owner, a real window: its tests ($5, a GoogleTest program) on this
@@ -287,32 +293,47 @@ setup)
   check_link "$files_link" "/file /fps:25"
   # The rate before the folder, which may end in a backslash (see explorer-line).
   check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" /fps:25 \"%V\""
-  # Running it again without /FPS= keeps the rate chosen last.
-  wine_quiet "$setup_exe" /S || fail "setup /S again failed: $(cat "$work/wine.out")"
+  # A timeline start Kestrane would refuse at the rate (frames past 25, a label drop-frame
+  # skips) changes nothing; one it takes goes, with the tags' removal, into every entry after
+  # the rate.
+  ! wine_quiet "$setup_exe" /S /OFFSET=00:00:00:25 || fail "setup /S /OFFSET=00:00:00:25 succeeded"
+  ! wine_quiet "$setup_exe" /S /FPS=29.97 /OFFSET=00:01:00:00 ||
+    fail "setup /S /FPS=29.97 /OFFSET=00:01:00:00 succeeded"
   check_link "$files_link" "/file /fps:25"
-  # Its page, as a user meets it on running the setup again: the last rate is chosen already,
-  # and the next in the list, 29.97 drop-frame, replaces it. Return takes each page's default
-  # button: I Agree, Install, Next (after the install), Finish.
+  wine_quiet "$setup_exe" /S /OFFSET=01:00:00:00 /STRIPTAGS=1 ||
+    fail "setup /S /OFFSET= /STRIPTAGS= failed: $(cat "$work/wine.out")"
+  placed="/fps:25 /offset:01:00:00:00 /strip-tags"
+  check_link "$folder_link" "$placed"
+  check_link "$files_link" "/file $placed"
+  check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" $placed \"%V\""
+  # Running it again without them keeps what was chosen last.
+  wine_quiet "$setup_exe" /S || fail "setup /S again failed: $(cat "$work/wine.out")"
+  check_link "$files_link" "/file $placed"
+  # Its page, as a user meets it on running the setup again: the last choices are there
+  # already. Down picks the next rate in the list, 29.97 drop-frame; Tab, Down the next timeline
+  # start, 10:00:00:00; Tab, space clears the tags' box. Return takes each page's default
+  # button: I Agree, Next, Install, then Next (after the install) and Finish.
   start_app "$wine" "$setup_exe"
   win=$(find_window "Kestrane Setup ") || exit 1
   focus "$win"
-  for keys in Return Return Down Return; do
+  for keys in Return Return Down Tab Down Tab space Return; do
     press $keys
     sleep 1
   done
   i=0
   until timeout 60 "$wine" "$probe" "$(winpath "$folder_link")" </dev/null 2>/dev/null |
-    tr -d '\r' | grep -qx '/fps:29.97'; do
+    tr -d '\r' | grep -qx '/fps:29.97 /offset:10:00:00:00'; do
     i=$((i + 1))
-    [ $i -lt 30 ] || fail "the setup's page did not set 29.97 within 30 s"
+    [ $i -lt 30 ] || fail "the setup's page did not set 29.97 from 10:00:00:00 within 30 s"
     sleep 1
   done
   press Return
   wait_exit 0
-  check_link "$folder_link" "/fps:29.97"
-  check_link "$files_link" "/file /fps:29.97"
-  # And /FPS=classic goes back to the classic frame.
-  wine_quiet "$setup_exe" /S /FPS=classic || fail "setup /S /FPS=classic failed: $(cat "$work/wine.out")"
+  check_link "$folder_link" "/fps:29.97 /offset:10:00:00:00"
+  check_link "$files_link" "/file /fps:29.97 /offset:10:00:00:00"
+  # And /FPS=classic /OFFSET= go back to the classic frame from zero.
+  wine_quiet "$setup_exe" /S /FPS=classic /OFFSET= ||
+    fail "setup /S /FPS=classic /OFFSET= failed: $(cat "$work/wine.out")"
   check_link "$folder_link" ""
   check_link "$files_link" "/file"
 

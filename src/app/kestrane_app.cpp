@@ -12,18 +12,31 @@ namespace kestrane {
 namespace {
 
 constexpr std::string_view kFpsPrefix = "/fps:";
+constexpr std::string_view kOffsetPrefix = "/offset:";
+constexpr std::string_view kStripTags = "/strip-tags";
+
+bool HasPrefix(std::string_view arg, std::string_view prefix) {
+  return EqualsIgnoringAsciiCase(arg.substr(0, prefix.size()), prefix);
+}
 
 // Whether `arg` sets the frame rate, known or not.
 bool IsRateArgument(std::string_view arg) {
-  return EqualsIgnoringAsciiCase(arg.substr(0, kFpsPrefix.size()), kFpsPrefix);
+  return HasPrefix(arg, kFpsPrefix);
 }
 
-// The argument that may name the picker's start folder: the first after the program's that is
-// not a rate; ArgumentCount() when there is none. Windows' entries name the folder last, so that
-// a drive's root, which Explorer writes as C:\, cannot take the rate into its quotes.
+// Whether `arg` changes how files are converted: a rate, an offset or the tags' removal.
+bool IsConversionArgument(std::string_view arg) {
+  return IsRateArgument(arg) || HasPrefix(arg, kOffsetPrefix) ||
+         EqualsIgnoringAsciiCase(arg, kStripTags);
+}
+
+// The argument that may name the picker's start folder: the first after the program's that
+// does not change the conversion; ArgumentCount() when there is none. Windows' entries name
+// the folder last, so that a drive's root, which Explorer writes as C:\, cannot take the
+// arguments before it into its quotes.
 std::size_t FolderArgument(const CApplication& app) {
   std::size_t n = 1;
-  while (n < app.ArgumentCount() && IsRateArgument(app.Argument(n)))
+  while (n < app.ArgumentCount() && IsConversionArgument(app.Argument(n)))
     ++n;
   return n;
 }
@@ -40,20 +53,7 @@ std::string Quoted(const std::string& arg) {
 
 bool CKestraneApp::InitInstance() {
   CApplication::InitInstance();
-
-  for (std::size_t i = 1; i < ArgumentCount(); ++i) {
-    const std::string arg = Argument(i);
-    if (!IsRateArgument(arg)) continue;
-    std::optional<FrameRate> rate = FrameRate::Parse(arg.substr(kFpsPrefix.size()));
-    if (!rate) {
-      // Converting at a rate nobody asked for would be worse than one dialog more.
-      m_dialogs.ShowMessage("Kestrane does not know the frame rate" + Quoted(arg) +
-                            ", so it converts nothing.\n\nGive /fps: one of " +
-                            FrameRate::AcceptedNames() + ".");
-      return false;
-    }
-    m_rate = *rate;
-  }
+  if (!TakeConversionArguments()) return false;
 
   if (EqualsIgnoringAsciiCase(Argument(1), "/file")) {
     const FileFilter filter{"SRT file (*.txt)", "*.txt"};
@@ -83,9 +83,41 @@ bool CKestraneApp::InitInstance() {
   return false;
 }
 
+bool CKestraneApp::TakeConversionArguments() {
+  // The rate first, wherever it is: an offset is read at it.
+  for (std::size_t i = 1; i < ArgumentCount(); ++i) {
+    const std::string arg = Argument(i);
+    if (!IsRateArgument(arg)) continue;
+    std::optional<FrameRate> rate = FrameRate::Parse(arg.substr(kFpsPrefix.size()));
+    if (!rate) {
+      // Converting at a rate nobody asked for would be worse than one dialog more.
+      m_dialogs.ShowMessage("Kestrane does not know the frame rate" + Quoted(arg) +
+                            ", so it converts nothing.\n\nGive /fps: one of " +
+                            FrameRate::AcceptedNames() + ".");
+      return false;
+    }
+    m_options.rate = *rate;
+  }
+  for (std::size_t i = 1; i < ArgumentCount(); ++i) {
+    const std::string arg = Argument(i);
+    if (EqualsIgnoringAsciiCase(arg, kStripTags)) m_options.strip_tags = true;
+    if (!HasPrefix(arg, kOffsetPrefix)) continue;
+    m_options.offset = TimelineOffset::Parse(arg.substr(kOffsetPrefix.size()), m_options.rate);
+    if (!m_options.offset) {
+      // A list placed where nobody asked would be shifted by hand, item after item.
+      m_dialogs.ShowMessage("Kestrane cannot read the timeline start" + Quoted(arg) + " at " +
+                            m_options.rate.Describe() +
+                            ", so it converts nothing.\n\nGive /offset: as " +
+                            std::string(TimelineOffset::kAcceptedForm) + ".");
+      return false;
+    }
+  }
+  return true;
+}
+
 void CKestraneApp::ConvertFolder(const std::filesystem::path& folder,
                                  const std::filesystem::path& name) {
-  kestrane::ConvertFolder(m_fs, folder, name, ConvertOptions{.rate = m_rate});
+  kestrane::ConvertFolder(m_fs, folder, name, m_options);
 }
 
 }  // namespace kestrane

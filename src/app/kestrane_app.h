@@ -6,7 +6,7 @@
 
 #include "app/app_base.h"
 #include "app/dialogs.h"
-#include "convert/frame_rate.h"
+#include "convert/convert_options.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
@@ -17,10 +17,12 @@ class CKestraneApp : public CApplication {
   CKestraneApp(FileSystem& fs, Dialogs& dialogs) : m_fs(fs), m_dialogs(dialogs) {}
 
   // Runs the chosen mode to its end and returns false, so that the program ends with it. The
-  // first argument /file chooses the open-file mode; /fps:RATE in any position, the frame rate
-  // (the last one counts). A rate that is not one of FrameRate's ends the program at once, with
-  // a message box, before anything is converted. Otherwise the first argument that is not a
-  // rate, when it names a folder, is where the folder picker starts.
+  // first argument /file chooses the open-file mode; in any position, /fps:RATE the frame rate,
+  // /offset:TC where the lists start on the timeline (read at that rate; the last of each
+  // counts), and /strip-tags the removal of formatting tags. A rate that is not one of
+  // FrameRate's, or an offset that is no timecode at the rate, ends the program at once, with a
+  // message box, before anything is converted. Otherwise the first argument that is none of
+  // these, when it names a folder, is where the folder picker starts.
   bool InitInstance() override;
 
   // Converts folder/name, or every subtitle file of the tree below folder when name is empty.
@@ -28,9 +30,13 @@ class CKestraneApp : public CApplication {
   void ConvertFolder(const std::filesystem::path& folder, const std::filesystem::path& name);
 
  private:
+  // Reads the arguments that change the conversion into m_options; false, after the message
+  // box, for one that cannot be read.
+  bool TakeConversionArguments();
+
   FileSystem& m_fs;
   Dialogs& m_dialogs;
-  FrameRate m_rate;
+  ConvertOptions m_options;
 };
 
 }  // namespace kestrane

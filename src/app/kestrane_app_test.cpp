@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/timeline_offset.h"
 #include "testing/memory_file_system.h"
 
 #ifdef _WIN32
@@ -151,33 +152,52 @@ TEST_F(KestraneAppTest, FirstArgumentChoosesTheMode) {
   }
 }
 
-// /fps:RATE in any position and letter case sets the rate of both modes, the last one counting;
-// a rate Kestrane does not know shows one message box and converts nothing.
-TEST(KestraneAppFpsTest, FpsArgumentSetsTheRateOrEndsWithAMessage) {
+// /fps:RATE, /offset:TC and /strip-tags in any position and letter case set the conversion of
+// both modes, the last of each counting and the offset read at the rate wherever it stands; a
+// rate Kestrane does not know, or an offset that is no timecode at the rate, shows one message
+// box and converts nothing.
+TEST(KestraneAppFpsTest, ConversionArgumentsSetTheListOrEndWithAMessage) {
   struct Case {
     std::vector<std::string> args;
     bool file_mode;
-    const char* end_frame;  // of a.txt's first cue, ending at 2.5 s; nullptr: the message box
+    // a.txt's first cue line after its index, "!rate" or "!offset": the message box
+    const char* line;
   };
   const Case cases[] = {
-      {{"kestrane"}, false, "15"},
-      {{"kestrane", "/file"}, true, "15"},
-      {{"kestrane", "/fps:25"}, false, "12"},
-      {{"kestrane", "/file", "/FPS:25"}, true, "12"},
-      {{"kestrane", "/FpS:59.94NDF", "/file"}, false, "30"},
-      {{"kestrane", "/fps:59.94ndf", "x", "/fps:25"}, false, "12"},
-      {{"kestrane", "fps:25", "/fps25", "-fps:25", "/fps :25"}, false, "15"},
-      {{"kestrane", "/fps:26"}, false, nullptr},
-      {{"kestrane", "/file", "/fps:25", "/fps:"}, true, nullptr},
-      {{"kestrane", "/fps:25 "}, false, nullptr},
-      {{"kestrane", "/fps:\x1b[2J\xff"}, false, nullptr},
+      {{"kestrane"}, false, "00;00;01;00 00;00;02;15 <i>Hello</i> "},
+      {{"kestrane", "/file"}, true, "00;00;01;00 00;00;02;15 <i>Hello</i> "},
+      {{"kestrane", "/fps:25"}, false, "00;00;01;00 00;00;02;12 <i>Hello</i> "},
+      {{"kestrane", "/file", "/FPS:25"}, true, "00;00;01;00 00;00;02;12 <i>Hello</i> "},
+      {{"kestrane", "/FpS:59.94NDF", "/file"}, false, "00;00;01;00 00;00;02;30 <i>Hello</i> "},
+      {{"kestrane", "/fps:59.94ndf", "x", "/fps:25"},
+       false,
+       "00;00;01;00 00;00;02;12 <i>Hello</i> "},
+      {{"kestrane", "fps:25", "/fps25", "-fps:25", "/fps :25"},
+       false,
+       "00;00;01;00 00;00;02;15 <i>Hello</i> "},
+      {{"kestrane", "/offset:01:00:00:00", "/Strip-Tags"}, false, "01;00;01;00 01;00;02;15 Hello "},
+      {{"kestrane", "/file", "/OFFSET:-00:00:01;00", "/fps:25"},
+       true,
+       "00;00;00;00 00;00;01;12 <i>Hello</i> "},
+      {{"kestrane", "/offset:00:01:00;02", "/fps:29.97", "/strip-tags"},
+       false,
+       "00;01;01;02 00;01;02;17 Hello "},
+      {{"kestrane", "/fps:26"}, false, "!rate"},
+      {{"kestrane", "/file", "/fps:25", "/fps:"}, true, "!rate"},
+      {{"kestrane", "/fps:25 "}, false, "!rate"},
+      {{"kestrane", "/fps:\x1b[2J\xff"}, false, "!rate"},
+      {{"kestrane", "/fps:25", "/offset:00:00:00:25"}, false, "!offset"},
+      {{"kestrane", "/fps:29.97", "/offset:00:01:00;00"}, false, "!offset"},
+      {{"kestrane", "/file", "/offset:"}, true, "!offset"},
+      {{"kestrane", "/offset:1 hour\x1b"}, false, "!offset"},
   };
   for (const Case& c : cases) {
     std::string line;
     for (const std::string& arg : c.args)
       line += "[" + arg + "]";
     MemoryFileSystem fs;
-    fs.AddFile("/subs/a.txt", kSubtitle);
+    const std::string subtitle = "1\r\n00:00:01,000 --> 00:00:02,500\r\n<i>Hello</i>\r\n";
+    fs.AddFile("/subs/a.txt", subtitle);
     const auto before = fs.Paths();
     ScriptedDialogs dialogs;
     dialogs.picked_folder = "/subs";
@@ -185,25 +205,27 @@ TEST(KestraneAppFpsTest, FpsArgumentSetsTheRateOrEndsWithAMessage) {
     CKestraneApp app(fs, dialogs);
     app.SetArguments(c.args);
     EXPECT_FALSE(app.InitInstance()) << line;
-    if (c.end_frame == nullptr) {
+    if (c.line[0] == '!') {
       ASSERT_EQ(dialogs.messages.size(), 1u) << line;
       const std::string& message = dialogs.messages[0];
-      EXPECT_NE(message.find(FrameRate::AcceptedNames()), std::string::npos) << line << message;
+      const std::string accepted = std::string_view(c.line) == "!rate"
+                                       ? FrameRate::AcceptedNames()
+                                       : std::string(TimelineOffset::kAcceptedForm);
+      EXPECT_NE(message.find(accepted), std::string::npos) << line << message;
       const std::string& last = c.args.back();
       const bool plain = last.find_first_of("\x1b\xff") == std::string::npos;
       EXPECT_EQ(message.find(last) != std::string::npos, plain) << line << message;
       EXPECT_EQ(dialogs.file_dialogs_shown + dialogs.pickers_shown, 0) << line;
-      EXPECT_EQ(fs.Contents("/subs/a.txt"), kSubtitle) << line;
+      EXPECT_EQ(fs.Contents("/subs/a.txt"), subtitle) << line;
       EXPECT_EQ(fs.Paths(), before) << line;
       continue;
     }
     EXPECT_EQ(dialogs.messages.size(), 0u) << line;
     EXPECT_EQ(dialogs.file_dialogs_shown, c.file_mode ? 2 : 0) << line;
     EXPECT_EQ(dialogs.pickers_shown, c.file_mode ? 0 : 1) << line;
-    EXPECT_EQ(fs.Contents("/subs/a.txt").value_or("").substr(0, 28),
-              std::string("\xEF\xBB\xBF"
-                          "1 00;00;01;00 00;00;02;") +
-                  c.end_frame)
+    EXPECT_EQ(fs.Contents("/subs/a.txt"), std::string("\xEF\xBB\xBF"
+                                                      "1 ") +
+                                              c.line + "\r\n")
         << line;
   }
 }

@@ -16,6 +16,7 @@
 #include "convert/disk_spelling.h"
 #include "convert/frame_rate.h"
 #include "convert/side_file_names.h"
+#include "convert/timeline_offset.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "walk/convert_folder.h"
@@ -71,7 +72,7 @@ class Tally {
 
   // {"summary": {"converted": 12, "skipped": 3, "failed": 0, "folder unreadable": 0},
   //  "reasons": {"backup exists": 2, "no subtitle": 1}}: a count for each outcome of the lines.
-  JsonObject Json(const Settings& settings, const FrameRate& rate) const {
+  JsonObject Json(const Settings& settings, const ConvertOptions& options) const {
     JsonObject reasons;
     std::size_t skipped = 0;
     for (const auto& [reason, count] : skipped_) {
@@ -83,7 +84,9 @@ class Tally {
         .Number("skipped", skipped)
         .Number("failed", failed_)
         .Number("folder unreadable", unreadable_);
-    if (!settings.restore && !rate.classic()) counts.Text("fps", rate.name());
+    if (!settings.restore && !options.rate.classic()) counts.Text("fps", options.rate.name());
+    if (!settings.restore && options.offset) counts.Text("offset", options.offset->text());
+    if (!settings.restore && options.strip_tags) counts.Bool("strip_tags", true);
     return JsonObject().Object("summary", counts).Object("reasons", reasons);
   }
 
@@ -97,13 +100,11 @@ class Tally {
 
 class Run {
  public:
-  Run(FileSystem& fs, Console& console, const Settings& settings, LegacyEncoding legacy,
-      FrameRate rate)
+  Run(FileSystem& fs, Console& console, const Settings& settings, ConvertOptions options)
       : fs_(fs),
         console_(console),
         settings_(settings),
-        legacy_(legacy),
-        rate_(rate),
+        options_(std::move(options)),
         progress_(console, !settings.quiet && console.ErrIsTerminal()) {}
 
   // Empty when the path can be worked on, else the one line that says why not.
@@ -165,7 +166,7 @@ class Run {
 
   int Finish() {
     progress_.Clear();
-    if (settings_.json) console_.Out(tally_.Json(settings_, rate_).ToString() + "\n");
+    if (settings_.json) console_.Out(tally_.Json(settings_, options_).ToString() + "\n");
     if (!settings_.quiet) console_.Err(tally_.Summary(settings_));
     return tally_.AnyFailure() ? kExitFailed : kExitOk;
   }
@@ -180,9 +181,7 @@ class Run {
     return std::filesystem::equivalent(absolute, absolute.root_path(), ec) && !ec;
   }
 
-  ConvertOptions Options() const {
-    return {.dry_run = settings_.dry_run, .legacy = legacy_, .rate = rate_};
-  }
+  const ConvertOptions& Options() const { return options_; }
 
   static FileResult Skipped(FileResult::Reason reason) {
     FileResult result;
@@ -233,8 +232,12 @@ class Run {
       if (!result.done()) line += reason;
       // The one skip the user can act on from here; the summary keeps to its reasons.
       if (result.reason == FileResult::Reason::kLoneBackup) line += ": --restore puts it back";
+      if (result.reason == FileResult::Reason::kOffTimeline)
+        line += ": " + ShownText(result.message);
       if (converted) line += ", " + Plural(result.cues, "cue", "cues");
-      if (converted && !rate_.classic()) line += ", " + rate_.Describe();
+      if (converted && !options_.rate.classic()) line += ", " + options_.rate.Describe();
+      if (converted && options_.offset) line += ", offset " + options_.offset->text();
+      if (converted && options_.strip_tags) line += ", tags removed";
       if (converted && !result.code_page.empty()) line += ", " + std::string(result.code_page);
       if (result.done() && result.recovered) line += ", finishing an interrupted run";
       console_.Out(line + "\n");
@@ -260,8 +263,7 @@ class Run {
   FileSystem& fs_;
   Console& console_;
   const Settings& settings_;
-  const LegacyEncoding legacy_;
-  const FrameRate rate_;
+  const ConvertOptions options_;
   Progress progress_;
   Tally tally_;
   std::size_t files_ = 0;
@@ -285,9 +287,9 @@ std::string EncodingNames() {
 }
 
 // Checks every path, then converts or restores them in turn; the exit status.
-int RunOnPaths(FileSystem& fs, Console& console, const Settings& settings, LegacyEncoding legacy,
-               FrameRate rate) {
-  Run run(fs, console, settings, legacy, rate);
+int RunOnPaths(FileSystem& fs, Console& console, const Settings& settings,
+               const ConvertOptions& options) {
+  Run run(fs, console, settings, options);
   std::vector<Target> targets(settings.paths.size());
   for (std::size_t i = 0; i < targets.size(); ++i) {
     std::string problem = run.Check(settings.paths[i], &targets[i]);
@@ -324,7 +326,18 @@ int RunCli(const std::vector<std::string>& args, FileSystem& fs, Console& consol
                 "'; use one of " + FrameRate::AcceptedNames() + "\n");
     return kExitUsage;
   }
-  return RunOnPaths(fs, console, settings, *legacy, *rate);
+  ConvertOptions options = {.dry_run = settings.dry_run, .legacy = *legacy, .rate = *rate};
+  options.strip_tags = settings.strip_tags;
+  if (settings.offset) {
+    options.offset = TimelineOffset::Parse(*settings.offset, *rate);
+    if (!options.offset) {
+      console.Err(std::string(kCliName) + ": --offset: '" + ShownText(*settings.offset) +
+                  "' is no timecode at " + rate->Describe() + "; use " +
+                  std::string(TimelineOffset::kAcceptedForm) + "\n");
+      return kExitUsage;
+    }
+  }
+  return RunOnPaths(fs, console, settings, options);
 }
 
 }  // namespace kestrane

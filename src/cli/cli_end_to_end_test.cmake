@@ -360,6 +360,39 @@ expect_bytes("rate/a.txt" "${bom}1 00;00;00;23 00;59;56;10 Hello \r\n")
 run(STATUS 0 ARGS classic ERR "^converted 1, skipped 0, failed 0\n$")
 expect_bytes("classic/a.txt" "${bom}1 00;00;00;29 01;00;00;00 Hello \r\n")
 
+# Placed on a timeline: forward from zero, and a broadcast file back to zero without its tags; a
+# cue that would fall before zero keeps its whole file as it was; an offset that is no timecode
+# at the rate touches nothing; the undo takes placed lists back.
+set(up "1\r\n00:00:00,980 --> 00:00:02,000\r\n<i>Hello</i>\r\n")
+set(back "1\r\n10:00:00,980 --> 10:00:02,000\r\n<i>Hello</i>\r\n\r\n2\r\n10:00:03,000 --> 10:00:04,000\r\n{\\an8}Bye\r\n")
+set(early "1\r\n10:00:01,000 --> 10:00:02,000\r\nA\r\n\r\n2\r\n00:00:05,000 --> 00:00:06,000\r\nB\r\n")
+foreach(name up back early)
+  file(WRITE "${WORK}/placed/${name}.txt" "${${name}}")
+endforeach()
+snapshot("${WORK}/placed" placed_before)
+run(STATUS 2 ARGS --fps 25 --offset 00:00:00:25 placed
+    ERR "^kestrane-cli: --offset: '00:00:00:25' is no timecode at 25 fps; use HH:MM:SS:FF [^\n]*\n$")
+snapshot("${WORK}/placed" placed_after)
+if(NOT placed_after STREQUAL placed_before)
+  fail("an offset that is no timecode changed placed/:\n${placed_after}")
+endif()
+run(STATUS 0 ARGS -v --offset 01:00:00:00 placed/up.txt
+    OUT "up.txt: converted, 1 cue, offset 01:00:00:00\n" ERR "^converted 1, skipped 0, failed 0\n$")
+expect_bytes("placed/up.txt" "${bom}1 01;00;00;29 01;00;02;00 <i>Hello</i> \r\n")
+run(STATUS 0 ARGS -v --fps 25 --offset -10:00:00:00 --strip-tags placed/back.txt
+    OUT "back.txt: converted, 2 cues, 25 fps, offset -10:00:00:00, tags removed\n")
+expect_bytes("placed/back.txt"
+             "${bom}1 00;00;00;24 00;00;02;00 Hello \r\n2 00;00;03;00 00;00;04;00 Bye \r\n")
+run(STATUS 0 ARGS -v --offset -10:00:00:00 placed/early.txt
+    OUT "early.txt: skipped, a cue off the timeline: cue 2: before 00:00:00:00 with this offset\n")
+expect_bytes("placed/early.txt" "${early}")
+if(EXISTS "${WORK}/placed/early.txt_original")
+  fail("placed/early.txt got a backup")
+endif()
+run(STATUS 0 ARGS -v --restore placed/up.txt placed/back.txt ERR "^restored 2, skipped 0, failed 0\n$")
+expect_bytes("placed/up.txt" "${up}")
+expect_bytes("placed/back.txt" "${back}")
+
 # A restore reads legacy text as the conversion did: only then is name.txt what converting the
 # backup gives.
 run(STATUS 0 ARGS -v --restore --encoding windows-1252 legacy/pl.txt

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "testing/faulty_file_system.h"
 #include "convert/side_file_names.h"
+#include "testing/faulty_file_system.h"
 #include "testing/legacy_samples.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
@@ -94,6 +94,11 @@ TEST(CliTest, UsageErrorsSayWhatIsWrongInOneLineAndChangeNothing) {
        "30, 50, 59.94 (drop-frame), 59.94ndf, 60, 24000/1001, 30000/1001, 60000/1001\n"},
       {{"--fps", "25\x1b[2J\n", "/r"}, "--fps: unknown frame rate '25\\e[2J\\n'"},
       {{"--fps", "", "/r"}, "--fps: unknown frame rate ''"},
+      {{"--offset", "00:00:00:30", "/r"},
+       "--offset: '00:00:00:30' is no timecode at 33 ms a frame; use HH:MM:SS:FF (';' between"},
+      {{"--fps", "29.97", "--offset", "00:01:00;00", "/r"},
+       "--offset: '00:01:00;00' is no timecode at 29.97 fps drop-frame; use HH:MM:SS:FF"},
+      {{"--offset", "", "/r"}, "--offset: '' is no timecode"},
   };
   for (const Case& c : cases) {
     std::string name;
@@ -118,7 +123,8 @@ TEST(CliTest, HelpAndVersionGoToStandardOutput) {
   Result help = RunTool(fs, {"--help"});
   EXPECT_EQ(help.status, kExitOk);
   for (const char* option : {"PATH", "--dry-run", "--restore", "--verbose", "--quiet", "--encoding",
-                             "--fps", "29.97 (drop-frame)", "--jobs", "--version"}) {
+                             "--fps", "29.97 (drop-frame)", "--jobs", "--version", "--offset",
+                             "--strip-tags", "--offset 01:00:00:00", "--offset -10:00:00:00"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option << " in:\n" << help.out;
   }
   Result version = RunTool(fs, {"--version"});
@@ -402,6 +408,9 @@ TEST(CliTest, FpsIsNamedByEveryReport) {
       {{"--fps", "23.976"}, "converted, 1 cue, 23.976 fps\n", "\"fps\": \"23.976\"}"},
       {{"--fps", "30000/1001"}, "converted, 1 cue, 29.97 fps drop-frame\n", "\"fps\": \"29.97\"}"},
       {{"--fps=29.97NDF"}, "converted, 1 cue, 29.97 fps non-drop\n", "\"fps\": \"29.97ndf\"}"},
+      {{"--strip-tags", "--offset", "01;00;00;00"},
+       "converted, 1 cue, offset 01:00:00:00, tags removed\n",
+       "\"offset\": \"01:00:00:00\", \"strip_tags\": true}"},
   };
   for (const Case& c : cases) {
     const std::string what = c.args.empty() ? "default" : c.args.back();

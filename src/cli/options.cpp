@@ -17,9 +17,10 @@ std::string FirstLine(std::string_view text) {
   return std::string(text.substr(0, text.find('\n')));
 }
 
-// The options and their help: each option writes its field of `settings`, --fps writes `fps`,
+// The options and their help: each option writes its field of `settings`, --fps writes `fps` and
+// --offset `offset`,
 // when `app` parses the arguments.
-void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps) {
+void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps, std::string& offset) {
   app.description(
       "Converts SubRip subtitles saved as .txt into frame-timecode lists, in place: each "
       "name.txt receives the list and its original is kept as name.txt_original.");
@@ -44,6 +45,17 @@ void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps) {
              ". Each timecode is then computed from the time, exactly. By default a "
              "frame is 33 ms (00 to 29) and hours, minutes and seconds are copied")
       ->type_name("RATE");
+  app.add_option("--offset", offset,
+                 "Place the lists on a timeline: TC (HH:MM:SS:FF, ';' accepted too) is added to "
+                 "every start and end, in frames at the rate; a leading '-' subtracts. With "
+                 "--fps 29.97 or 59.94 it is a drop-frame label; by default it counts 30 frames "
+                 "a second. Every field of each timecode is then computed. A file with a cue "
+                 "that would fall before 00:00:00:00 is skipped, naming the cue")
+      ->type_name("TC")
+      ->allow_extra_args(false);
+  app.add_flag("--strip-tags", settings.strip_tags,
+               "Remove the formatting tags importers show as text: <i>, <b>, <u>, <s>, "
+               "<font ...> and their closing tags, and {\\...} override blocks");
   CLI::Option* verbose =
       app.add_flag("-v,--verbose", settings.verbose, "One line per file with its outcome");
   app.add_flag("-q,--quiet", settings.quiet, "Report failures only, without the summary")
@@ -64,6 +76,10 @@ void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps) {
       "  kestrane-cli -n ~/Subtitles         show what would be converted\n"
       "  kestrane-cli ~/Subtitles            convert every .txt below ~/Subtitles\n"
       "  kestrane-cli --fps 25 ~/Subtitles   the same, for a 25 fps project\n"
+      "  kestrane-cli --offset 01:00:00:00 ~/Subtitles\n"
+      "                                      lists for a timeline that starts at one hour\n"
+      "  kestrane-cli --offset -10:00:00:00 ~/Broadcast\n"
+      "                                      a broadcast file's times back to zero\n"
       "  kestrane-cli --restore ~/Subtitles  put the originals back");
 }
 
@@ -96,11 +112,12 @@ std::optional<int> Parse(CLI::App& app, const std::vector<std::string>& args, Co
 std::optional<int> ParseOptions(const std::vector<std::string>& args, Console& console,
                                 Settings* settings) {
   CLI::App app({}, kCliName);
-  std::string fps;
-  DeclareOptions(app, *settings, fps);
+  std::string fps, offset;
+  DeclareOptions(app, *settings, fps, offset);
   if (const std::optional<int> status = Parse(app, args, console)) return status;
   // An empty rate given is an unknown one, not the classic frame.
   if (app.count("--fps") != 0) settings->fps = fps;
+  if (app.count("--offset") != 0) settings->offset = offset;
   if (settings->paths.empty()) {
     console.Err(std::string(kCliName) + ": no PATH given" + kHint);
     return kExitUsage;

@@ -21,8 +21,10 @@ struct Settings {
   bool quiet = false;
   bool json = false;
   std::string encoding = "auto";
-  std::optional<std::string> fps;  // none: the classic frame
-  unsigned jobs = 0;               // one per core
+  std::optional<std::string> fps;     // none: the classic frame
+  std::optional<std::string> offset;  // none: lists start at zero
+  bool strip_tags = false;
+  unsigned jobs = 0;  // one per core
 };
 
 // Reads `args` (program name first) into *settings. The exit status when that ends the run: the

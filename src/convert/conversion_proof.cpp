@@ -16,23 +16,45 @@
 namespace kestrane {
 namespace {
 
-// The ways a list can have been made, each of them tried by every proof.
+// Every rate a list can have been made at: the classic frame and each named one.
+const std::vector<FrameRate>& KnownRates() {
+  static const std::vector<FrameRate> rates = [] {
+    std::vector<FrameRate> all = {FrameRate()};
+    all.insert(all.end(), FrameRate::Named().begin(), FrameRate::Named().end());
+    return all;
+  }();
+  return rates;
+}
+
+// The ways a list can have been made without an offset, each of them tried by every proof;
+// those with an offset come from the list's first cue (ProofPass::AddOffsetMakings).
 const std::vector<ListMaking>& KnownMakings() {
   static const std::vector<ListMaking> makings = [] {
-    std::vector<ListMaking> all = {ListMaking{}};
-    for (const FrameRate& rate : FrameRate::Named())
-      all.push_back(ListMaking{rate});
+    std::vector<ListMaking> all;
+    for (const FrameRate& rate : KnownRates()) {
+      for (bool strip_tags : {false, true})
+        all.push_back(ListMaking(rate, std::nullopt, strip_tags));
+    }
     return all;
   }();
   return makings;
 }
 
-// The cue line that `making` writes for `block`, with its line end, appended to *out; false,
-// and *out as it was, when the block holds no cue.
-bool AppendExpectedLine(const ListMaking& making, const CueBlock& block, std::string* out) {
-  if (!block.AppendCueLine(making.rate, out)) return false;
-  out->append("\r\n");
-  return true;
+// The cue line that `making` writes for `block`, with its line end, appended to *out; *out as
+// it was unless it is written.
+CueLineResult AppendExpectedLine(const ListMaking& making, const CueBlock& block,
+                                 std::string* out) {
+  const CueLineResult result = block.AppendCueLine(making, out);
+  if (result == CueLineResult::kWritten) out->append("\r\n");
+  return result;
+}
+
+// The start time of `line`, a cue line: the word after its index.
+std::string_view StartToken(std::string_view line) {
+  const std::size_t start = line.find(' ');
+  if (start == line.npos) return {};
+  const std::size_t end = line.find(' ', start + 1);
+  return end == line.npos ? std::string_view() : line.substr(start + 1, end - start - 1);
 }
 
 // The candidate's bytes, read ahead as far as a comparison needs them.
@@ -101,8 +123,13 @@ enum class Verdict {
 // candidate.
 class ProofPass {
  public:
-  ProofPass(ReadableFile& candidate, ProofMode mode, std::vector<ListMaking> makings)
-      : candidate_(candidate), mode_(mode), alive_(std::move(makings)) {}
+  // `infer_offsets`: the makings with an offset that the first cue gives join `makings`.
+  ProofPass(ReadableFile& candidate, ProofMode mode, std::vector<ListMaking> makings,
+            bool infer_offsets)
+      : candidate_(candidate),
+        mode_(mode),
+        alive_(std::move(makings)),
+        infer_offsets_(infer_offsets) {}
 
   Status Run(ReadableFile& original, const LegacyEncoding& legacy) {
     CueBlockReader blocks(original, legacy);
@@ -123,18 +150,79 @@ class ProofPass {
   const std::vector<ListMaking>& alive() const { return alive_; }
 
  private:
+  // A list with an offset is made so from its first cue: at each rate, the offset that takes
+  // the conversion's first start to the candidate's, with and without the tags. Nothing for a
+  // rate whose conversion of the cue has no time to shift, or where the candidate's first start
+  // is no timecode of the rate.
+  Status AddOffsetMakings(const CueBlock& block) {
+    std::string line(kUtf8Mark);
+    for (const FrameRate& rate : KnownRates()) {
+      line.resize(kUtf8Mark.size());
+      if (block.AppendCueLine(ListMaking(rate, 0), &line) != CueLineResult::kWritten) continue;
+      const std::string_view ours = StartToken(line);
+      const std::size_t start_at = ours.data() - line.data();
+      std::string_view held;
+      Status s = candidate_.Peek(start_at + FrameCounter::kMaxTimecode + 1, &held);
+      if (!s.ok()) return s;
+      if (held.substr(0, start_at) != std::string_view(line).substr(0, start_at)) continue;
+      const FrameCounter& timeline = rate.timeline();
+      const std::optional<std::int64_t> from = timeline.ReadTimecode(ours);
+      const std::optional<std::int64_t> to =
+          timeline.ReadTimecode(StartToken(held.substr(kUtf8Mark.size())));
+      if (!from || !to) continue;
+      for (bool strip_tags : {false, true}) {
+        const ListMaking making(rate, *to - *from, strip_tags);
+        bool whole = true;
+        s = HoldsFirstLine(making, block, &whole);
+        if (!s.ok()) return s;
+        if (whole) alive_.push_back(making);
+      }
+    }
+    return Status::Ok();
+  }
+
+  // Whether the candidate holds as many bytes as the first line `making` writes for `block`.
+  // Any first start is some offset away from the conversion's: a work file cut short of its
+  // first line would prove nearly anything, so an offset counts only once a whole line agrees.
+  Status HoldsFirstLine(const ListMaking& making, const CueBlock& block, bool* whole) {
+    *whole = true;
+    if (mode_ == ProofMode::kWhole) return Status::Ok();
+    std::string line(kUtf8Mark);
+    if (AppendExpectedLine(making, block, &line) != CueLineResult::kWritten) return Status::Ok();
+    std::string_view held;
+    Status s = candidate_.Peek(line.size(), &held);
+    *whole = held.size() == line.size();
+    return s;
+  }
+
   // Compares the cue line each making writes for `block` with the candidate and keeps the
   // makings that agree; sets the verdict when that settles it.
   Status Step(const CueBlock& block) {
+    if (first_ && infer_offsets_) {
+      Status s = AddOffsetMakings(block);
+      if (!s.ok()) return s;
+    }
     lines_.resize(alive_.size());
     std::size_t longest = 0;
+    std::size_t writing = 0;
     for (std::size_t i = 0; i < alive_.size(); ++i) {
-      lines_[i].assign(first_ ? kUtf8Mark : std::string_view());
-      // Whether a block holds a cue is the same under every making.
-      if (!AppendExpectedLine(alive_[i], block, &lines_[i])) return Status::Ok();
-      longest = std::max(longest, lines_[i].size());
+      std::string& line = lines_[writing];
+      line.assign(first_ ? kUtf8Mark : std::string_view());
+      // Whether a block holds a cue is the same under every making; a making that cannot place
+      // it on its timeline made no list of it.
+      const CueLineResult result = AppendExpectedLine(alive_[i], block, &line);
+      if (result == CueLineResult::kNoCue) return Status::Ok();
+      if (result != CueLineResult::kWritten) continue;
+      alive_[writing++] = alive_[i];
+      longest = std::max(longest, line.size());
     }
+    alive_.resize(writing);
+    lines_.resize(writing);
     first_ = false;
+    if (alive_.empty()) {
+      verdict_ = Verdict::kNotProven;
+      return Status::Ok();
+    }
     std::string_view held;
     Status s = candidate_.Peek(longest, &held);
     if (!s.ok()) return s;
@@ -166,6 +254,7 @@ class ProofPass {
   Candidate candidate_;
   const ProofMode mode_;
   std::vector<ListMaking> alive_;
+  const bool infer_offsets_;
   std::vector<std::string> lines_;  // the line each making alive expects of the current cue
   bool first_ = true;               // no cue yet: the next one carries the UTF-8 mark
   std::optional<Verdict> verdict_;
@@ -178,7 +267,7 @@ Status ProveConversion(ReadableFile& candidate, ReadableFile& original,
   *proven = false;
   Status s = original.Rewind();
   if (!s.ok()) return s;
-  ProofPass pass(candidate, mode, KnownMakings());
+  ProofPass pass(candidate, mode, KnownMakings(), true);
   s = pass.Run(original, legacy);
   Verdict verdict = pass.verdict();
   // Zeros left several makings with lines of different lengths: each is read on its own, from
@@ -187,7 +276,7 @@ Status ProveConversion(ReadableFile& candidate, ReadableFile& original,
     s = candidate.Rewind();
     if (s.ok()) s = original.Rewind();
     if (!s.ok()) break;
-    ProofPass alone(candidate, mode, {pass.alive()[i]});
+    ProofPass alone(candidate, mode, {pass.alive()[i]}, false);
     s = alone.Run(original, legacy);
     if (alone.verdict() == Verdict::kProven) verdict = Verdict::kProven;
   }

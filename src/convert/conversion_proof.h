@@ -7,20 +7,17 @@
 #include <filesystem>
 #include <memory>
 
-#include "convert/frame_rate.h"
+#include "convert/list_making.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
 
-// One way a list can have been made from its original: today the frame rate of its timecodes.
-// A list is made one way from its first line to its last. The proof starts from every way it
-// knows (the classic frame and each named rate) and drops, cue after cue, each that writes the
-// cue otherwise than the list holds it: the first cue that tells two ways apart settles which
-// one holds for the rest, and no list mixes two.
-struct ListMaking {
-  FrameRate rate;
-};
+// A list is made one way (list_making.h) from its first line to its last. The proof starts from
+// every way it knows: the classic frame and each named rate, tags kept or removed, without an
+// offset or with the one that the list's first start gives at that rate. It drops, cue after
+// cue, each way that writes the cue otherwise than the list holds it: the first cue that tells
+// two ways apart settles which one holds for the rest, and no list mixes two.
 
 enum class ProofMode {
   // The file is exactly the conversion, to its last byte: a list, or a list set aside.

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <utility>
 
 #ifdef __SSE2__
@@ -101,8 +102,9 @@ Line LineAt(const char* p, const char* end) {
 // Counts the cues into `outcome`, and names the failed step there when the output fails.
 class CueBlockWriter {
  public:
-  CueBlockWriter(Output& output, WorkFile& work, const FrameRate& rate, ConversionOutcome& outcome)
-      : output_(output), work_(work), rate_(rate), outcome_(outcome) {}
+  CueBlockWriter(Output& output, WorkFile& work, const ListMaking& making,
+                 ConversionOutcome& outcome)
+      : output_(output), work_(work), making_(making), outcome_(outcome) {}
 
   // The next line; *blank says whether it was blank.
   Status AddLine(std::string_view line, bool* blank) {
@@ -140,9 +142,10 @@ class CueBlockWriter {
   Status Finish() {
     if (block_.empty()) return Status::Ok();
     block_.Close();
-    const bool added = block_.AppendCueLine(rate_, output_.text());
+    const CueLineResult added = block_.AppendCueLine(making_, output_.text());
     block_.Clear();
-    if (!added) return Status::Ok();
+    if (added == CueLineResult::kNoCue) return Status::Ok();
+    if (added != CueLineResult::kWritten) return OffTimeline(added);
     ++outcome_.cues;
     Status s = output_.EndCue();
     return s.ok() ? s : Failed(s);
@@ -152,6 +155,16 @@ class CueBlockWriter {
   Status Failed(const Status& s) {
     outcome_.failed_step = work_.failed_step();
     return s;
+  }
+
+  // The file cannot be placed on the timeline: the cue that says so, counted from 1, is named.
+  Status OffTimeline(CueLineResult result) {
+    outcome_.failed_step = Reason::kOffTimeline;
+    std::string message = "cue " + std::to_string(outcome_.cues + 1) + ": ";
+    message += result == CueLineResult::kBeforeZero
+                   ? "before 00:00:00:00 with this offset"
+                   : "a time that does not read as a time cannot be shifted";
+    return Status::Error(Status::Code::kIo, std::move(message));
   }
 
   // The cue whose first line starts at `p`, when its lines are all plain and AppendUsualCueStart
@@ -164,7 +177,10 @@ class CueBlockWriter {
     const Line index = LineAt(p, end);
     if (!index.plain || index.text.empty()) return nullptr;
     const Line times = LineAt(index.next, end);
-    if (!times.plain || !AppendUsualCueStart(index.text, times.text, rate_, out)) return nullptr;
+    if (!times.plain || !AppendUsualCueStart(index.text, times.text, making_, out)) {
+      return nullptr;
+    }
+    const std::size_t text_at = out->size();
     for (p = times.next; p != end;) {
       const Line line = LineAt(p, end);
       if (!line.plain) {
@@ -175,12 +191,13 @@ class CueBlockWriter {
       if (line.text.empty()) break;
       out->append(line.text).push_back(' ');
     }
+    StripCueText(making_, text_at, out);
     return p;
   }
 
   Output& output_;
   WorkFile& work_;
-  const FrameRate rate_;
+  const ListMaking making_;
   ConversionOutcome& outcome_;
   CueBlock block_;
 };
@@ -188,7 +205,7 @@ class CueBlockWriter {
 // Reads the whole source and writes its cue lines to `work`, counting them into `outcome`. On
 // failure, outcome.failed_step says where; outcome.code_page names the legacy code page that
 // lines were read with, if any.
-Status WriteCueLines(ReadableFile& file, const LegacyEncoding& legacy, const FrameRate& rate,
+Status WriteCueLines(ReadableFile& file, const LegacyEncoding& legacy, const ListMaking& making,
                      WorkFile& work, ConversionOutcome& outcome) {
   Output output(work);
   outcome.failed_step = Reason::kRead;
@@ -197,7 +214,7 @@ Status WriteCueLines(ReadableFile& file, const LegacyEncoding& legacy, const Fra
   Status s = ChooseReading(file, chosen, legacy, &utf16);
   if (!s.ok()) return s;
   LineReader& reader = *chosen;
-  CueBlockWriter blocks(output, work, rate, outcome);
+  CueBlockWriter blocks(output, work, making, outcome);
 
   std::string_view head;
   bool whole = false;
@@ -231,12 +248,13 @@ Status WriteCueLines(ReadableFile& file, const LegacyEncoding& legacy, const Fra
 }  // namespace
 
 Converter SubtitleConverter(const ConvertOptions& options) {
-  return [legacy = options.legacy, rate = options.rate](ReadableFile& source, WorkFile& work) {
-    ConversionOutcome outcome;
-    outcome.status = WriteCueLines(source, legacy, rate, work, outcome);
-    if (outcome.status.ok()) outcome.failed_step = Reason::kNone;
-    return outcome;
-  };
+  return
+      [legacy = options.legacy, making = options.Making()](ReadableFile& source, WorkFile& work) {
+        ConversionOutcome outcome;
+        outcome.status = WriteCueLines(source, legacy, making, work, outcome);
+        if (outcome.status.ok()) outcome.failed_step = Reason::kNone;
+        return outcome;
+      };
 }
 
 FileResult ConvertFile(FileSystem& fs, const std::filesystem::path& input,

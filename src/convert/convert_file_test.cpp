@@ -80,14 +80,14 @@ struct Conversion {
   std::size_t cues = 0;
   std::string code_page;
 };
-Conversion Convert(ReadableFile& file, const FrameRate& rate) {
+Conversion Convert(ReadableFile& file, const ConvertOptions& options) {
   MemoryFileSystem fs;
   Conversion c;
   WorkFile work(fs, [&c](std::string_view piece) {
     c.text += piece;
     return Status::Ok();
   });
-  const ConversionOutcome outcome = SubtitleConverter({.rate = rate})(file, work);
+  const ConversionOutcome outcome = SubtitleConverter(options)(file, work);
   c.ok = outcome.status.ok();
   c.cues = outcome.cues;
   c.code_page = outcome.code_page;
@@ -132,14 +132,26 @@ TEST(ConvertFileTest, ReadWholeOrLineByLineGivesTheSameList) {
       {"one byte short of the buffer", sized(kFull - 1), 2},
       {"the buffer's size", sized(kFull), 2},
       {"one byte past the buffer", sized(kFull + 1), 2},
+      {"tags across lines", "1\n00:00:01,000 --> 00:00:04,000\n<font\ncolor=red>a</font>\n", 1},
   };
-  for (const char* rate : {"", "29.97"}) {
-    const FrameRate frame_rate = *rate == 0 ? FrameRate() : *FrameRate::Parse(rate);
+  const FrameRate ntsc = *FrameRate::Parse("29.97");
+  const struct {
+    const char* name;
+    ConvertOptions options;
+  } makings[] = {
+      {"classic", {}},
+      {"29.97", {.rate = ntsc}},
+      {"classic, offset, no tags",
+       {.offset = TimelineOffset::Parse("01:00:00:00", {}), .strip_tags = true}},
+      {"29.97, offset, no tags",
+       {.rate = ntsc, .offset = TimelineOffset::Parse("01:00:00;00", ntsc), .strip_tags = true}},
+  };
+  for (const auto& making : makings) {
     for (const Case& c : cases) {
       testing::StringFile whole(c.input), bytewise(c.input, {}, 1);
-      const Conversion expected = Convert(bytewise, frame_rate),
-                       actual = Convert(whole, frame_rate);
-      const std::string what = std::string(c.name) + " at rate '" + rate + "'";
+      const Conversion expected = Convert(bytewise, making.options),
+                       actual = Convert(whole, making.options);
+      const std::string what = std::string(c.name) + " at " + making.name;
       EXPECT_TRUE(actual.ok && expected.ok) << what;
       EXPECT_EQ(actual.text, expected.text) << what;
       EXPECT_EQ(actual.cues, c.cues) << what;
@@ -227,10 +239,14 @@ TEST(ConvertFileTest, MalformedCuesAreLeftOutAndTheRestConverts) {
 }
 
 TEST(ConvertFileTest, InputsLeftUntouched) {
+  const ConvertOptions back_a_second = {.offset = TimelineOffset::Parse("-00:00:01:00", {})};
+  const std::string late = "1\n00:00:05,000 --> 00:00:06,000\nA\n\n";
   struct Case {
     const char* name;
     std::string input;
     FileResult::Reason reason;
+    ConvertOptions options = {};
+    const char* message = "";
   } cases[] = {
       {"empty", "", FileResult::Reason::kNoSubtitle},
       {"blank lines only", "\r\n\r\n\n", FileResult::Reason::kNoSubtitle},
@@ -242,13 +258,20 @@ TEST(ConvertFileTest, InputsLeftUntouched) {
                    "ELF\0\0\0\x01\xFF\xFE\n\n\0",
                    13),
        FileResult::Reason::kNoSubtitle},
+      {"a cue before zero with the offset", late + "2\n00:00:00,500 --> 00:00:01,000\nB\n",
+       FileResult::Reason::kOffTimeline, back_a_second,
+       "cue 2: before 00:00:00:00 with this offset"},
+      {"a time that cannot be shifted", late + "2\n00:00:0x,500 --> 00:00:09,000\nB\n",
+       FileResult::Reason::kOffTimeline, back_a_second,
+       "cue 2: a time that does not read as a time cannot be shifted"},
   };
   for (const auto& c : cases) {
     MemoryFileSystem fs;
     fs.AddFile("/d/a.txt", c.input);
-    FileResult result = ConvertFile(fs, "/d/a.txt");
+    FileResult result = ConvertFile(fs, "/d/a.txt", c.options);
     EXPECT_EQ(result.kind, FileResult::Kind::kSkipped) << c.name;
     EXPECT_EQ(result.reason, c.reason) << c.name;
+    EXPECT_EQ(result.message, c.message) << c.name;
     EXPECT_EQ(fs.Contents("/d/a.txt"), c.input) << c.name;
     EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt"})) << c.name;
   }

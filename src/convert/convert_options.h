@@ -2,7 +2,11 @@
 // (WalkOptions).
 #pragma once
 
+#include <optional>
+
 #include "convert/frame_rate.h"
+#include "convert/list_making.h"
+#include "convert/timeline_offset.h"
 #include "platform/codepage.h"
 
 namespace kestrane {
@@ -14,6 +18,16 @@ struct ConvertOptions {
   LegacyEncoding legacy = {};
   // The frame rate of the timecodes written.
   FrameRate rate = {};
+  // Where the list starts on the editor's timeline, read at `rate`; none: at zero, each time as
+  // without an offset. A file with a cue it would put before zero is skipped whole.
+  std::optional<TimelineOffset> offset = {};
+  // Whether formatting tags (<i>, <font ...>, {\an8}...) leave the cues' text.
+  bool strip_tags = false;
+
+  // How each list is made.
+  ListMaking Making() const {
+    return ListMaking(rate, offset ? std::optional(offset->frames()) : std::nullopt, strip_tags);
+  }
 };
 
 }  // namespace kestrane

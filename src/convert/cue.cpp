@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "convert/formatting_tags.h"
+
 namespace kestrane {
 
 namespace {
@@ -275,21 +277,70 @@ void AppendRatedTime(std::string_view token, const Time& time, const FrameRate& 
   }
 }
 
+// A time placed on the timeline with `offset` frames added, every field computed; nothing
+// written and the reason returned when it cannot be.
+CueLineResult AppendShiftedTime(std::string_view token, const FrameCounter& timeline,
+                                std::int64_t offset, std::string* out) {
+  const std::optional<std::int64_t> ms = ClockMs(token);
+  if (!ms) return CueLineResult::kUnreadableTime;
+  const std::int64_t frame = timeline.FrameAt(*ms) + offset;
+  if (frame < 0) return CueLineResult::kBeforeZero;
+  timeline.AppendTimecode(frame, out);
+  return CueLineResult::kWritten;
+}
+
+// The text of a cue line, from `rest` as PutText takes it, at the end of *out.
+void AppendText(std::string_view rest, const ListMaking& making, std::string* out) {
+  const std::size_t text_at = out->size();
+  out->resize(text_at + TextRoom(rest));
+  out->resize(PutText(rest, out->data() + text_at) - out->data());
+  StripCueText(making, text_at, out);
+}
+
+// A cue line of a list placed on a timeline.
+CueLineResult AppendShiftedCueLine(std::string_view index, std::string_view start,
+                                   std::string_view end, std::string_view rest,
+                                   const ListMaking& making, std::string* out) {
+  const std::size_t at = out->size();
+  const FrameCounter& timeline = making.rate.timeline();
+  out->append(index).push_back(' ');
+  CueLineResult result = AppendShiftedTime(start, timeline, *making.offset, out);
+  if (result == CueLineResult::kWritten) {
+    out->push_back(' ');
+    result = AppendShiftedTime(end, timeline, *making.offset, out);
+  }
+  if (result != CueLineResult::kWritten) {
+    out->resize(at);
+    return result;
+  }
+  out->push_back(' ');
+  AppendText(rest, making, out);
+  return result;
+}
+
 }  // namespace
 
-bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* out) {
+void StripCueText(const ListMaking& making, std::size_t text_at, std::string* out) {
+  if (making.strip_tags) StripFormattingTags(out, text_at);
+}
+
+CueLineResult AppendCueLine(std::string_view block, const ListMaking& making, std::string* out) {
   Scanner scan(block);
   auto index = scan.Next(' ');
   auto start_token = scan.Next(' ');
   auto arrow = scan.Next(' ');
   auto end_token = scan.Next(' ');
-  if (!index || !start_token || !arrow || !end_token) return false;
+  if (!index || !start_token || !arrow || !end_token) return CueLineResult::kNoCue;
   auto start = ParseTime(*start_token);
   auto end = ParseTime(*end_token);
-  if (!start || !end) return false;
+  if (!start || !end) return CueLineResult::kNoCue;
 
   // Everything after the end time, the text lines and anything that shared the time line.
   const std::string_view rest = scan.rest();
+  if (making.offset) {
+    return AppendShiftedCueLine(*index, *start_token, *end_token, rest, making, out);
+  }
+  const FrameRate& rate = making.rate;
   const std::size_t at = out->size();
   const FrameCounter* counter = rate.counter();
   if (counter == nullptr) {
@@ -301,22 +352,22 @@ bool AppendCueLine(std::string_view block, const FrameRate& rate, std::string* o
     *p++ = ' ';
     p = PutCopiedTime(*end, rate, p);
     *p++ = ' ';
+    const std::size_t text_at = p - out->data();
     p = PutText(rest, p);
     out->resize(p - out->data());
-    return true;
+    StripCueText(making, text_at, out);
+    return CueLineResult::kWritten;
   }
   out->append(*index).push_back(' ');
   AppendRatedTime(*start_token, *start, rate, *counter, out);
   out->push_back(' ');
   AppendRatedTime(*end_token, *end, rate, *counter, out);
   out->push_back(' ');
-  const std::size_t text_at = out->size();
-  out->resize(text_at + TextRoom(rest));
-  out->resize(PutText(rest, out->data() + text_at) - out->data());
-  return true;
+  AppendText(rest, making, out);
+  return CueLineResult::kWritten;
 }
 
-bool AppendUsualCueStart(std::string_view index, std::string_view times, const FrameRate& rate,
+bool AppendUsualCueStart(std::string_view index, std::string_view times, const ListMaking& making,
                          std::string* out) {
   constexpr std::size_t kTime = 12;  // HH:MM:SS,mmm
   constexpr std::string_view kArrow = " --> ";
@@ -328,6 +379,19 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, const F
   const std::string_view end_token = times.substr(kTime + kArrow.size());
   if (!IsUsualForm(start_token) || !IsUsualForm(end_token)) return false;
   // What AppendCueLine writes for these times, without taking them apart.
+  const FrameRate& rate = making.rate;
+  if (making.offset) {
+    const FrameCounter& timeline = rate.timeline();
+    const std::int64_t start = timeline.FrameAt(UsualClockMs(start_token)) + *making.offset;
+    const std::int64_t end = timeline.FrameAt(UsualClockMs(end_token)) + *making.offset;
+    // Left to the block, whose result says that the cue falls before zero.
+    if (start < 0 || end < 0) return false;
+    PutCueStart(index, start_token, end_token, FrameCounter::kMaxTimecode, out,
+                [&timeline, start, end, start_token](std::string_view token, char* at) {
+                  return timeline.PutTimecode(token.data() == start_token.data() ? start : end, at);
+                });
+    return true;
+  }
   if (const FrameCounter* counter = rate.counter()) {
     PutCueStart(index, start_token, end_token, FrameCounter::kMaxTimecode, out,
                 [counter](std::string_view token, char* at) {
@@ -343,9 +407,9 @@ bool AppendUsualCueStart(std::string_view index, std::string_view times, const F
   return true;
 }
 
-std::optional<std::string> ConvertCue(const std::string& block, const FrameRate& rate) {
+std::optional<std::string> ConvertCue(const std::string& block, const ListMaking& making) {
   std::string line;
-  if (!AppendCueLine(block, rate, &line)) return std::nullopt;
+  if (AppendCueLine(block, making, &line) != CueLineResult::kWritten) return std::nullopt;
   return line;
 }
 

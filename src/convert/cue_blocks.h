@@ -49,14 +49,16 @@ class CueBlock {
   // ("1 00:00:01,000 --> 00:00:04,000 Hello world\n", as ConvertCue takes it).
   void Close() { text_.back() = '\n'; }
 
-  // The closed block's cue line at `rate` but for its line end, appended to *out; false, and
-  // *out as it was, when the block holds no cue. Whether it holds one does not depend on `rate`.
-  bool AppendCueLine(const FrameRate& rate, std::string* out) const {
-    if (!AppendUsualCue(rate, out)) {
-      if (!kestrane::AppendCueLine(text_, rate, out)) return false;
+  // The closed block's cue line as `making` writes it but for its line end, appended to *out;
+  // *out as it was unless it is written. Whether the block holds a cue does not depend on the
+  // making.
+  CueLineResult AppendCueLine(const ListMaking& making, std::string* out) const {
+    if (!AppendUsualCue(making, out)) {
+      const CueLineResult result = kestrane::AppendCueLine(text_, making, out);
+      if (result != CueLineResult::kWritten) return result;
       out->pop_back();  // the line feed: a block's only one is its last character
     }
-    return true;
+    return CueLineResult::kWritten;
   }
 
   void Clear() {
@@ -67,17 +69,19 @@ class CueBlock {
  private:
   // AppendCueLine where AppendUsualCueStart takes the block's first two lines, without taking
   // the times apart; false, and *out as it was, otherwise.
-  bool AppendUsualCue(const FrameRate& rate, std::string* out) const {
+  bool AppendUsualCue(const ListMaking& making, std::string* out) const {
     if (lines_ < 2) return false;
     const std::string_view block = text_;
     const std::size_t index_end = line_ends_[0], times_end = line_ends_[1];
     if (!AppendUsualCueStart(block.substr(0, index_end),
-                             block.substr(index_end + 1, times_end - index_end - 1), rate, out)) {
+                             block.substr(index_end + 1, times_end - index_end - 1), making, out)) {
       return false;
     }
     // The further lines, each with its space after it: the last one's is the block's line feed.
     const std::string_view text = block.substr(times_end + 1);
+    const std::size_t text_at = out->size();
     if (!text.empty()) out->append(text).back() = ' ';
+    StripCueText(making, text_at, out);
     return true;
   }
 

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
+#include <string_view>
+
+#include "convert/timeline_offset.h"
 
 namespace kestrane {
 namespace {
@@ -162,6 +166,101 @@ TEST(ConvertCueLongTest, LongBlocksConvertInFull) {
     ASSERT_TRUE(line.has_value()) << "length " << length;
     EXPECT_EQ(*line, "1 00;00;01;00 00;00;02;00 " + text + " \n") << "length " << length;
   }
+}
+
+// An offset at each kind of rate: read as a label of that rate, added to every time with every
+// field computed, carried over seconds, minutes, hours and the drop-frame minute; subtracted
+// with '-'; a cue that it puts before zero, or whose time cannot be shifted, is no line.
+TEST(ConvertCueWithOffsetTest, PlacesEveryTimeOnTheTimeline) {
+  struct Case {
+    const char* offset;
+    const char* block;
+    // The cue line, or "!invalid" (no offset at this rate), "!before zero", "!unreadable".
+    const char* want;
+  };
+  const Case classic[] = {
+      {"01:00:00:00", "1 00:00:01,517 --> 00:00:03,990 x\n", "1 01;00;01;16 01;00;03;29 x \n"},
+      {"00;00;00;20", "1 00:00:01,517 --> 00:00:59,990 x\n", "1 00;00;02;06 00;01;00;19 x \n"},
+      {"00:59:59:29", "1 00:00:00,033 --> 00:00:00,034 x\n", "1 01;00;00;00 01;00;00;00 x \n"},
+      {"-10:00:00:00", "1 10:00:01,000 --> 10:00:02,500 x\n", "1 00;00;01;00 00;00;02;15 x \n"},
+      {"00:00:00:00", "1 1:2:3,000 --> 100:00:00,000 x\n", "1 01;02;03;00 100;00;00;00 x \n"},
+      {"-00:00:01:00", "12 00:00:00,500 --> 00:00:02,000 x\n", "!before zero"},
+      {"-00:00:01:00", "12 00:00:02,000 --> 00:00:00,999 x\n", "!before zero"},
+      {"01:00:00:00", "1 0x:00:01,000 --> 00:00:02,000 x\n", "!unreadable"},
+      {"00:00:00:30", "", "!invalid"},
+      {"01:00:60:00", "", "!invalid"},
+      {"01:00:00", "", "!invalid"},
+      {"+01:00:00:00", "", "!invalid"},
+      {"1:00:00:0", "", "!invalid"},
+      {"01:00:00:00 ", "", "!invalid"},
+      {"ten hours", "", "!invalid"},
+  };
+  const Case non_drop[] = {
+      {"01:00:00:00", "1 00:00:00,979 --> 00:00:59,990 x\n", "1 01;00;00;24 01;01;00;00 x \n"},
+      {"-00:00:00:24", "1 00:00:00,979 --> 00:00:01,000 x\n", "1 00;00;00;00 00;00;00;01 x \n"},
+      {"-00:00:01:00", "3 00:00:00,979 --> 00:00:01,000 x\n", "!before zero"},
+      {"00:00:00:24", "1 00:00:00,000 --> 00:00:00,040 x\n", "1 00;00;00;24 00;00;01;00 x \n"},
+      {"00:00:00:25", "", "!invalid"},
+  };
+  const Case ntsc_drop[] = {
+      {"01:00:00;00", "1 00:00:00,000 --> 00:10:00,000 x\n", "1 01;00;00;00 01;10;00;00 x \n"},
+      {"00:00:59;29", "1 00:00:00,034 --> 00:00:00,000 x\n", "1 00;01;00;02 00;00;59;29 x \n"},
+      {"-01:00:00;00", "1 01:00:03,600 --> 01:00:03,600 x\n", "1 00;00;03;18 00;00;03;18 x \n"},
+      {"-01:00:00;00", "1 00:59:59,000 --> 01:00:03,600 x\n", "!before zero"},
+      {"00:10:00;00", "1 00:00:00,000 --> 00:00:00,000 x\n", "1 00;10;00;00 00;10;00;00 x \n"},
+      {"00:01:00;00", "", "!invalid"},
+      {"00:00:00;30", "", "!invalid"},
+  };
+  const Case fast_drop[] = {
+      {"00:00:59;59", "1 00:00:00,017 --> 00:00:00,000 x\n", "1 00;01;00;04 00;00;59;59 x \n"},
+      {"01:00:00;00", "1 00:00:00,000 --> 00:00:00,000 x\n", "1 01;00;00;00 01;00;00;00 x \n"},
+      {"-00:00:00;01", "1 00:00:00,000 --> 00:00:01,000 x\n", "!before zero"},
+      {"00:01:00;04", "1 00:00:00,000 --> 00:00:00,000 x\n", "1 00;01;00;04 00;01;00;04 x \n"},
+      {"00:01:00;03", "", "!invalid"},
+      {"00:00:00;60", "", "!invalid"},
+  };
+  struct Table {
+    const char* rate;
+    std::span<const Case> cases;
+  } tables[] = {{"", classic}, {"25", non_drop}, {"29.97", ntsc_drop}, {"59.94", fast_drop}};
+  for (const Table& table : tables) {
+    const FrameRate rate = *table.rate == 0 ? FrameRate() : *FrameRate::Parse(table.rate);
+    for (const Case& c : table.cases) {
+      const std::string what = std::string(table.rate) + " " + c.offset + ": " + c.block;
+      const std::optional<TimelineOffset> offset = TimelineOffset::Parse(c.offset, rate);
+      ASSERT_EQ(offset.has_value(), std::string_view(c.want) != "!invalid") << what;
+      if (!offset) continue;
+      EXPECT_EQ(offset->text().find(';'), std::string::npos) << what;
+      const ListMaking making(rate, offset->frames());
+      std::string line = "kept";
+      const CueLineResult result = AppendCueLine(c.block, making, &line);
+      const std::string_view want = c.want;
+      if (want == "!before zero" || want == "!unreadable") {
+        EXPECT_EQ(result, want == "!before zero" ? CueLineResult::kBeforeZero
+                                                 : CueLineResult::kUnreadableTime)
+            << what;
+        EXPECT_EQ(line, "kept") << what;
+        continue;
+      }
+      EXPECT_EQ(line, "kept" + std::string(want)) << what;
+      // The usual lines' shortcut places the cue alike, or leaves it to the block.
+      std::string index(c.block, std::string_view(c.block).find(' '));
+      std::string times(c.block + index.size() + 1, 29);
+      std::string start;
+      if (AppendUsualCueStart(index, times, making, &start)) {
+        EXPECT_EQ(start + "x \n", want) << what;
+      }
+    }
+  }
+}
+
+// Tags leave the text after the times, and only with strip_tags; the times never change.
+TEST(ConvertCueWithoutTagsTest, StripsTheTextOnly) {
+  const char* block = "<i>1</i> 00:00:01,000 --> 00:00:02,000 <i>Hi</i> {\\an8}there <b\n";
+  EXPECT_EQ(ConvertCue(block, ListMaking({}, {}, true)),
+            "<i>1</i> 00;00;01;00 00;00;02;00 Hi there <b \n");
+  EXPECT_EQ(ConvertCue(block, ListMaking({}, {}, false)),
+            "<i>1</i> 00;00;01;00 00;00;02;00 <i>Hi</i> {\\an8}there <b \n");
 }
 
 }  // namespace

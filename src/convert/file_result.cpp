@@ -23,6 +23,7 @@ constexpr Words kWords[] = {
     {R::kForeignWork, "a file of another program holds the work file's name"},
     {R::kNoSubtitle, "no subtitle"},
     {R::kChanged, "changed while reading"},
+    {R::kOffTimeline, "a cue off the timeline"},
     {R::kNoBackup, "no backup"},
     {R::kBackupNotRegular, "backup not a regular file"},
     {R::kTargetNotFile, "name taken by a folder or link"},

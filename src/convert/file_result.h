@@ -24,6 +24,7 @@ struct FileResult {
     kForeignWork,   // name.txt_temp holds a file that is not a work file of ours
     kNoSubtitle,    // not one cue came out of it
     kChanged,       // another program changed the input while it was read
+    kOffTimeline,   // a cue cannot be placed with the offset given: the message names it
     // Skipped by the restore: nothing was touched.
     kNoBackup,               // name.txt_original is not there
     kBackupNotRegular,       // the backup is a folder, link, FIFO or device

@@ -1,6 +1,7 @@
 #include "convert/formatting_tags.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "platform/text.h"
@@ -58,11 +59,28 @@ std::size_t TagLength(std::string_view text) {
   return pos < text.size() && text[pos] == '>' ? pos + 1 : 0;
 }
 
+// The first '<' or '{' of `s` from `pos` on, or npos. Two memchr calls, the second only up to
+// the first '<': find_first_of calls memchr on its set for every character, which cost more than
+// the rest of a cue's conversion.
+std::size_t FindTagStart(const std::string& s, std::size_t pos) {
+  if (pos >= s.size()) return std::string::npos;
+  const char* begin = s.data() + pos;
+  const auto* less = static_cast<const char*>(std::memchr(begin, '<', s.size() - pos));
+  const auto* brace = static_cast<const char*>(
+      std::memchr(begin, '{', less != nullptr ? less - begin : s.size() - pos));
+  const char* first = brace != nullptr ? brace : less;
+  return first != nullptr ? first - s.data() : std::string::npos;
+}
+
 }  // namespace
 
 bool StripFormattingTags(std::string* text) {
+  return StripFormattingTags(text, 0);
+}
+
+bool StripFormattingTags(std::string* text, std::size_t from) {
   std::string& s = *text;
-  std::size_t read = s.find_first_of("<{");
+  std::size_t read = FindTagStart(s, from);
   if (read == s.npos) return false;
   // Where an override block could still close: none does from past the last '}'.
   const std::size_t last_brace = s.rfind('}');
@@ -83,7 +101,7 @@ bool StripFormattingTags(std::string* text) {
       s[write++] = s[read++];
     }
     // The text up to the next candidate moves down in one piece.
-    std::size_t next = s.find_first_of("<{", read);
+    std::size_t next = FindTagStart(s, read);
     if (next == s.npos) next = s.size();
     if (write != read) std::copy(s.begin() + read, s.begin() + next, s.begin() + write);
     write += next - read;

@@ -1,6 +1,7 @@
 // The formatting markup that subtitle files carry and that importers show as it is written.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace kestrane {
@@ -13,5 +14,8 @@ namespace kestrane {
 // in). Returns whether anything was removed. Text without '<' and '{' is scanned once and left as
 // it is.
 bool StripFormattingTags(std::string* text);
+
+// The same for the part of *text from `from` on; what comes before stays.
+bool StripFormattingTags(std::string* text, std::size_t from);
 
 }  // namespace kestrane

@@ -59,6 +59,30 @@ char* PutTwoDigits(std::int64_t value, char* out) {
   return out + 2;
 }
 
+struct TimecodeFields {
+  std::int64_t hours, minutes, seconds, frames;
+};
+
+// HH:MM:SS:FF with ':' or ';' between the fields, hours of one to seven digits and two digits
+// for each other field.
+std::optional<TimecodeFields> ReadFields(std::string_view text) {
+  std::int64_t values[4] = {};
+  std::size_t pos = 0;
+  for (int field = 0; field < 4; ++field) {
+    if (field != 0) {
+      if (pos == text.size() || (text[pos] != ':' && text[pos] != ';')) return std::nullopt;
+      ++pos;
+    }
+    const std::size_t start = pos;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - start < 8)
+      values[field] = values[field] * 10 + (text[pos++] - '0');
+    const std::size_t digits = pos - start;
+    if (field == 0 ? digits == 0 || digits > 7 : digits != 2) return std::nullopt;
+  }
+  if (pos != text.size()) return std::nullopt;
+  return TimecodeFields{values[0], values[1], values[2], values[3]};
+}
+
 // The frame math of one rate, its numbers known to the compiler so that every division by them
 // is a multiplication: it runs twice for every cue.
 template <int kNum, int kDen, int kNominal, int kDropped>
@@ -87,7 +111,33 @@ struct Math {
     *out++ = ';';
     return PutTwoDigits(frame % kNominal, out);
   }
+
+  static std::optional<std::int64_t> ReadTimecode(std::string_view text) {
+    const std::optional<TimecodeFields> fields = ReadFields(text);
+    if (!fields) return std::nullopt;
+    const auto [hours, minutes, seconds, frames] = *fields;
+    if (minutes > 59 || seconds > 59 || frames >= kNominal) return std::nullopt;
+    // Drop-frame has no label for the frame numbers it skips.
+    if (kDropped != 0 && seconds == 0 && frames < kDropped && minutes % 10 != 0) {
+      return std::nullopt;
+    }
+    const std::int64_t all_minutes = hours * 60 + minutes;
+    return (all_minutes * 60 + seconds) * kNominal + frames -
+           std::int64_t{kDropped} * (all_minutes - all_minutes / 10);
+  }
 };
+
+// The classic frame on a timeline: each second's frames as a list at the classic frame writes
+// them, 00 to 29, so that an offset of whole seconds moves its seconds and keeps its frames.
+constexpr auto kClassicFrameOfMs = [] {
+  std::array<std::uint8_t, 1000> frames{};
+  for (int ms = 0; ms < 1000; ++ms)
+    frames[ms] = static_cast<std::uint8_t>(std::min(ClassicMsToFrame(ms), 29));
+  return frames;
+}();
+std::int64_t ClassicTimelineFrameAt(std::int64_t ms) {
+  return ms / 1000 * 30 + kClassicFrameOfMs[ms % 1000];
+}
 
 }  // namespace
 
@@ -97,6 +147,10 @@ int MsToFrame(int ms) {
 
 // MsToFrame's 30, from 979 ms on, would be the next second's frame 00: the second keeps its last
 // frame, 29, as the time's hours, minutes and seconds are copied and never carried into.
+constinit const FrameCounter FrameRate::kClassicTimeline(&ClassicTimelineFrameAt,
+                                                         &Math<30, 1, 30, 0>::PutTimecode,
+                                                         &Math<30, 1, 30, 0>::ReadTimecode);
+
 constinit const FrameRate::SecondFrames FrameRate::kClassicSecond = [] {
   SecondFrames digits{};
   for (int ms = 0; ms <= 1000; ++ms)
@@ -122,7 +176,7 @@ struct FrameRateMaker {
   static constexpr FrameRate Make(const char* name) {
     using M = Math<kNum, kDen, kNominal, kDropped>;
     return FrameRate(name, kNominal, kDropped, &kSecond<kNum, kDen, kNominal>,
-                     FrameCounter(&M::FrameAt, &M::PutTimecode));
+                     FrameCounter(&M::FrameAt, &M::PutTimecode, &M::ReadTimecode));
   }
 };
 

@@ -33,6 +33,11 @@ class FrameCounter {
   }
   // The same at `out`, which has room for kMaxTimecode bytes; the position after it.
   char* PutTimecode(std::int64_t frame, char* out) const { return put_(frame, out); }
+  // The frame (a count from zero) that a timecode HH:MM:SS:FF names, ':' or ';' between any two
+  // fields, hours of one to seven digits, the others of two; the inverse of AppendTimecode. Nothing
+  // for anything else, or for a label the rate never writes: minutes or seconds past 59, frames
+  // past the second's last, a frame number that drop-frame skips.
+  std::optional<std::int64_t> ReadTimecode(std::string_view text) const { return read_(text); }
 
   // The longest time the frame math takes: a million hours.
   static constexpr std::int64_t kMaxMs = 3'600'000'000'000;
@@ -44,13 +49,15 @@ class FrameCounter {
   friend struct FrameRateMaker;
   using FrameAtFunction = std::int64_t (*)(std::int64_t ms);
   using PutFunction = char* (*)(std::int64_t frame, char* out);
+  using ReadFunction = std::optional<std::int64_t> (*)(std::string_view text);
   constexpr FrameCounter() = default;
-  constexpr FrameCounter(FrameAtFunction frame_at, PutFunction put)
-      : frame_at_(frame_at), put_(put) {}
+  constexpr FrameCounter(FrameAtFunction frame_at, PutFunction put, ReadFunction read)
+      : frame_at_(frame_at), put_(put), read_(read) {}
 
   // The math of one rate with its numbers compiled in.
   FrameAtFunction frame_at_ = nullptr;
   PutFunction put_ = nullptr;
+  ReadFunction read_ = nullptr;
 };
 
 class FrameRate {
@@ -79,6 +86,11 @@ class FrameRate {
   // characters, and only the frame within the second is its own (PutFrameInSecond).
   const FrameCounter* counter() const { return classic() ? nullptr : &counter_; }
 
+  // The frames counted from zero when a list is placed on a timeline (an offset), where every
+  // field of a timecode is computed: the rate's own counter, or, for the classic frame, one that
+  // counts 30 frames a second, each second's frames as the classic frame gives them (00 to 29).
+  const FrameCounter& timeline() const { return classic() ? kClassicTimeline : counter_; }
+
   // The two digits of the frame of the second that `ms` milliseconds into it fall in, at `out`;
   // the position after them. At the classic frame MsToFrame's frame, at most 29; at any other
   // rate the nearest at its frame length, a half rounding down, at most the second's last. `ms`
@@ -93,6 +105,7 @@ class FrameRate {
   // The two digits of the frame of each millisecond of a second, from 0 to 1000, at one rate.
   using SecondFrames = std::array<std::array<char, 2>, 1001>;
   static const SecondFrames kClassicSecond;
+  static const FrameCounter kClassicTimeline;
 
   constexpr FrameRate(const char* name, int nominal, int dropped, const SecondFrames* second,
                       FrameCounter counter)

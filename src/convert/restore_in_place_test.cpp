@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "convert/timeline_offset.h"
 #include "testing/faulty_file_system.h"
 #include "testing/trio.h"
 
@@ -126,6 +127,46 @@ TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
   cases.push_back(kept("two rates in one list",
                        at25.substr(0, LineStart(at25, 1)) + at30.substr(LineStart(at30, 1)),
                        timed));
+  // Lists placed on a timeline, at every rate, with tags removed or kept: the offset comes from
+  // the first cue and holds for the rest.
+  const std::string tagged =
+      "1\r\n00:00:01,517 --> 00:00:03,990\r\n<i>One</i>\r\n\r\n2\r\n00:10:02,123 --> "
+      "00:10:04,456\r\n{\\an8}Two\r\n";
+  std::vector<FrameRate> rates = {FrameRate()};
+  rates.insert(rates.end(), FrameRate::Named().begin(), FrameRate::Named().end());
+  for (const FrameRate& rate : rates) {
+    const std::string at = rate.classic() ? "the classic frame" : rate.Describe();
+    for (const char* offset : {"01:00:00:00", "-00:00:01:00", "00:00:00:00"}) {
+      for (bool strip_tags : {false, true}) {
+        const ConvertOptions options = {
+            .rate = rate, .offset = TimelineOffset::Parse(offset, rate), .strip_tags = strip_tags};
+        cases.push_back(
+            restored("cues at " + at + " from " + offset + (strip_tags ? " without tags" : ""),
+                     ConversionOf(tagged, options), tagged));
+      }
+    }
+    cases.push_back(restored("cues at " + at + " without tags",
+                             ConversionOf(tagged, {.rate = rate, .strip_tags = true}), tagged));
+  }
+  const auto placed = [&](const char* offset) {
+    return ConversionOf(timed, {.rate = *FrameRate::Parse("29.97"),
+                                .offset = TimelineOffset::Parse(offset, *FrameRate::Parse("29.97")),
+                                .strip_tags = true});
+  };
+  const std::string from_one = placed("01:00:00;00"), from_ten = placed("10:00:00;00");
+  cases.push_back(
+      kept("a placed list with a timecode moved by one frame", OneFrameLater(from_one, 2), timed));
+  cases.push_back(kept("a placed list with its first end moved by one frame",
+                       OneFrameLater(from_one, 0), timed));
+  cases.push_back(kept(
+      "two offsets in one list",
+      from_one.substr(0, LineStart(from_one, 1)) + from_ten.substr(LineStart(from_ten, 1)), timed));
+  const std::string stripped = ConversionOf(tagged, {.strip_tags = true}),
+                    kept_tags = ConversionOf(tagged);
+  cases.push_back(
+      kept("tags removed from one cue only",
+           stripped.substr(0, LineStart(stripped, 1)) + kept_tags.substr(LineStart(kept_tags, 1)),
+           tagged));
   // A walk whose listing showed name.txt and its backup alone spares its looks: the same results.
   for (const Case& c : cases) {
     for (int run = 0; run < 4; ++run) {

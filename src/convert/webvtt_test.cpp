@@ -17,7 +17,7 @@ std::string Blocks(std::string_view text) {
   std::string blocks;
   const WebVttReader::BlockSink sink = [&](std::string_view block) {
     std::string line;
-    EXPECT_TRUE(AppendCueLine(block, FrameRate(), &line)) << block;
+    EXPECT_EQ(AppendCueLine(block, FrameRate(), &line), CueLineResult::kWritten) << block;
     blocks.append(block);
   };
   while (!text.empty()) {
