@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "convert/convert_file.h"
-#include "platform/file_system_wrapper.h"
 #include "convert/side_file_names.h"
+#include "platform/file_system_wrapper.h"
 #include "testing/temp_dir.h"
 
 namespace kestrane {

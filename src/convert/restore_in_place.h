@@ -24,7 +24,8 @@ FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
                           const ConvertOptions& options);
 
 // RestoreInPlace for a restore that stopped once the backup was back (the converted file still
-// set aside, the backup gone): nothing when `input` is in another state.
+// set aside, the backup gone), and for what a cut left of a move or a removal
+// (interrupted_moves.h): nothing when `input` is in another state.
 std::optional<FileResult> FinishRestore(FileSystem& fs, const std::filesystem::path& input,
                                         const ConvertOptions& options);
 

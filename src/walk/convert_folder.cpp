@@ -261,7 +261,7 @@ void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
   };
   TreeVisitor visitor;
   visitor.wants = [](const DirEntry& entry) {
-    return IsBackupName(entry.name) || IsAsideName(entry.name);
+    return IsBackupName(entry.name) || IsAsideName(entry.name) || IsPrivateName(entry.name);
   };
   visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
     if (IsBackupName(entry.name)) {
