@@ -69,42 +69,52 @@ TEST(FallbackMovesTest, KilledAtEveryCallNothingIsLostAndTheNextRunFinishes) {
   }
 }
 
-// Without links, nothing puts a complete copy into a free name in one step: a save that lands
-// between the look that a.txt is free and the rename of the copy is replaced. That one call is
-// the only window, and it is allowed nowhere else.
+// Another program between any two calls: saving a.txt as editors do (a temporary file renamed
+// over it), or creating a file under a side name. Without links, nothing puts a complete copy
+// into a free name in one step: a file that lands between the look that the target name is free
+// and the rename of the copy is replaced. That one call is the only window, and it is allowed
+// nowhere else.
 TEST(FallbackMovesTest, ASaveBetweenAnyTwoCallsIsNeverRemoved) {
+  const char* const kSavedAs[] = {"a.txt", "a.txt_temp", "a.txt_undoing"};
   for (const System& system : kSystems) {
     for (const Operation& run : kRuns) {
-      int lost_in_window = 0;
-      for (int call = 1;; ++call) {
-        const std::string name = std::string(system.name) + ", " + run.name +
-                                 ", a.txt saved before call " + std::to_string(call);
-        MemoryFileSystem memory;
-        Put(memory, run.files);
-        Offer(memory, system);
-        FaultyFileSystem fs(memory);
-        bool saved = false, original_replaced = false, in_window = false;
-        fs.BeforeEachCall([&](int n) {
-          if (n != call) return;
-          saved = true;
-          in_window =
-              !system.links && !memory.Contents("/d/a.txt") && memory.Contents("/d/a.txt_copying");
-          // Replacing the original is the editor's doing, not ours.
-          original_replaced = memory.Contents("/d/a.txt") == kBytes.at('S');
-          memory.AddFile("/d/editor.tmp", kBytes.at('O'));
-          (void)memory.Rename("/d/editor.tmp", "/d/a.txt");
-        });
-        (void)run.run(fs);
-        if (!saved) break;
-        (void)run.run(memory);
-        const std::string shown = Show(memory);
-        const bool kept = shown.find("=O") != std::string::npos;
-        lost_in_window += in_window && !kept;
-        EXPECT_TRUE(kept || in_window) << name << ": " << shown;
-        EXPECT_TRUE(original_replaced || shown.find("=S") != std::string::npos) << name << shown;
-        EXPECT_EQ(shown.find("_copying"), std::string::npos) << name << ": " << shown;
+      for (const std::string saved_as : kSavedAs) {
+        const std::string path = "/d/" + saved_as;
+        int lost_in_window = 0;
+        for (int call = 1;; ++call) {
+          const std::string name = std::string(system.name) + ", " + run.name + ", " + saved_as +
+                                   " saved before call " + std::to_string(call);
+          MemoryFileSystem memory;
+          Put(memory, run.files);
+          Offer(memory, system);
+          FaultyFileSystem fs(memory);
+          bool reached = false, saved = false, original_replaced = false, in_window = false;
+          fs.BeforeEachCall([&](int n) {
+            if (n != call) return;
+            reached = true;
+            in_window =
+                !system.links && !memory.Contents(path) && memory.Contents("/d/a.txt_copying");
+            // Replacing the original is the editor's doing, not ours; a side name is only ever
+            // created new.
+            original_replaced = memory.Contents(path) == kBytes.at('S');
+            if (saved_as != "a.txt" && memory.Contents(path)) return;
+            saved = true;
+            memory.AddFile("/d/editor.tmp", kBytes.at('O'));
+            (void)memory.Rename("/d/editor.tmp", path);
+          });
+          (void)run.run(fs);
+          if (!reached) break;
+          if (!saved) continue;
+          (void)run.run(memory);
+          const std::string shown = Show(memory);
+          const bool kept = shown.find("=O") != std::string::npos;
+          lost_in_window += in_window && !kept;
+          EXPECT_TRUE(kept || in_window) << name << ": " << shown;
+          EXPECT_TRUE(original_replaced || shown.find("=S") != std::string::npos) << name << shown;
+          EXPECT_EQ(shown.find("_copying"), std::string::npos) << name << ": " << shown;
+        }
+        EXPECT_LE(lost_in_window, 1) << system.name << ", " << run.name;
       }
-      EXPECT_LE(lost_in_window, 1) << system.name << ", " << run.name;
     }
   }
 }
