@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "convert/convert_file.h"
-#include "testing/faulty_file_system.h"
 #include "convert/side_file_names.h"
+#include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 
