@@ -140,5 +140,23 @@ TEST(ConversionBatchTest, AWorkFileReplacedBeforeTheMovesIsNeverMovedIn) {
   }
 }
 
+// A work file given up never takes another file with it: one moved to its name while the batch
+// waited stays, whatever ends the conversion there.
+TEST(ConversionBatchTest, AFileMovedToTheWorkFilesNameIsNeverRemoved) {
+  MemoryFileSystem fs;
+  fs.AddFile("/d/a.txt", kSubRip);
+  fs.AddFile("/d/notes.txt", "the user's notes");
+  const auto results = RunBatch(fs, {"/d/a.txt"}, [&] {
+    // The input changes, and another program moves its own file to the work file's name.
+    fs.AddFile("/d/a.txt", std::string(kSubRip) + "\r\n", 5);
+    ASSERT_TRUE(fs.Remove("/d/a.txt_temp").ok());
+    ASSERT_TRUE(fs.Rename("/d/notes.txt", "/d/a.txt_temp").ok());
+  });
+  ASSERT_TRUE(results[0]);
+  EXPECT_EQ(results[0]->reason, FileResult::Reason::kChanged);
+  EXPECT_EQ(fs.Contents("/d/a.txt_temp"), "the user's notes");
+  EXPECT_EQ(fs.Paths(), (std::vector<std::string>{"/d/", "/d/a.txt", "/d/a.txt_temp"}));
+}
+
 }  // namespace
 }  // namespace kestrane

@@ -11,6 +11,7 @@
 
 #include "convert/cue_blocks.h"
 #include "convert/file_identity.h"
+#include "convert/move_ladder.h"
 #include "platform/text.h"
 
 namespace kestrane {
@@ -313,9 +314,7 @@ Status OpenIfConversionOf(FileSystem& fs, const std::filesystem::path& path, Rea
 
 Status RemoveIfStillProven(FileSystem& fs, const std::filesystem::path& path,
                            const ReadableFile& proven) {
-  FileInfo now;
-  if (!fs.Stat(path, &now).ok() || !SameFile(now, proven.info())) return Status::Ok();
-  return fs.Remove(path);
+  return RemoveIfOurs(fs, path, proven.info(), /*unchanged=*/true);
 }
 
 }  // namespace kestrane

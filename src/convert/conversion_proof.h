@@ -52,7 +52,8 @@ Status OpenIfConversionOf(FileSystem& fs, const std::filesystem::path& path, Rea
                           std::unique_ptr<ReadableFile>* proven, bool listed = false);
 
 // Removes the file a proof gave, unless another file has taken its name since: that one stays,
-// and it is no failure.
+// and it is no failure. The name goes to a private name first and is compared there
+// (move_ladder.h), so that a file saved there meanwhile is never the one removed.
 Status RemoveIfStillProven(FileSystem& fs, const std::filesystem::path& path,
                            const ReadableFile& proven);
 

@@ -73,12 +73,12 @@ const FailureCase kFailures[] = {
      kUntouched},
     // The work file's name cannot be looked at: nothing is moved, and what is there stays.
     {"WorkFileCheck",
-     {{Op::kStat, 5}},
+     {{Op::kStat, 11}},
      Kind::kFailed,
      Reason::kStat,
      "a.txt",
      {"a.txt", "a.txt_temp"}},
-    {"CheckForWriters", {{Op::kStat, 4}}, Kind::kSkipped, Reason::kChanged, "a.txt", kUntouched},
+    {"CheckForWriters", {{Op::kStat, 10}}, Kind::kSkipped, Reason::kChanged, "a.txt", kUntouched},
     {"BackupMove", {{Op::kMove, 1}}, Kind::kFailed, Reason::kBackupMove, "a.txt", kUntouched},
     {"InstallMoveRolledBack",
      {{Op::kMove, 2}},
@@ -107,9 +107,9 @@ const FailureCase kFailures[] = {
      "a.txt_original",
      kConverted},
     // Not knowing whether a backup exists is no reason to stop: the moves never replace one.
-    {"BackupLookup", {{Op::kStat, 1}}, Kind::kDone, Reason::kNone, "a.txt_original", kConverted},
+    {"BackupLookup", {{Op::kStat, 7}}, Kind::kDone, Reason::kNone, "a.txt_original", kConverted},
     // A claim that cannot be checked is looked at again.
-    {"ClaimCheck", {{Op::kStat, 2}}, Kind::kDone, Reason::kNone, "a.txt_original", kConverted},
+    {"ClaimCheck", {{Op::kStat, 8}}, Kind::kDone, Reason::kNone, "a.txt_original", kConverted},
     // A system without locks: as safe as before locks, through the moves that replace nothing.
     {"Lock", {{Op::kLock, 1}}, Kind::kDone, Reason::kNone, "a.txt_original", kConverted},
 };

@@ -6,6 +6,7 @@
 #include "convert/claim.h"
 #include "convert/conversion_proof.h"
 #include "convert/file_identity.h"
+#include "convert/interrupted_moves.h"
 #include "convert/side_file_names.h"
 
 namespace kestrane {
@@ -117,16 +118,16 @@ FileResult InPlaceConversion::Move() {
     }
     return EndRemovingWork(Kind::kFailed, Reason::kWorkReplaced, Status::Ok());
   }
-  s = fs_.MoveNoReplace(input_, backup_);
+  s = MoveToFreeName(fs_, input_, backup_, &copies_);
   if (s.code() == Status::Code::kExists) {
     return EndRemovingWork(Kind::kSkipped, Reason::kBackupExists, s);
   }
   if (!s.ok()) return EndRemovingWork(Kind::kFailed, Reason::kBackupMove, s);
-  s = fs_.MoveNoReplace(work_path_, input_);
+  s = MoveToFreeName(fs_, work_path_, input_, &copies_);
   if (!s.ok()) {
     // Put the original back where the user left it. Should that fail, the work file stays
     // beside the backup, and the next run finishes the conversion.
-    if (fs_.MoveNoReplace(backup_, input_).ok()) {
+    if (MoveToFreeName(fs_, backup_, input_, &copies_).ok()) {
       return EndRemovingWork(Kind::kFailed, Reason::kInstallMove, s);
     }
     return EndKeepingWork(Reason::kInstallMove, s);
@@ -137,6 +138,7 @@ FileResult InPlaceConversion::Move() {
 
 // Step 1. Empty when a source is claimed; otherwise what to report.
 std::optional<FileResult> InPlaceConversion::ClaimOriginal() {
+  if (!listed_alone_ && !dry_run_) RepairInterruptedMoves(fs_, input_, legacy_);
   for (int look = 0; look < kMaxLooks; ++look) {
     std::optional<FileResult> result;
     if (listed_alone_) {
@@ -182,7 +184,7 @@ std::optional<FileResult> InPlaceConversion::PutBackSetAside() {
   if (!s.ok()) return FileResult::Failed(Reason::kReadConverted, s);
   if (!proven) return FileResult::Skipped(Reason::kForeignAside);
   if (dry_run_) return FileResult::Skipped(Reason::kBackupExists);
-  s = fs_.MoveNoReplace(aside, input_);
+  s = MoveToFreeName(fs_, aside, input_, &copies_);
   if (s.ok() || s.code() == Status::Code::kExists || s.code() == Status::Code::kNotFound) {
     return std::nullopt;
   }
@@ -222,9 +224,15 @@ std::optional<FileResult> InPlaceConversion::ClaimSource(bool from_backup) {
   }
   if (!dry_run_) {
     if (from_backup) {
-      s = fs_.MoveNoReplace(backup_, input_);
+      s = MoveToFreeName(fs_, backup_, input_, &copies_);
       if (s.code() == Status::Code::kExists) return std::nullopt;
       if (!s.ok()) return FileResult::Failed(Reason::kRestoreMove, s);
+      // Where the system has no links the input is now a copy, claimed by the move: the file
+      // read stands for it, and the check before the moves looks for the copy.
+      if (!StillNames(fs_, input_, *file) && !copies_.empty() &&
+          StillNames(fs_, input_, *copies_.back())) {
+        std::swap(file, copies_.back());
+      }
     }
   }
   source_ = std::move(file);
@@ -252,9 +260,10 @@ FileResult InPlaceConversion::Write(const Converter& convert) {
 }
 
 FileResult InPlaceConversion::EndRemovingWork(Kind kind, Reason reason, const Status& status) {
-  source_.reset();
   std::string message = status.message();
+  // Under the claim still: a run's repair takes nothing from a removal under way.
   const std::string removal = work_->Discard();
+  source_.reset();
   if (!removal.empty()) message += (message.empty() ? "" : "; ") + removal;
   return FileResult::Ended(kind, reason, std::move(message));
 }

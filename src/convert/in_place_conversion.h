@@ -24,6 +24,7 @@
 
 #include "convert/convert_options.h"
 #include "convert/file_result.h"
+#include "convert/move_ladder.h"
 #include "convert/work_file.h"
 #include "platform/file_system.h"
 
@@ -76,6 +77,7 @@ class InPlaceConversion {
   bool listed_alone_;            // as constructed, until a look disagrees
   std::unique_ptr<ReadableFile> source_;    // open and claimed from step 1 to step 4
   std::unique_ptr<ReadableFile> leftover_;  // a dead run's work file, proven, until removed
+  CopyClaims copies_;                       // claims on the copies a system without links made
   bool recovering_ = false;
   std::optional<WorkFile> work_;
   FileResult done_;  // what to report once the moves are made

@@ -336,7 +336,8 @@ TEST(InPlaceConversionTest, AFailedFinalMoveNeverStrandsTheOriginal) {
     const char* files_after;
   } cases[] = {
       {{1}, "moving the backup back", "a.txt_original=S a.txt_temp=T"},
-      {{3, 4}, "moving the converted file into place", "a.txt_original=S a.txt_temp=C"},
+      // The leftover work file goes through a move of its own on its way out.
+      {{4, 5}, "moving the converted file into place", "a.txt_original=S a.txt_temp=C"},
   };
   for (const Case& c : cases) {
     MemoryFileSystem finishing;

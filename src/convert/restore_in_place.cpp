@@ -6,6 +6,8 @@
 #include "convert/claim.h"
 #include "convert/conversion_proof.h"
 #include "convert/file_identity.h"
+#include "convert/interrupted_moves.h"
+#include "convert/move_ladder.h"
 #include "convert/side_file_names.h"
 
 namespace kestrane {
@@ -79,6 +81,7 @@ class InPlaceRestore {
   bool resumed_ = false;                 // an earlier restore had set name.txt aside
   bool set_aside_ = false;               // there is a file to check: at A, or at I in a dry run
   std::unique_ptr<ReadableFile> taken_;  // that file, proven ours
+  CopyClaims copies_;                    // claims on the copies a system without links made
   std::optional<FileResult> result_;
 };
 
@@ -131,7 +134,7 @@ bool InPlaceRestore::SetAside() {
 // I -> A. Should anything have come to A, or gone from I, since the look, look again. Whatever
 // came to I instead of a regular file is moved like one, and then fails the check and goes back.
 bool InPlaceRestore::MoveTargetAside() {
-  const Status status = fs_.MoveNoReplace(target_, aside_);
+  const Status status = MoveToFreeName(fs_, target_, aside_, &copies_);
   if (status.code() == Status::Code::kExists || status.code() == Status::Code::kNotFound) {
     return LookAgain();
   }
@@ -155,7 +158,7 @@ bool InPlaceRestore::CheckSetAside() {
                            : FileResult::Failed(Reason::kReadConverted, status));
   }
   if (!dry_run_) {
-    Status back = fs_.MoveNoReplace(aside_, target_);
+    Status back = MoveToFreeName(fs_, aside_, target_, &copies_);
     if (!back.ok()) return End(FileResult::Failed(Reason::kPutBack, back));
   }
   if (!status.ok()) return End(FileResult::Failed(Reason::kReadConverted, status));
@@ -173,7 +176,7 @@ bool InPlaceRestore::CheckSavedSince() {
 
 // Steps 4 and 5.
 std::optional<FileResult> InPlaceRestore::PutBackupBack() {
-  Status status = fs_.MoveNoReplace(backup_, target_);
+  Status status = MoveToFreeName(fs_, backup_, target_, &copies_);
   if (status.code() == Status::Code::kExists && set_aside_) {
     // Saved by another program after the move aside: it stays, and the conversion goes.
     status = RemoveIfStillProven(fs_, aside_, *taken_);
@@ -182,7 +185,7 @@ std::optional<FileResult> InPlaceRestore::PutBackupBack() {
     return FileResult::Skipped(Reason::kChangedSinceConverted);
   }
   if (!status.ok()) {
-    if (set_aside_) (void)fs_.MoveNoReplace(aside_, target_);
+    if (set_aside_) (void)MoveToFreeName(fs_, aside_, target_, &copies_);
     return FileResult::Failed(Reason::kRestoreMove, status);
   }
   if (set_aside_) {
@@ -225,6 +228,7 @@ FileResult RestoreMoves(FileSystem& fs, const std::filesystem::path& backup,
   // Any other name would be its own target, and removing the target would remove it.
   if (!IsBackupName(backup)) return FileResult::Skipped(Reason::kNoBackup);
   const std::filesystem::path target = InputPathFor(backup);
+  if (!options.dry_run && !listed) RepairInterruptedMoves(fs, target, options.legacy);
   for (int look = 0; look < kMaxLooks; ++look) {
     std::optional<FileResult> result;
     if (!listed && Missing(fs, backup)) {
@@ -251,6 +255,7 @@ FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
 
 std::optional<FileResult> FinishRestore(FileSystem& fs, const std::filesystem::path& input,
                                         const ConvertOptions& options) {
+  if (!options.dry_run) RepairInterruptedMoves(fs, input, options.legacy);
   return RemoveLeftAside(fs, input, options);
 }
 

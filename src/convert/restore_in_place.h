@@ -31,8 +31,9 @@ FileResult RestoreMoves(FileSystem& fs, const std::filesystem::path& backup,
                         const ConvertOptions& options, bool listed);
 
 // The rest of a restore that stopped once the backup was back (the converted file still set
-// aside, the backup gone), the folder's sync left to the caller as by RestoreMoves: nothing
-// when `input` is in another state.
+// aside, the backup gone), and of what a cut left of a move or a removal (interrupted_moves.h),
+// the folder's sync left to the caller as by RestoreMoves: nothing when `input` is in another
+// state.
 std::optional<FileResult> FinishRestore(FileSystem& fs, const std::filesystem::path& input,
                                         const ConvertOptions& options);
 

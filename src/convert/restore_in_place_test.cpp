@@ -266,7 +266,7 @@ TEST(RestoreInPlaceTest, AFileSavedBetweenOurStepsStays) {
       // The backup does not replace it; the conversion set aside goes.
       {"saved after it was set aside", Op::kMove, 2, save("/d/a.txt"), "a.txt=O a.txt_original=S"},
       // The look after the check sees another file: back where it was.
-      {"replaced while it was checked", Op::kStat, 6, save("/d/a.txt_undoing"),
+      {"replaced while it was checked", Op::kStat, 12, save("/d/a.txt_undoing"),
        "a.txt=O a.txt_original=S"},
   };
   for (const Case& c : cases) {
@@ -304,9 +304,9 @@ TEST(RestoreInPlaceTest, NoRestoreFailureLosesABackupOrAFileItDidNotMake) {
     bool convert = false;
   };
   const Case cases[] = {
-      {kConverted, {{Op::kStat, 2}}, Reason::kStat, kConverted, "done"},  // the backup
-      {kConverted, {{Op::kOpen, 1}}, Reason::kStat, kConverted, "done"},  // to claim it
-      {kConverted, {{Op::kStat, 5}}, Reason::kStat, kConverted, "done"},  // name.txt
+      {kConverted, {{Op::kStat, 8}}, Reason::kStat, kConverted, "done"},   // the backup
+      {kConverted, {{Op::kOpen, 1}}, Reason::kStat, kConverted, "done"},   // to claim it
+      {kConverted, {{Op::kStat, 11}}, Reason::kStat, kConverted, "done"},  // name.txt
       {kConverted, {{Op::kMove, 1}}, Reason::kSetAside, kConverted, "done"},
       // Reading what was set aside, or the backup to compare it with: it goes back.
       {kConverted, {{Op::kOpen, 2}}, Reason::kReadConverted, kConverted, "done"},

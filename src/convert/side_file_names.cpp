@@ -13,6 +13,8 @@ constexpr std::string_view kWorkEnding = ".txt_temp";
 constexpr std::string_view kBackupEnding = ".txt_original";
 // No longer than the backup's: a name that had room for its backup has room for this one.
 constexpr std::string_view kAsideEnding = ".txt_undoing";
+constexpr std::string_view kRemovingEnding = ".txt_gone";
+constexpr std::string_view kCopyingEnding = ".txt_copying";
 
 constexpr std::string_view SuffixOf(std::string_view ending) {
   return ending.substr(kInputExtension.size());
@@ -57,6 +59,18 @@ bool IsAsideName(const std::filesystem::path& name) {
   return EndsWith(name, kAsideEnding);
 }
 
+bool IsPrivateName(const std::filesystem::path& name) {
+  return EndsWith(name, kRemovingEnding) || EndsWith(name, kCopyingEnding);
+}
+
+std::filesystem::path RemovingPathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, SuffixOf(kRemovingEnding));
+}
+
+std::filesystem::path CopyingPathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, SuffixOf(kCopyingEnding));
+}
+
 std::filesystem::path WorkPathFor(const std::filesystem::path& input) {
   return WithSuffix(input, SuffixOf(kWorkEnding));
 }
@@ -74,6 +88,8 @@ std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
   if (IsWorkName(side_file)) suffix = SuffixOf(kWorkEnding).size();
   if (IsBackupName(side_file)) suffix = SuffixOf(kBackupEnding).size();
   if (IsAsideName(side_file)) suffix = SuffixOf(kAsideEnding).size();
+  if (EndsWith(side_file, kRemovingEnding)) suffix = SuffixOf(kRemovingEnding).size();
+  if (EndsWith(side_file, kCopyingEnding)) suffix = SuffixOf(kCopyingEnding).size();
   auto text = side_file.native();
   text.resize(text.size() - suffix);
   return std::filesystem::path(std::move(text));
@@ -81,7 +97,8 @@ std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
 
 ListedSideFiles::ListedSideFiles(const std::vector<DirEntry>& entries) {
   for (const DirEntry& entry : entries) {
-    if (IsWorkName(entry.name) || IsBackupName(entry.name) || IsAsideName(entry.name)) {
+    if (IsWorkName(entry.name) || IsBackupName(entry.name) || IsAsideName(entry.name) ||
+        IsPrivateName(entry.name)) {
       inputs_.insert(Folded(InputPathFor(entry.name)));
     }
   }
@@ -97,7 +114,10 @@ ListedForRestore ListForRestore(const std::vector<DirEntry>& entries) {
     if (entry.kind == EntryKind::kFile && IsInputName(entry.name))
       files.insert(entry.name.native());
     if (IsBackupName(entry.name)) backups.insert(entry.name.native());
-    if (IsAsideName(entry.name)) asides.insert(Folded(InputPathFor(entry.name)));
+    // A private name, as a file set aside, says that the trio is in the middle of something.
+    if (IsAsideName(entry.name) || IsPrivateName(entry.name)) {
+      asides.insert(Folded(InputPathFor(entry.name)));
+    }
   }
   ListedForRestore listed;
   for (const DirEntry& entry : entries) {
@@ -106,7 +126,8 @@ ListedForRestore ListForRestore(const std::vector<DirEntry>& entries) {
         files.count(input.native()) != 0 && asides.count(Folded(input)) == 0) {
       listed.converted.push_back(entry.name);
     }
-    if (IsAsideName(entry.name) && backups.count(BackupPathFor(input).native()) != 0) {
+    if ((IsAsideName(entry.name) || IsPrivateName(entry.name)) &&
+        backups.count(BackupPathFor(input).native()) != 0) {
       listed.asides_with_backup.push_back(entry.name);
     }
   }

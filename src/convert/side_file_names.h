@@ -21,6 +21,18 @@
 //   I A        nearly restored   a restore stopped before removing A: either run removes A
 //                                when it is what converting I gives
 //   any        busy              another run holds the claim on the original: skipped
+//   R, C       private names     R = name.txt_gone, which a removal or a move's dropped
+//                                name passes through, and C = name.txt_copying, a copy being
+//                                made where the system has no links. Either run removes R when
+//                                it is a second name of a trio file or a cut conversion of the
+//                                original, C when its bytes begin a trio file's; any other R or
+//                                C is left, and stops what would pass through it
+//   two names  cut link move     a move by link stopped before dropping the old name: I and B,
+//   of a file                    W or A naming one file; either run drops B, W or A, which
+//                                leaves the state before that move or after it
+//   I = X      cut copy move     the same without links: B, W or A an exact copy of I (size,
+//                                time, bytes) beside a cut or whole conversion of the original;
+//                                dropped as above. Without such a conversion they are the user's
 // The conversion's moves are in in_place_conversion.h, the restore's in restore_in_place.h, and
 // the claim that keeps two runs apart in claim.h.
 #pragma once
@@ -45,7 +57,13 @@ bool IsAsideName(const std::filesystem::path& name);   // x.txt_undoing
 std::filesystem::path WorkPathFor(const std::filesystem::path& input);
 std::filesystem::path BackupPathFor(const std::filesystem::path& input);
 std::filesystem::path AsidePathFor(const std::filesystem::path& input);
-// The input a side file belongs to: x.txt_temp, x.txt_original and x.txt_undoing give x.txt.
+// The private names: no other program uses them, so a name there is ours to replace (moves by
+// Rename) once proven (interrupted_moves.h).
+bool IsPrivateName(const std::filesystem::path& name);  // x.txt_gone, x.txt_copying
+std::filesystem::path RemovingPathFor(const std::filesystem::path& input);
+std::filesystem::path CopyingPathFor(const std::filesystem::path& input);
+// The input a side file belongs to: x.txt_temp, x.txt_original, x.txt_undoing and the private
+// names give x.txt.
 // Any other name comes back as it is.
 std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
 
@@ -68,8 +86,8 @@ struct ListedForRestore {
   // nothing set aside in any letter case: their restores spare the looks that would only say
   // the same.
   std::vector<std::filesystem::path> converted;
-  // Files set aside listed beside their backup: the backup's restore finishes them, so they are
-  // not handed over a second time.
+  // Files set aside, and private names, listed beside their backup: the backup's restore
+  // finishes them, so they are not handed over a second time.
   std::vector<std::filesystem::path> asides_with_backup;
 };
 ListedForRestore ListForRestore(const std::vector<DirEntry>& entries);

@@ -14,6 +14,7 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
     std::filesystem::path name;
     bool input, work, backup;
     bool aside = false;
+    bool own = false;  // a private name
   };
   const Case cases[] = {
       {"a.txt", true, false, false},
@@ -28,6 +29,9 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
       {"Movie.TXT_Original", false, false, true},
       {"a.txt_undoing", false, false, false, true},
       {"Movie.TXT_UNDOING", false, false, false, true},
+      {"a.txt_gone", false, false, false, false, true},
+      {"A.TXT_COPYING", false, false, false, false, true},
+      {"a.srt_removing", false, false, false, false, false},
       {"txt", false, false, false},
       {"a.srt", false, false, false},
       {"a", false, false, false},
@@ -44,7 +48,8 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
     EXPECT_EQ(IsWorkName(c.name), c.work) << c.name;
     EXPECT_EQ(IsBackupName(c.name), c.backup) << c.name;
     EXPECT_EQ(IsAsideName(c.name), c.aside) << c.name;
-    if (c.work || c.backup || c.aside) {
+    EXPECT_EQ(IsPrivateName(c.name), c.own) << c.name;
+    if (c.work || c.backup || c.aside || c.own) {
       EXPECT_TRUE(IsInputName(InputPathFor(c.name))) << c.name;
     } else {
       EXPECT_EQ(InputPathFor(c.name), c.name);
@@ -56,6 +61,8 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
     EXPECT_EQ(InputPathFor(BackupPathFor(input)), std::filesystem::path(input)) << input;
     EXPECT_EQ(InputPathFor(WorkPathFor(input)), std::filesystem::path(input)) << input;
     EXPECT_EQ(InputPathFor(AsidePathFor(input)), std::filesystem::path(input)) << input;
+    EXPECT_EQ(InputPathFor(RemovingPathFor(input)), std::filesystem::path(input)) << input;
+    EXPECT_EQ(InputPathFor(CopyingPathFor(input)), std::filesystem::path(input)) << input;
   }
 }
 
@@ -64,14 +71,14 @@ TEST(SideFileNamesTest, NamesInBothDirections) {
 TEST(SideFileNamesTest, AListingTellsWhichInputsHaveSideFiles) {
   std::vector<DirEntry> listing;
   for (const char* name : {"a.txt", "a.txt_original", "B.TXT_TEMP", "c.txt_Undoing", "d.txt",
-                           "e.srt_original", "f.txt.bak", "sub"}) {
+                           "e.srt_original", "f.txt.bak", "sub", "g.txt_gone"}) {
     listing.push_back({name});
   }
   const ListedSideFiles listed(listing);
   const std::pair<const char*, bool> cases[] = {
       {"a.txt", true},  {"A.Txt", true},           {"b.txt", true},  {"c.TXT", true},
       {"d.txt", false}, {"e.srt", false},          {"e.txt", false}, {"f.txt", false},
-      {"sub", false},   {"a.txt_original", false},
+      {"sub", false},   {"a.txt_original", false}, {"g.txt", true},
   };
   for (const auto& [name, any] : cases)
     EXPECT_EQ(listed.AnyFor(name), any) << name;

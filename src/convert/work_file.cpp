@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "convert/conversion_proof.h"
+#include "convert/move_ladder.h"
 
 namespace kestrane {
 namespace {
@@ -93,7 +94,9 @@ std::string WorkFile::Discard() {
   file_.reset();
   if (!created_) return {};
   created_ = false;
-  Status s = fs_.Remove(path_);
+  // The name may hold another file by now (one moved there while the batch waited): only the
+  // file written goes.
+  Status s = RemoveIfOurs(fs_, path_, identity_, /*unchanged=*/false);
   return s.ok() ? std::string() : s.message();
 }
 

@@ -144,9 +144,25 @@ class FileSystem {
 
   // Renames a file within its folder without ever replacing anything: kExists when `to` is
   // taken. Afterwards the bytes, the modification time and the identity are those `from` had;
-  // on failure `from` is unchanged.
+  // on failure `from` is unchanged. kUnsupported, having done nothing, where the file system has
+  // no atomic way to (NFS, many FUSE drivers): the move ladder (convert/move_ladder.h) stands in.
   virtual Status MoveNoReplace(const std::filesystem::path& from,
                                const std::filesystem::path& to) = 0;
+
+  // Gives the file at `from` a second name `to` in the same folder, atomically: kExists when `to`
+  // is taken, and `from` keeps its name. kUnsupported, having done nothing, where the file system
+  // has no hard links (FAT, exFAT, NTFS through FUSE).
+  virtual Status Link(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+
+  // Renames a file within its folder in one step, replacing whatever file `to` names. Only for
+  // names no other program uses: the private names a move or a removal passes through.
+  virtual Status Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+
+  // Creates `to` as a complete copy of the regular file `from`, with its bytes, permissions and
+  // modification time, durable once it returns; kExists when `to` is taken. The copy is a new
+  // file with an identity of its own. On failure the partial copy is removed (a cut can leave
+  // it: only ever copy to a private name).
+  virtual Status CopyNew(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 
   // Removes a file, or a link itself; never a folder. A read-only file goes too.
   virtual Status Remove(const std::filesystem::path& path) = 0;

@@ -111,7 +111,26 @@ class PosixFileSystem final : public FileSystem {
       return posix::MoveStatus(from, to, error);
     }
 #endif
-    return posix::MoveByLink(from, to);
+    return Failure(Status::Code::kUnsupported, "move", from.string() + " to " + to.string(),
+                   "the file system has no rename that never replaces");
+  }
+
+  Status Link(const fs::path& from, const fs::path& to) override {
+    return posix::LinkNew(from, to);
+  }
+
+  Status Rename(const fs::path& from, const fs::path& to) override {
+    At from_at(from), to_at(to);
+    if (from_at.error() != 0) return posix::MoveStatus(from, to, from_at.error());
+    if (to_at.error() != 0) return posix::MoveStatus(from, to, to_at.error());
+    if (::renameat(from_at.dir(), from_at.name(), to_at.dir(), to_at.name()) == 0) {
+      return Status::Ok();
+    }
+    return posix::MoveStatus(from, to, errno);
+  }
+
+  Status CopyNew(const fs::path& from, const fs::path& to) override {
+    return posix::CopyNew(from, to);
   }
 
   Status Remove(const fs::path& path) override {

@@ -146,6 +146,44 @@ class Win32FileSystem final : public FileSystem {
     return win32::MoveStatus(from, to, LastError());
   }
 
+  Status Link(const fs::path& from, const fs::path& to) override {
+    if (::CreateHardLinkW(Win32Path(to).c_str(), Win32Path(from).c_str(), nullptr)) {
+      return Status::Ok();
+    }
+    const SystemError last = LastError();
+    // FAT and exFAT have no hard links.
+    if (last.error == ERROR_INVALID_FUNCTION || last.error == ERROR_NOT_SUPPORTED) {
+      return Failure(Status::Code::kUnsupported, "link", PathText(from) + " to " + PathText(to),
+                     "the file system has no hard links");
+    }
+    return win32::MoveStatus(from, to, last);
+  }
+
+  Status Rename(const fs::path& from, const fs::path& to) override {
+    if (::MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return Status::Ok();
+    }
+    return win32::MoveStatus(from, to, LastError());
+  }
+
+  Status CopyNew(const fs::path& from, const fs::path& to) override {
+    const std::wstring target = Win32Path(to);
+    if (!::CopyFileExW(Win32Path(from).c_str(), target.c_str(), nullptr, nullptr, nullptr,
+                       COPY_FILE_FAIL_IF_EXISTS)) {
+      return win32::MoveStatus(from, to, LastError());
+    }
+    // CopyFileExW returns before the copy reaches the disk.
+    HANDLE handle = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool flushed = handle != INVALID_HANDLE_VALUE && ::FlushFileBuffers(handle);
+    const SystemError last = LastError();
+    if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+    if (flushed) return Status::Ok();
+    ::DeleteFileW(target.c_str());
+    return win32::MoveStatus(from, to, last);
+  }
+
   Status Remove(const fs::path& path) override {
     std::wstring name = Win32Path(path);
     if (::DeleteFileW(name.c_str())) return Status::Ok();

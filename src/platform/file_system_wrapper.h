@@ -35,6 +35,15 @@ class FileSystemWrapper : public FileSystem {
                        const std::filesystem::path& to) override {
     return target_.MoveNoReplace(from, to);
   }
+  Status Link(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    return target_.Link(from, to);
+  }
+  Status Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    return target_.Rename(from, to);
+  }
+  Status CopyNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    return target_.CopyNew(from, to);
+  }
   Status Remove(const std::filesystem::path& path) override { return target_.Remove(path); }
   Status Stat(const std::filesystem::path& path, FileInfo* info) override {
     return target_.Stat(path, info);

@@ -36,6 +36,9 @@ class RecordingFileSystem : public FileSystem {
     return Note("CreateNew");
   }
   Status MoveNoReplace(const fs::path&, const fs::path&) override { return Note("MoveNoReplace"); }
+  Status Link(const fs::path&, const fs::path&) override { return Note("Link"); }
+  Status Rename(const fs::path&, const fs::path&) override { return Note("Rename"); }
+  Status CopyNew(const fs::path&, const fs::path&) override { return Note("CopyNew"); }
   Status Remove(const fs::path&) override { return Note("Remove"); }
   Status Stat(const fs::path&, FileInfo*) override { return Note("Stat"); }
   Status SyncDir(const fs::path&) override { return Note("SyncDir"); }
@@ -87,6 +90,9 @@ const struct {
      "CreateNew"},
     {"MoveNoReplace", [](FileSystem& fs) { return fs.MoveNoReplace("/d/a", "/d/b").message(); },
      "MoveNoReplace"},
+    {"Link", [](FileSystem& fs) { return fs.Link("/d/a", "/d/b").message(); }, "Link"},
+    {"Rename", [](FileSystem& fs) { return fs.Rename("/d/a", "/d/b").message(); }, "Rename"},
+    {"CopyNew", [](FileSystem& fs) { return fs.CopyNew("/d/a", "/d/b").message(); }, "CopyNew"},
     {"Remove", [](FileSystem& fs) { return fs.Remove("/d/a.txt").message(); }, "Remove"},
     {"Stat",
      [](FileSystem& fs) {

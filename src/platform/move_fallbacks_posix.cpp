@@ -41,26 +41,24 @@ int CopyInto(int in, int out, const struct stat& st) {
 
 }  // namespace
 
-Status MoveByLink(const fs::path& from, const fs::path& to) {
+Status LinkNew(const fs::path& from, const fs::path& to) {
   At from_at(from), to_at(to);
   if (from_at.error() != 0) return MoveStatus(from, to, from_at.error());
   if (to_at.error() != 0) return MoveStatus(from, to, to_at.error());
-  if (::linkat(from_at.dir(), from_at.name(), to_at.dir(), to_at.name(), 0) != 0) {
-    int error = errno;
-    // FAT, some FUSE drivers and protected_hardlinks refuse hard links; a folder gives EPERM
-    // too, which the copy then reports as not a regular file.
-    if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) return MoveByCopy(from, to);
-    return MoveStatus(from, to, error);
+  if (::linkat(from_at.dir(), from_at.name(), to_at.dir(), to_at.name(), 0) == 0) {
+    return Status::Ok();
   }
-  if (UnlinkAt(from_at) != 0) {
-    int error = errno;
-    UnlinkAt(to_at);  // the second name of the same file: nothing is lost
-    return MoveStatus(from, to, error);
+  const int error = errno;
+  // FAT, some FUSE drivers and protected_hardlinks refuse hard links; a folder gives EPERM too,
+  // and is never moved.
+  if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) {
+    return Failure(Status::Code::kUnsupported, "link", from.string() + " to " + to.string(),
+                   "the file system has no hard links");
   }
-  return Status::Ok();
+  return MoveStatus(from, to, error);
 }
 
-Status MoveByCopy(const fs::path& from, const fs::path& to) {
+Status CopyNew(const fs::path& from, const fs::path& to) {
   At from_at(from), to_at(to);
   const Descriptor in(OpenRetrying(from_at, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (!in) {
@@ -77,11 +75,6 @@ Status MoveByCopy(const fs::path& from, const fs::path& to) {
   const int copy_error = CopyInto(in.get(), out.get(), st);
   const int close_error = out.Close();
   if (const int error = copy_error != 0 ? copy_error : close_error) {
-    UnlinkAt(to_at);
-    return MoveStatus(from, to, error);
-  }
-  if (UnlinkAt(from_at) != 0) {
-    int error = errno;
     UnlinkAt(to_at);
     return MoveStatus(from, to, error);
   }

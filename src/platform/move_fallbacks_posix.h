@@ -1,5 +1,6 @@
-// The fallbacks that MoveNoReplace takes on file systems that refuse an atomic no-replace
-// rename, declared apart so that tests can run them on an ordinary disk.
+// What file systems without an atomic no-replace rename still offer: a hard link, and a copy.
+// Declared apart so that tests can run them on an ordinary disk; the move ladder
+// (convert/move_ladder.h) builds safe moves from them.
 #pragma once
 
 #include <filesystem>
@@ -8,11 +9,11 @@
 
 namespace kestrane::posix {
 
-// link() then unlink(): for file systems without renameat2's RENAME_NOREPLACE.
-Status MoveByLink(const std::filesystem::path& from, const std::filesystem::path& to);
+// linkat() without following links: kUnsupported where the file system has no hard links.
+Status LinkNew(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// A copy that keeps bytes, permissions and modification time, then unlink(): for file systems
-// without hard links. The identity changes; on failure the partial copy is removed.
-Status MoveByCopy(const std::filesystem::path& from, const std::filesystem::path& to);
+// A new file `to` with the bytes, owner, permissions and modification time of `from`, synced;
+// kNotRegular for anything but a regular file. On failure the partial copy is removed.
+Status CopyNew(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace kestrane::posix

@@ -55,6 +55,18 @@ Status RetryingFileSystem::MoveNoReplace(const fs::path& from, const fs::path& t
   return Retry([&] { return target().MoveNoReplace(from, to); });
 }
 
+Status RetryingFileSystem::Link(const fs::path& from, const fs::path& to) {
+  return Retry([&] { return target().Link(from, to); });
+}
+
+Status RetryingFileSystem::Rename(const fs::path& from, const fs::path& to) {
+  return Retry([&] { return target().Rename(from, to); });
+}
+
+Status RetryingFileSystem::CopyNew(const fs::path& from, const fs::path& to) {
+  return Retry([&] { return target().CopyNew(from, to); });
+}
+
 Status RetryingFileSystem::Remove(const fs::path& path) {
   return Retry([&] { return target().Remove(path); });
 }

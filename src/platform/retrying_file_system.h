@@ -41,6 +41,9 @@ class RetryingFileSystem final : public FileSystemWrapper {
   Status CreateNew(const std::filesystem::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override;
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status Link(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status CopyNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
 
  private:

@@ -55,6 +55,12 @@ const struct {
      }},
     {"move", Op::kMove,
      [](FileSystem& fs, const fs::path& p) { return fs.MoveNoReplace(p, p.string() + "_x"); }},
+    {"link", Op::kLink,
+     [](FileSystem& fs, const fs::path& p) { return fs.Link(p, p.string() + "_x"); }},
+    {"rename", Op::kRename,
+     [](FileSystem& fs, const fs::path& p) { return fs.Rename(p, p.string() + "_x"); }},
+    {"copy", Op::kCopy,
+     [](FileSystem& fs, const fs::path& p) { return fs.CopyNew(p, p.string() + "_x"); }},
     {"remove", Op::kRemove, [](FileSystem& fs, const fs::path& p) { return fs.Remove(p); }},
 };
 

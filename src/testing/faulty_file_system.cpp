@@ -82,17 +82,23 @@ int FaultyFileSystem::Calls(Op op) const {
 }
 
 bool FaultyFileSystem::Count(Op op, Status* fault) {
-  std::lock_guard lock(mutex_);
-  ++total_calls_;
-  if (stopped()) {
-    *fault = Status::Error(Status::Code::kIo, "power cut");
-    return true;
+  int call = 0;
+  {
+    std::lock_guard lock(mutex_);
+    call = ++total_calls_;
+    if (stopped()) {
+      *fault = Status::Error(Status::Code::kIo, "power cut");
+      return true;
+    }
+    auto it = faults_.find({op, ++calls_[op]});
+    if (it != faults_.end()) {
+      ++faults_hit_;
+      *fault = it->second;
+      return true;
+    }
   }
-  auto it = faults_.find({op, ++calls_[op]});
-  if (it == faults_.end()) return false;
-  ++faults_hit_;
-  *fault = it->second;
-  return true;
+  if (hook_) hook_(call);
+  return false;
 }
 
 Status FaultyFileSystem::OpenForRead(const std::filesystem::path& path,
@@ -130,6 +136,26 @@ Status FaultyFileSystem::MoveNoReplace(const std::filesystem::path& from,
   Status fault;
   if (Count(Op::kMove, &fault)) return fault;
   return target().MoveNoReplace(from, to);
+}
+
+Status FaultyFileSystem::Link(const std::filesystem::path& from, const std::filesystem::path& to) {
+  Status fault;
+  if (Count(Op::kLink, &fault)) return fault;
+  return target().Link(from, to);
+}
+
+Status FaultyFileSystem::Rename(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
+  Status fault;
+  if (Count(Op::kRename, &fault)) return fault;
+  return target().Rename(from, to);
+}
+
+Status FaultyFileSystem::CopyNew(const std::filesystem::path& from,
+                                 const std::filesystem::path& to) {
+  Status fault;
+  if (Count(Op::kCopy, &fault)) return fault;
+  return target().CopyNew(from, to);
 }
 
 Status FaultyFileSystem::Remove(const std::filesystem::path& path) {
@@ -186,6 +212,12 @@ const char* OpName(FaultyFileSystem::Op op) {
       return "close";
     case FaultyFileSystem::Op::kMove:
       return "move";
+    case FaultyFileSystem::Op::kLink:
+      return "link";
+    case FaultyFileSystem::Op::kRename:
+      return "rename";
+    case FaultyFileSystem::Op::kCopy:
+      return "copy";
     case FaultyFileSystem::Op::kRemove:
       return "remove";
     case FaultyFileSystem::Op::kStat:

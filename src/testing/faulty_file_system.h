@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -27,6 +28,9 @@ class FaultyFileSystem : public FileSystemWrapper {
     kSync,
     kClose,
     kMove,
+    kLink,
+    kRename,
+    kCopy,
     kRemove,
     kStat,
     kSyncDir,
@@ -43,6 +47,10 @@ class FaultyFileSystem : public FileSystemWrapper {
   // and nothing more reaches the inner file system, as when the power goes.
   void StopAt(int nth) { stop_at_ = nth; }
   bool stopped() const { return stop_at_ > 0 && total_calls_ >= stop_at_; }
+  // Runs `hook` with the call's number (1-based, over all operations) before each call that is
+  // passed on: another program acting between any two calls of ours. It reaches the inner file
+  // system, not this one.
+  void BeforeEachCall(std::function<void(int call)> hook) { hook_ = std::move(hook); }
   int Calls(Op op) const;
   int FaultsHit() const { return faults_hit_; }
 
@@ -58,6 +66,9 @@ class FaultyFileSystem : public FileSystemWrapper {
   Status CreateNew(const std::filesystem::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override;
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status Link(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status CopyNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
   Status SyncDir(const std::filesystem::path& dir) override;
@@ -71,6 +82,7 @@ class FaultyFileSystem : public FileSystemWrapper {
   std::atomic<int> faults_hit_ = 0;
   std::atomic<int> total_calls_ = 0;
   std::atomic<int> stop_at_ = 0;
+  std::function<void(int)> hook_;
 };
 
 const char* OpName(FaultyFileSystem::Op op);

@@ -148,18 +148,21 @@ void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string by
 
 void MemoryFileSystem::AppendTo(std::uint64_t inode, std::string_view data) {
   std::lock_guard lock(mutex_);
+  bool noted = false;
+  // A file with several names (hard links) keeps a copy of its bytes under each.
   for (auto& [key, node] : nodes_) {
-    if (node.info.inode == inode) {
+    if (node.info.inode != inode) continue;
+    if (!noted) {
       Event event{Event::Kind::kAppend};
       event.inode = inode;
       event.offset = node.bytes.size();
       event.data = data;
       events_.push_back(std::move(event));
       unsynced_.insert(inode);
-      node.bytes.append(data);
-      node.info.size = node.bytes.size();
-      return;
+      noted = true;
     }
+    node.bytes.append(data);
+    node.info.size = node.bytes.size();
   }
 }
 
@@ -312,6 +315,7 @@ Status MemoryFileSystem::CreateNew(const std::filesystem::path& path, FileMode m
 
 Status MemoryFileSystem::MoveNoReplace(const std::filesystem::path& from,
                                        const std::filesystem::path& to) {
+  if (refuse_no_replace_) return Err(Status::Code::kUnsupported, "move", Key(from));
   std::lock_guard lock(mutex_);
   std::string from_key = Key(from), to_key = Key(to);
   auto it = nodes_.find(from_key);
@@ -329,6 +333,72 @@ Status MemoryFileSystem::MoveNoReplace(const std::filesystem::path& from,
   Node node = std::move(it->second);
   nodes_.erase(it);
   nodes_.emplace(to_key, std::move(node));
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::Link(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (refuse_links_) return Err(Status::Code::kUnsupported, "link", Key(from));
+  std::lock_guard lock(mutex_);
+  std::string from_key = Key(from), to_key = Key(to);
+  Node* node = Find(from_key);
+  if (node == nullptr) return Err(Status::Code::kNotFound, "link", from_key);
+  if (node->info.kind == EntryKind::kDirectory) {
+    return Err(Status::Code::kNotRegular, "link", from_key);
+  }
+  if (Find(to_key) != nullptr) return Err(Status::Code::kExists, "link", to_key);
+  if (!ParentIsDir(to_key)) return Err(Status::Code::kNotFound, "link", to_key);
+  events_.push_back({Event::Kind::kEntries, ParentOf(to_key), {{to_key, node->info}}});
+  Node copy = *node;
+  nodes_[to_key] = std::move(copy);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::Rename(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
+  std::lock_guard lock(mutex_);
+  std::string from_key = Key(from), to_key = Key(to);
+  auto it = nodes_.find(from_key);
+  if (it == nodes_.end()) return Err(Status::Code::kNotFound, "rename", from_key);
+  if (it->second.info.kind == EntryKind::kDirectory) {
+    return Err(Status::Code::kNotRegular, "rename", from_key);
+  }
+  if (from_key == to_key) return Status::Ok();
+  Node* there = Find(to_key);
+  if (there != nullptr && there->info.kind == EntryKind::kDirectory) {
+    return Err(Status::Code::kNotRegular, "rename", to_key);
+  }
+  if (!ParentIsDir(to_key)) return Err(Status::Code::kNotFound, "rename", to_key);
+  const FileInfo& info = it->second.info;
+  if (unsynced_.contains(info.inode)) unsynced_moves_.push_back(from_key + " -> " + to_key);
+  events_.push_back(
+      {Event::Kind::kEntries, ParentOf(from_key), {{from_key, std::nullopt}, {to_key, info}}});
+  Node node = std::move(it->second);
+  nodes_.erase(it);
+  nodes_[to_key] = std::move(node);
+  return Status::Ok();
+}
+
+Status MemoryFileSystem::CopyNew(const std::filesystem::path& from,
+                                 const std::filesystem::path& to) {
+  std::lock_guard lock(mutex_);
+  std::string from_key = Key(from), to_key = Key(to);
+  Node* node = Find(from_key);
+  if (node == nullptr) return Err(Status::Code::kNotFound, "copy", from_key);
+  if (node->info.kind != EntryKind::kFile) return Err(Status::Code::kNotRegular, "copy", from_key);
+  if (Find(to_key) != nullptr) return Err(Status::Code::kExists, "copy", to_key);
+  if (!ParentIsDir(to_key)) return Err(Status::Code::kNotFound, "copy", to_key);
+  Node copy = *node;
+  copy.info.inode = next_inode_++;
+  // Created with its time already, so that what a cut keeps of it has that time too.
+  events_.push_back({Event::Kind::kEntries, ParentOf(to_key), {{to_key, copy.info}}});
+  Event data{Event::Kind::kAppend};
+  data.inode = copy.info.inode;
+  data.data = copy.bytes;
+  events_.push_back(std::move(data));
+  Event sync{Event::Kind::kSync};
+  sync.inode = copy.info.inode;
+  events_.push_back(std::move(sync));
+  nodes_[to_key] = std::move(copy);
   return Status::Ok();
 }
 

@@ -2,6 +2,7 @@
 // cut leaves of it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -61,6 +62,10 @@ class MemoryFileSystem : public FileSystem {
   // folder's changes and `data` of each file's; `seed` draws the random prefixes and subsets.
   // Every open file is forgotten with its lock: the processes died. Everything is durable after.
   void PowerCut(Keep entries, Keep data, std::uint32_t seed = 0);
+  // Makes MoveNoReplace refuse with kUnsupported, as NFS and many FUSE drivers do, and Link and
+  // the no-replace rename both, as exFAT and NTFS through FUSE do.
+  void RefuseNoReplace(bool refuse) { refuse_no_replace_ = refuse; }
+  void RefuseLinks(bool refuse) { refuse_links_ = refuse; }
   int syncs() const { return syncs_; }
   int file_system_syncs() const { return file_system_syncs_; }
   int dir_syncs() const { return dir_syncs_; }
@@ -79,6 +84,9 @@ class MemoryFileSystem : public FileSystem {
   Status CreateNew(const std::filesystem::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override;
   Status MoveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status Link(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status CopyNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
   Status Remove(const std::filesystem::path& path) override;
   Status Stat(const std::filesystem::path& path, FileInfo* info) override;
   Status SyncDir(const std::filesystem::path& dir) override;
@@ -127,6 +135,8 @@ class MemoryFileSystem : public FileSystem {
   int dir_syncs_ = 0;
   int file_system_syncs_ = 0;
   std::uint64_t next_inode_ = 1;
+  std::atomic<bool> refuse_no_replace_ = false;
+  std::atomic<bool> refuse_links_ = false;
 };
 
 // How deep the deep-tree tests nest folders in memory: thousands natively. Under Windows the

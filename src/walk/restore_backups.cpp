@@ -64,7 +64,7 @@ void FolderRestore::Run(const std::filesystem::path& folder, const std::filesyst
 TreeVisitor FolderRestore::Visitor() {
   TreeVisitor visitor;
   visitor.wants = [](const DirEntry& entry) {
-    return IsBackupName(entry.name) || IsAsideName(entry.name);
+    return IsBackupName(entry.name) || IsAsideName(entry.name) || IsPrivateName(entry.name);
   };
   visitor.listed = [this](const std::filesystem::path& dir, const std::vector<DirEntry>& entries) {
     ListedForRestore listed = ListForRestore(entries);
