@@ -30,13 +30,15 @@ Status InTheWay(const fs::path& name) {
 // Takes `path` to the free private name `to`. No other program uses private names, so where the
 // system has no no-replace rename a plain rename, one step, serves as well.
 Status TakeAside(FileSystem& fs, const fs::path& path, const fs::path& to) {
+  Status s = fs.MoveNoReplace(path, to);
+  if (s.code() == Code::kExists) return InTheWay(to);
+  if (s.code() != Code::kUnsupported) return s;
+  // Without a no-replace rename, a look first: a replacing rename would take what is there.
   FileInfo info;
-  Status s = fs.Stat(to, &info);
+  s = fs.Stat(to, &info);
   if (s.ok()) return InTheWay(to);
   if (s.code() != Code::kNotFound) return s;
-  s = fs.MoveNoReplace(path, to);
-  if (s.code() == Code::kUnsupported) s = fs.Rename(path, to);
-  return s;
+  return fs.Rename(path, to);
 }
 
 // Gives the name `aside` held back to `path` when it is not ours. Should `path` be taken again
