@@ -1,0 +1,42 @@
+// A source converted beside it: name.srt or name.vtt (source_names.h) gives the list name.txt,
+// and the source is never opened for writing, moved or removed.
+//
+// What a run finds (S = the source, L = name.txt, W = name.txt_temp) and does:
+//   S          fresh             convert: claim S, write W, make it durable, W -> L (never
+//                                replacing), sync the folder
+//   S W        leftover work     W is a work file a run left when it died only when it is empty
+//                                or S's conversion cut anywhere: it is removed, then as fresh;
+//                                any other W is someone's: skipped, nothing touched
+//   S L (W)    list exists       skipped: "already converted" when L is exactly S's conversion,
+//                                else "name.txt exists"; W stays, as it may be L's own work
+//                                file; restore removes L only when it is exactly S's conversion
+//   S ... L'   taken meanwhile   L appeared between the look and the move: the move fails, W is
+//                                removed, skipped as "name.txt exists"
+//   any        busy              another run holds the claim on S: skipped
+// With both name.srt and name.vtt, the walk takes the .srt first: the .vtt then finds L.
+// A cut at any call leaves S as it was and at most W, which the next run proves and removes.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "convert/convert_options.h"
+#include "convert/file_result.h"
+#include "convert/work_file.h"
+#include "platform/file_system.h"
+
+namespace kestrane {
+
+// Converts the source at `source` (a .srt or .vtt name) into the list beside it, as the table
+// above says; `convert` writes the work file (SubtitleConverter).
+FileResult ConvertBeside(FileSystem& fs, const std::filesystem::path& source,
+                         const ConvertOptions& options, const Converter& convert);
+
+// Removes the list beside `source` when it is exactly the conversion of that source, under the
+// claim on the source; a list the user changed stays (kChangedSinceConverted), and without a
+// list there is nothing to do (kNoList). The source is never touched.
+FileResult RestoreBeside(FileSystem& fs, const std::filesystem::path& source,
+                         const ConvertOptions& options);
+
+}  // namespace kestrane
