@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/beside_conversion.h"
+#include "convert/file_identity.h"
 #include "convert/restore_batch.h"
 #include "convert/side_file_names.h"
 #include "walk/convert_folder.h"
@@ -68,7 +69,8 @@ void FolderRestore::Run(const std::filesystem::path& folder, const std::filesyst
       Add({path});
     } else if (IsInputName(path.filename())) {
       Add({BackupPathFor(path)});
-    } else if (IsBesideSourceName(path.filename())) {
+    } else if (IsBesideSourceName(path.filename()) && !Missing(fs_, path)) {
+      // A source that is not there has no list of its own: like any other name, ignored.
       AddBeside(path);
     }
   };
