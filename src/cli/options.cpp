@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "cli/shown_name.h"
+#include "cli/sources_option.h"
 #include "convert/frame_rate.h"
 
 namespace kestrane {
@@ -19,14 +20,14 @@ std::string FirstLine(std::string_view text) {
 
 // The options and their help: each option writes its field of `settings`, --fps writes `fps`,
 // when `app` parses the arguments.
-void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps) {
+void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps, std::string& sources) {
   app.description(
       "Converts SubRip subtitles saved as .txt into frame-timecode lists, in place: each "
       "name.txt receives the list and its original is kept as name.txt_original.");
   // Else, on Windows, a path such as /Subs would be taken for an option.
   app.allow_windows_style_options(false);
   app.add_option("PATH", settings.paths,
-                 "A folder, converted with all its subfolders, or a single .txt file")
+                 "A folder, converted with all its subfolders, or a single .txt, .srt or .vtt file")
       ->type_name("");
   app.add_flag("-n,--dry-run", settings.dry_run,
                "Read and convert everything but write nothing; report what would happen");
@@ -44,6 +45,13 @@ void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps) {
              ". Each timecode is then computed from the time, exactly. By default a "
              "frame is 33 ms (00 to 29) and hours, minutes and seconds are copied")
       ->type_name("RATE");
+  app.add_option("--sources", sources,
+                 std::string("In folders, also convert these sources (") + kSourcesForm +
+                     "), writing the list beside each as name.txt and leaving the source as it "
+                     "is; a name.txt there already is never replaced. A .srt or .vtt file named "
+                     "on its own is converted without it. With --restore, removes such a list "
+                     "when it is still exactly the conversion of its source")
+      ->type_name("KINDS");
   CLI::Option* verbose =
       app.add_flag("-v,--verbose", settings.verbose, "One line per file with its outcome");
   app.add_flag("-q,--quiet", settings.quiet, "Report failures only, without the summary")
@@ -64,6 +72,8 @@ void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps) {
       "  kestrane-cli -n ~/Subtitles         show what would be converted\n"
       "  kestrane-cli ~/Subtitles            convert every .txt below ~/Subtitles\n"
       "  kestrane-cli --fps 25 ~/Subtitles   the same, for a 25 fps project\n"
+      "  kestrane-cli --sources srt,vtt ~/Videos\n"
+      "                                      also convert .srt and .vtt beside them\n"
       "  kestrane-cli --restore ~/Subtitles  put the originals back");
 }
 
@@ -96,11 +106,20 @@ std::optional<int> Parse(CLI::App& app, const std::vector<std::string>& args, Co
 std::optional<int> ParseOptions(const std::vector<std::string>& args, Console& console,
                                 Settings* settings) {
   CLI::App app({}, kCliName);
-  std::string fps;
-  DeclareOptions(app, *settings, fps);
+  std::string fps, sources;
+  DeclareOptions(app, *settings, fps, sources);
   if (const std::optional<int> status = Parse(app, args, console)) return status;
   // An empty rate given is an unknown one, not the classic frame.
   if (app.count("--fps") != 0) settings->fps = fps;
+  if (app.count("--sources") != 0) {
+    const std::optional<SourceKinds> kinds = ParseSources(sources);
+    if (!kinds) {
+      console.Err(std::string(kCliName) + ": --sources: unknown value '" + ShownText(sources) +
+                  "'; use " + kSourcesForm + "\n");
+      return kExitUsage;
+    }
+    settings->sources = *kinds;
+  }
   if (settings->paths.empty()) {
     console.Err(std::string(kCliName) + ": no PATH given" + kHint);
     return kExitUsage;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/console.h"
+#include "convert/source_names.h"
 
 namespace kestrane {
 
@@ -23,6 +24,7 @@ struct Settings {
   std::string encoding = "auto";
   std::optional<std::string> fps;  // none: the classic frame
   unsigned jobs = 0;               // one per core
+  SourceKinds sources = {};        // --sources, read and checked: none but .txt by default
 };
 
 // Reads `args` (program name first) into *settings. The exit status when that ends the run: the
