@@ -15,114 +15,110 @@ namespace kestrane {
 using Kind = FileResult::Kind;
 using Reason = FileResult::Reason;
 
-// The steps of one conversion beside, holding the claim on the source from the first to the
-// last.
-class BesideConversion {
- public:
-  BesideConversion(FileSystem& fs, const std::filesystem::path& source,
-                   const ConvertOptions& options)
-      : fs_(fs),
-        source_path_(source),
-        list_(ListPathFor(source)),
-        work_path_(WorkPathFor(list_)),
-        options_(options) {}
+BesideConversion::BesideConversion(FileSystem& fs, const std::filesystem::path& source,
+                                   const ConvertOptions& options)
+    : fs_(fs),
+      source_path_(source),
+      list_(ListPathFor(source)),
+      work_path_(WorkPathFor(list_)),
+      options_(options) {}
 
-  FileResult Run(const Converter& convert) {
-    if (std::optional<FileResult> ended = ClaimSource()) return *std::move(ended);
-    if (std::optional<FileResult> ended = LookAtList()) return *std::move(ended);
-    if (std::optional<FileResult> ended = ClearLeftoverWork()) return *std::move(ended);
-    return WriteAndMove(convert);
+BesideConversion::~BesideConversion() = default;
+
+std::optional<FileResult> BesideConversion::Prepare(const Converter& convert) {
+  if (std::optional<FileResult> ended = ClaimSource()) return ended;
+  if (std::optional<FileResult> ended = LookAtList()) return ended;
+  if (std::optional<FileResult> ended = ClearLeftoverWork()) return ended;
+  return Write(convert);
+}
+
+std::optional<FileResult> BesideConversion::ClaimSource() {
+  Status s = OpenSourceBeside(fs_, source_path_, options_.legacy, &source_);
+  if (s.code() == Status::Code::kNotFound) return FileResult::Skipped(Reason::kNoInput);
+  if (s.code() == Status::Code::kNotRegular) return FileResult::Skipped(Reason::kNotRegular);
+  if (!s.ok()) return FileResult::Failed(Reason::kOpen, s);
+  if (!options_.dry_run && !Claim(*source_)) return FileResult::Skipped(Reason::kBusy);
+  return std::nullopt;
+}
+
+// A list there already is never replaced; it only says why.
+std::optional<FileResult> BesideConversion::LookAtList() {
+  if (Missing(fs_, list_)) return std::nullopt;
+  std::unique_ptr<ReadableFile> proven;
+  Status s = OpenIfConversionOf(fs_, list_, *source_, options_.legacy, ProofMode::kWhole, &proven);
+  if (!s.ok()) return FileResult::Failed(Reason::kReadConverted, s);
+  return FileResult::Skipped(proven ? Reason::kAlreadyConverted : Reason::kListExists);
+}
+
+std::optional<FileResult> BesideConversion::ClearLeftoverWork() {
+  std::unique_ptr<ReadableFile> leftover;
+  switch (WorkFileAt(fs_, work_path_, *source_, options_.legacy, &leftover)) {
+    case WorkFileOwner::kNone:
+      return std::nullopt;
+    case WorkFileOwner::kForeign:
+      return FileResult::Skipped(Reason::kForeignWork);
+    case WorkFileOwner::kOurs:
+      break;
   }
+  if (options_.dry_run) return std::nullopt;
+  Status s = RemoveIfStillProven(fs_, work_path_, *leftover);
+  if (!s.ok()) return FileResult::Failed(Reason::kCreateWork, s);
+  return std::nullopt;
+}
 
- private:
-  std::optional<FileResult> ClaimSource() {
-    Status s = OpenSourceBeside(fs_, source_path_, options_.legacy, &source_);
-    if (s.code() == Status::Code::kNotFound) return FileResult::Skipped(Reason::kNoInput);
-    if (s.code() == Status::Code::kNotRegular) return FileResult::Skipped(Reason::kNotRegular);
-    if (!s.ok()) return FileResult::Failed(Reason::kOpen, s);
-    if (!options_.dry_run && !Claim(*source_)) return FileResult::Skipped(Reason::kBusy);
-    return std::nullopt;
+std::optional<FileResult> BesideConversion::Write(const Converter& convert) {
+  work_.emplace(fs_, work_path_, source_->info(), options_.dry_run);
+  const ConversionOutcome outcome = convert(*source_, *work_);
+  if (!outcome.status.ok()) {
+    const Reason step = outcome.failed_step;
+    return End(step == Reason::kForeignWork ? Kind::kSkipped : Kind::kFailed, step, outcome.status);
   }
+  if (outcome.cues == 0) return End(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
+  done_.cues = outcome.cues;
+  done_.code_page = outcome.code_page;
+  if (options_.dry_run) return std::move(done_);
+  return std::nullopt;
+}
 
-  // A list there already is never replaced; it only says why.
-  std::optional<FileResult> LookAtList() {
-    if (Missing(fs_, list_)) return std::nullopt;
-    std::unique_ptr<ReadableFile> proven;
-    Status s =
-        OpenIfConversionOf(fs_, list_, *source_, options_.legacy, ProofMode::kWhole, &proven);
-    if (!s.ok()) return FileResult::Failed(Reason::kReadConverted, s);
-    return FileResult::Skipped(proven ? Reason::kAlreadyConverted : Reason::kListExists);
+FileResult BesideConversion::Move(bool synced) {
+  Status s = work_->Seal(/*sync=*/!synced);
+  if (!s.ok()) return End(Kind::kFailed, work_->failed_step(), s);
+  // Where the system cannot keep writers out while the source is read, notice them instead.
+  if (!StillNames(fs_, source_path_, *source_)) {
+    return End(Kind::kSkipped, Reason::kChanged, Status::Ok());
   }
-
-  std::optional<FileResult> ClearLeftoverWork() {
-    std::unique_ptr<ReadableFile> leftover;
-    switch (WorkFileAt(fs_, work_path_, *source_, options_.legacy, &leftover)) {
-      case WorkFileOwner::kNone:
-        return std::nullopt;
-      case WorkFileOwner::kForeign:
-        return FileResult::Skipped(Reason::kForeignWork);
-      case WorkFileOwner::kOurs:
-        break;
-    }
-    if (options_.dry_run) return std::nullopt;
-    Status s = RemoveIfStillProven(fs_, work_path_, *leftover);
-    if (!s.ok()) return FileResult::Failed(Reason::kCreateWork, s);
-    return std::nullopt;
+  // Only the file written goes in: its name may have been given to another file meanwhile.
+  FileInfo now;
+  s = fs_.Stat(work_path_, &now);
+  if (!s.ok() || !SameIdentity(now, work_->identity())) {
+    work_->Disown();
+    return End(Kind::kFailed, Reason::kWorkReplaced, s);
   }
-
-  FileResult WriteAndMove(const Converter& convert) {
-    WorkFile work(fs_, work_path_, source_->info(), options_.dry_run);
-    const ConversionOutcome outcome = convert(*source_, work);
-    if (!outcome.status.ok()) {
-      const Reason step = outcome.failed_step;
-      return End(work, step == Reason::kForeignWork ? Kind::kSkipped : Kind::kFailed, step,
-                 outcome.status);
-    }
-    if (outcome.cues == 0) return End(work, Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
-    FileResult done;
-    done.cues = outcome.cues;
-    done.code_page = outcome.code_page;
-    if (options_.dry_run) return done;
-    Status s = work.Seal(/*sync=*/true);
-    if (!s.ok()) return End(work, Kind::kFailed, work.failed_step(), s);
-    // Where the system cannot keep writers out while the source is read, notice them instead.
-    if (!StillNames(fs_, source_path_, *source_)) {
-      return End(work, Kind::kSkipped, Reason::kChanged, Status::Ok());
-    }
-    FileInfo now;
-    s = fs_.Stat(work_path_, &now);
-    if (!s.ok() || !SameIdentity(now, work.identity())) {
-      work.Disown();
-      return End(work, Kind::kFailed, Reason::kWorkReplaced, s);
-    }
-    s = fs_.MoveNoReplace(work_path_, list_);
-    if (s.code() == Status::Code::kExists) {
-      return End(work, Kind::kSkipped, Reason::kListExists, Status::Ok());
-    }
-    if (!s.ok()) return End(work, Kind::kFailed, Reason::kInstallMove, s);
-    source_.reset();
-    s = fs_.SyncDir(FolderOf(list_));
-    if (!s.ok()) return FileResult::Failed(Reason::kSyncFolder, s);
-    return done;
+  s = fs_.MoveNoReplace(work_path_, list_);
+  if (s.code() == Status::Code::kExists) {
+    return End(Kind::kSkipped, Reason::kListExists, Status::Ok());
   }
+  if (!s.ok()) return End(Kind::kFailed, Reason::kInstallMove, s);
+  source_.reset();
+  return std::move(done_);
+}
 
-  FileResult End(WorkFile& work, Kind kind, Reason reason, const Status& status) {
-    source_.reset();
-    std::string message = status.message();
-    const std::string removal = work.Discard();
-    if (!removal.empty()) message += (message.empty() ? "" : "; ") + removal;
-    return FileResult::Ended(kind, reason, std::move(message));
-  }
-
-  FileSystem& fs_;
-  const std::filesystem::path source_path_, list_, work_path_;
-  const ConvertOptions& options_;
-  std::unique_ptr<ReadableFile> source_;  // open and claimed from the first step to the last
-};
+FileResult BesideConversion::End(Kind kind, Reason reason, const Status& status) {
+  source_.reset();
+  std::string message = status.message();
+  const std::string removal = work_ ? work_->Discard() : std::string();
+  if (!removal.empty()) message += (message.empty() ? "" : "; ") + removal;
+  return FileResult::Ended(kind, reason, std::move(message));
+}
 
 FileResult ConvertBeside(FileSystem& fs, const std::filesystem::path& source,
                          const ConvertOptions& options, const Converter& convert) {
-  return BesideConversion(fs, source, options).Run(convert);
+  BesideConversion conversion(fs, source, options);
+  if (std::optional<FileResult> ended = conversion.Prepare(convert)) return *std::move(ended);
+  FileResult result = conversion.Move(/*synced=*/false);
+  if (!result.done()) return result;
+  Status s = fs.SyncDir(FolderOf(conversion.list()));
+  return s.ok() ? result : FileResult::Failed(Reason::kSyncFolder, s);
 }
 
 FileResult RestoreBeside(FileSystem& fs, const std::filesystem::path& source,

@@ -17,6 +17,7 @@
 // A cut at any call leaves S as it was and at most W, which the next run proves and removes.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -28,8 +29,45 @@
 
 namespace kestrane {
 
+// One conversion beside, in two steps so that a walk can make a batch's work files durable
+// through one barrier before any of its moves: Prepare claims the source, looks at the list and
+// the work file and writes the work file; Move makes it durable (unless the barrier did) and
+// moves it in. The claim is held from the first step to the end of the second.
+class BesideConversion {
+ public:
+  BesideConversion(FileSystem& fs, const std::filesystem::path& source,
+                   const ConvertOptions& options);
+  ~BesideConversion();
+  BesideConversion(const BesideConversion&) = delete;
+  BesideConversion& operator=(const BesideConversion&) = delete;
+
+  // Empty when the work file waits for Move; otherwise the result (a dry run's too).
+  std::optional<FileResult> Prepare(const Converter& convert);
+  // `synced`: a barrier made the work file durable already. The caller syncs the list's folder.
+  FileResult Move(bool synced);
+  const std::filesystem::path& list() const { return list_; }
+  // The volume the source, and so its work file beside it, is on; valid between the two steps.
+  std::uint64_t device() const { return source_->info().device; }
+
+ private:
+  std::optional<FileResult> ClaimSource();
+  std::optional<FileResult> LookAtList();
+  std::optional<FileResult> ClearLeftoverWork();
+  std::optional<FileResult> Write(const Converter& convert);
+  // Short of success: the work file, if any, goes.
+  FileResult End(FileResult::Kind kind, FileResult::Reason reason, const Status& status);
+
+  FileSystem& fs_;
+  const std::filesystem::path source_path_, list_, work_path_;
+  const ConvertOptions options_;
+  std::unique_ptr<ReadableFile> source_;  // open and claimed from Prepare to the end of Move
+  std::optional<WorkFile> work_;
+  FileResult done_;
+};
+
 // Converts the source at `source` (a .srt or .vtt name) into the list beside it, as the table
-// above says; `convert` writes the work file (SubtitleConverter).
+// above says, through a BesideConversion with its own sync; `convert` writes the work file
+// (SubtitleConverter).
 FileResult ConvertBeside(FileSystem& fs, const std::filesystem::path& source,
                          const ConvertOptions& options, const Converter& convert);
 

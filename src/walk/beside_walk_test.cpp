@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "testing/faulty_file_system.h"
 #include "testing/trio.h"
 #include "walk/convert_folder.h"
 
@@ -79,6 +80,34 @@ TEST(BesideWalkTest, SourcesAreTakenOnlyWhenAskedOrNamed) {
         EXPECT_EQ(Show(fs), c.restored) << what;
       }
     }
+  }
+}
+
+// Sources beside go by batches as inputs do: every work file durable before its move, through
+// one barrier a batch or, where the system has none, each file's own sync.
+TEST(BesideWalkTest, EveryListReachesTheDiskBeforeItsMove) {
+  for (bool barrier : {true, false}) {
+    MemoryFileSystem memory;
+    for (int i = 0; i < 7; ++i) {
+      memory.AddFile("/t/" + std::to_string(i % 2) + "/" + std::to_string(i) + ".srt",
+                     trio::kBytes.at('S'));
+    }
+    testing::FaultyFileSystem files(memory);
+    if (!barrier) {
+      files.FailCalls(testing::FaultyFileSystem::Op::kSyncFs, 1, 100,
+                      Status::Error(Status::Code::kUnsupported, "no such sync"));
+    }
+    int done = 0;
+    WalkObserver observer;
+    observer.on_file = [&](const std::filesystem::path&, const FileResult& result) {
+      done += result.done();
+    };
+    ConvertFolder(files, "/t", "", {}, observer,
+                  {.jobs = 2, .batch_files = 3, .sources = {.srt = true}});
+    EXPECT_EQ(done, 7) << barrier;
+    EXPECT_TRUE(memory.unsynced_moves().empty()) << barrier << ": " << memory.unsynced_moves()[0];
+    EXPECT_EQ(memory.file_system_syncs(), barrier ? 3 : 0);
+    EXPECT_EQ(memory.syncs(), barrier ? 0 : 7);
   }
 }
 

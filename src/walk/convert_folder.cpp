@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -88,6 +89,9 @@ class FolderConversion {
   void AddBeside(std::filesystem::path source, bool after_srt);
   void VisitSource(std::filesystem::path path);
   void RunBatch();
+  void FinishBeside(const std::vector<Queued*>& slots,
+                    std::vector<std::unique_ptr<BesideConversion>>& pending,
+                    std::vector<std::optional<FileResult>>& beside);
   void RunBatches() {
     while (waiting_ != 0)
       RunBatch();
@@ -247,13 +251,16 @@ void FolderConversion::RunBatch() {
   // Once the batch has written its share, the slots left wait for the next batch. The first is
   // always taken, whatever the batch has written (it heads the first worker's stretch), so each
   // batch lets the reports move on.
-  // A source beside is converted whole, holding nothing open for the batch, so it is never left
-  // for the next one: a .vtt after its .srt then always follows it here or in a later batch.
+  // A source beside is never left for the next batch: a .vtt after its .srt then always follows
+  // it here or in a later batch.
+  std::vector<std::unique_ptr<BesideConversion>> pending(size);
   std::vector<std::optional<FileResult>> beside(size);
   const auto prepare = [&](std::size_t slot) {
     if (slots[slot]->beside) {
       if (slots[slot]->after_srt) return;
-      beside[slot] = ConvertBeside(fs_, slots[slot]->task.input, options_, convert_);
+      pending[slot] = std::make_unique<BesideConversion>(fs_, slots[slot]->task.input, options_);
+      beside[slot] = pending[slot]->Prepare(convert_);
+      if (beside[slot]) pending[slot].reset();
       prepared[slot] = 1;
       return;
     }
@@ -262,19 +269,9 @@ void FolderConversion::RunBatch() {
     prepared[slot] = 1;
   };
   workers_.Run(size, prepare, size == 1);
-  std::vector<std::size_t> after;
+  FinishBeside(slots, pending, beside);
   for (std::size_t slot = 0; slot < size; ++slot) {
-    if (slots[slot]->after_srt) after.push_back(slot);
-  }
-  if (!after.empty()) {
-    workers_.Run(
-        after.size(),
-        [&](std::size_t i) {
-          const std::size_t slot = after[i];
-          beside[slot] = ConvertBeside(fs_, slots[slot]->task.input, options_, convert_);
-          prepared[slot] = 1;
-        },
-        after.size() <= 1);
+    if (slots[slot]->after_srt) prepared[slot] = 1;
   }
   const bool alone = std::count(prepared.begin(), prepared.end(), 1) == 1;
   std::vector<std::optional<FileResult>> results =
@@ -288,6 +285,47 @@ void FolderConversion::RunBatch() {
     --waiting_;
   }
   ReportHandled();
+}
+
+// The sources beside of a batch, prepared: as the inputs converted in place, one barrier for
+// each volume before any move (where a volume has none, each work file syncs itself), each
+// folder synced once after its moves. Then each .vtt whose .srt went first, on its own.
+void FolderConversion::FinishBeside(const std::vector<Queued*>& slots,
+                                    std::vector<std::unique_ptr<BesideConversion>>& pending,
+                                    std::vector<std::optional<FileResult>>& beside) {
+  std::vector<std::size_t> waiting, after;
+  std::map<std::uint64_t, bool> synced;  // by volume
+  for (std::size_t slot = 0; slot < slots.size(); ++slot) {
+    if (slots[slot]->after_srt) after.push_back(slot);
+    if (!pending[slot]) continue;
+    waiting.push_back(slot);
+    const auto [volume, first] = synced.try_emplace(pending[slot]->device(), false);
+    if (first) volume->second = fs_.SyncFileSystem(FolderOf(pending[slot]->list())).ok();
+  }
+  if (waiting.empty() && after.empty()) return;
+  workers_.Run(
+      waiting.size(),
+      [&](std::size_t i) {
+        BesideConversion& conversion = *pending[waiting[i]];
+        const bool volume_synced = synced.at(conversion.device());
+        beside[waiting[i]] = conversion.Move(volume_synced);
+      },
+      waiting.size() <= 1);
+  std::map<std::filesystem::path, Status> folders;
+  for (std::size_t slot : waiting) {
+    if (!beside[slot]->done()) continue;
+    const std::filesystem::path folder = FolderOf(pending[slot]->list());
+    if (folders.count(folder) == 0) folders[folder] = fs_.SyncDir(folder);
+    const Status& s = folders[folder];
+    if (!s.ok()) beside[slot] = FileResult::Failed(FileResult::Reason::kSyncFolder, s);
+  }
+  workers_.Run(
+      after.size(),
+      [&](std::size_t i) {
+        const std::size_t slot = after[i];
+        beside[slot] = ConvertBeside(fs_, slots[slot]->task.input, options_, convert_);
+      },
+      after.size() <= 1);
 }
 
 // A file handled ahead of one left for the next batch waits for it.
