@@ -1,6 +1,7 @@
 // --sources read and checked, and what the tool says of the files it converted beside them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,17 @@ TEST(SourcesCliTest, TheValueIsReadOrRefusedWithTheAcceptedForm) {
   }
 }
 
+// Paths as Linux shows them: Windows joins a folder and a name with a backslash, which JSON
+// doubles.
+std::string Slashed(std::string text) {
+#ifdef _WIN32
+  for (std::size_t at; (at = text.find("\\\\")) != std::string::npos;)
+    text.replace(at, 2, "/");
+  std::replace(text.begin(), text.end(), '\\', '/');
+#endif
+  return text;
+}
+
 TEST(SourcesCliTest, VerboseAndJsonSayWhatWasWrittenBesideAndWhyNot) {
   struct Case {
     std::vector<std::string> args;
@@ -73,7 +85,8 @@ TEST(SourcesCliTest, VerboseAndJsonSayWhatWasWrittenBesideAndWhyNot) {
     Captured console;
     RunCli(args, fs, console);
     // The counts that close a JSON run are the tool's own business.
-    EXPECT_EQ(console.out.substr(0, console.out.find("{\"summary\"")), c.out) << args.back();
+    EXPECT_EQ(Slashed(console.out.substr(0, console.out.find("{\"summary\""))), c.out)
+        << args.back();
   }
   EXPECT_EQ(trio::Show(fs), "a.srt=O a.vtt=V");
 }
