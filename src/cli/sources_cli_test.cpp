@@ -1,7 +1,6 @@
 // --sources read and checked, and what the tool says of the files it converted beside them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -52,13 +51,21 @@ TEST(SourcesCliTest, TheValueIsReadOrRefusedWithTheAcceptedForm) {
 
 // Paths as Linux shows them: Windows joins a folder and a name with a backslash, which JSON
 // doubles.
-std::string Slashed(std::string text) {
+std::string Slashed(const std::string& text) {
 #ifdef _WIN32
-  for (std::size_t at; (at = text.find("\\\\")) != std::string::npos;)
-    text.replace(at, 2, "/");
-  std::replace(text.begin(), text.end(), '\\', '/');
-#endif
+  std::string slashed;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      slashed += text[i];
+      continue;
+    }
+    slashed += '/';
+    if (i + 1 < text.size() && text[i + 1] == '\\') ++i;
+  }
+  return slashed;
+#else
   return text;
+#endif
 }
 
 TEST(SourcesCliTest, VerboseAndJsonSayWhatWasWrittenBesideAndWhyNot) {
