@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "testing/faulty_file_system.h"
 #include "convert/side_file_names.h"
+#include "testing/faulty_file_system.h"
 #include "testing/legacy_samples.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
