@@ -16,6 +16,7 @@
 #include "convert/disk_spelling.h"
 #include "convert/frame_rate.h"
 #include "convert/side_file_names.h"
+#include "convert/source_names.h"
 #include "convert/timeline_offset.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
@@ -141,10 +142,10 @@ class Run {
 
   void Convert(const Target& target) {
     const ConvertOptions options = Options();
-    const WalkOptions walk{.jobs = settings_.jobs};
+    const WalkOptions walk{.jobs = settings_.jobs, .sources = settings_.sources};
     if (target.folder) {
       ConvertFolder(fs_, target.path, {}, options, Observer(), walk);
-    } else if (IsInputName(target.path.filename())) {
+    } else if (IsInputName(target.path.filename()) || IsBesideSourceName(target.path.filename())) {
       ConvertFolder(fs_, target.path.parent_path(), target.path.filename(), options, Observer(),
                     walk);
     } else {
@@ -154,10 +155,10 @@ class Run {
 
   void Restore(const Target& target) {
     const std::filesystem::path name = target.path.filename();
-    const WalkOptions walk{.jobs = settings_.jobs};
+    const WalkOptions walk{.jobs = settings_.jobs, .sources = settings_.sources};
     if (target.folder) {
       RestoreBackups(fs_, target.path, {}, Options(), Observer(), walk);
-    } else if (IsInputName(name) || IsBackupName(name)) {
+    } else if (IsInputName(name) || IsBackupName(name) || IsBesideSourceName(name)) {
       RestoreBackups(fs_, target.path.parent_path(), name, Options(), Observer(), walk);
     } else {
       Report(target.path, Skipped(FileResult::Reason::kNotAnInputOrBackup));
@@ -216,6 +217,7 @@ class Run {
       if (converted) record.Number("cues", result.cues);
       if (converted && !result.code_page.empty()) record.Text("code_page", result.code_page);
       if (result.done() && result.recovered) record.Bool("recovered", true);
+      if (IsBesideSourceName(path.filename())) record.Name("beside", PathText(ListPathFor(path)));
       if (!result.message.empty()) record.Text("message", result.message);
       console_.Out(record.ToString() + "\n");
     }
@@ -240,6 +242,10 @@ class Run {
       if (converted && options_.strip_tags) line += ", tags removed";
       if (converted && !result.code_page.empty()) line += ", " + std::string(result.code_page);
       if (result.done() && result.recovered) line += ", finishing an interrupted run";
+      if (result.done() && IsBesideSourceName(path.filename())) {
+        line += (settings_.restore ? ", its list removed: " : ", beside it as ") +
+                ShownPath(ListPathFor(path));
+      }
       console_.Out(line + "\n");
     }
     progress_.Update(++files_, [&] { return ShownPath(path); });

@@ -66,7 +66,7 @@ void AddTree(MemoryFileSystem& fs) {
   fs.AddFile("/r/b.txt_original", "an earlier original");
   fs.AddFile("/r/c.txt", "no cue in here\r\n");
   fs.AddFile("/r/sub/d.TXT", kSubRip);
-  fs.AddFile("/r/x.srt", kSubRip);
+  fs.AddFile("/r/x.ass", kSubRip);
 }
 
 TEST(CliTest, UsageErrorsSayWhatIsWrongInOneLineAndChangeNothing) {
@@ -147,11 +147,11 @@ TEST(CliTest, SummarisesWhatHappenedToEveryInput) {
 TEST(CliTest, VerboseGivesEachFileQuietOnlyFailures) {
   MemoryFileSystem fs;
   AddTree(fs);
-  Result verbose = RunTool(fs, {"--verbose", "/r/sub", "/r/a.txt", "/r/b.txt", "/r/x.srt"});
+  Result verbose = RunTool(fs, {"--verbose", "/r/sub", "/r/a.txt", "/r/b.txt", "/r/x.ass"});
   EXPECT_EQ(verbose.status, kExitOk);
   EXPECT_EQ(verbose.out, Shown("/r/sub/d.TXT") + ": converted, 1 cue\n" +  //
                              Shown("/r/a.txt") + ": converted, 1 cue\n" +  //
-                             Shown("/r/b.txt") + ": skipped, backup exists\n" + Shown("/r/x.srt") +
+                             Shown("/r/b.txt") + ": skipped, backup exists\n" + Shown("/r/x.ass") +
                              ": skipped, not a .txt file\n");
   EXPECT_EQ(verbose.err, "converted 2, skipped 2 (backup exists 1, not a .txt file 1), failed 0\n");
 
@@ -296,7 +296,7 @@ TEST(CliTest, RestoreGivesBackTheOriginals) {
   EXPECT_EQ(fs.Contents("/r/b.txt"), kSubRip);
   EXPECT_EQ(fs.Paths(),
             (std::vector<std::string>{"/r/", "/r/a.txt", "/r/b.txt", "/r/b.txt_original",
-                                      "/r/c.txt", "/r/sub/", "/r/sub/d.TXT", "/r/x.srt"}));
+                                      "/r/c.txt", "/r/sub/", "/r/sub/d.TXT", "/r/x.ass"}));
 }
 
 TEST(CliTest, NamesAreShownEscapedInEveryReport) {
@@ -355,7 +355,7 @@ TEST(CliTest, JsonGivesOneObjectPerFileThenTheCounts) {
   FaultyFileSystem fs(memory);
   fs.FailOn(FaultyFileSystem::Op::kCreate, 1);  // a.txt's work file
   fs.FailOn(FaultyFileSystem::Op::kList, 3);    // sub2
-  Result result = RunTool(fs, {"--json", "/r", "/r/x.srt"});
+  Result result = RunTool(fs, {"--json", "/r", "/r/x.ass"});
   EXPECT_EQ(result.status, kExitFailed);
   const std::string skipped = ", \"outcome\": \"skipped\", \"reason\": ";
   const std::string converted = ", \"outcome\": \"converted\", \"cues\": 1}\n";
@@ -371,7 +371,7 @@ TEST(CliTest, JsonGivesOneObjectPerFileThenTheCounts) {
                 "{\"path\": " + Json("/r/sub2") +
                 ", \"outcome\": \"folder unreadable\", \"message\": \"injected fault\"}\n"
                 "{\"path\": " +
-                Json("/r/x.srt") + skipped + "\"not a .txt file\"}\n" +
+                Json("/r/x.ass") + skipped + "\"not a .txt file\"}\n" +
                 "{\"summary\": {\"converted\": 2, \"skipped\": 3, \"failed\": 1, "
                 "\"folder unreadable\": 1}, \"reasons\": {\"backup exists\": 1, "
                 "\"no subtitle\": 1, \"not a .txt file\": 1}}\n");

@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "cli/shown_name.h"
+#include "cli/sources_option.h"
 #include "convert/frame_rate.h"
 
 namespace kestrane {
@@ -17,17 +18,18 @@ std::string FirstLine(std::string_view text) {
   return std::string(text.substr(0, text.find('\n')));
 }
 
-// The options and their help: each option writes its field of `settings`, --fps writes `fps` and
-// --offset `offset`,
+// The options and their help: each option writes its field of `settings`, --fps writes `fps`,
+// --offset `offset` and --sources `sources`,
 // when `app` parses the arguments.
-void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps, std::string& offset) {
+void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps, std::string& offset,
+                    std::string& sources) {
   app.description(
       "Converts SubRip subtitles saved as .txt into frame-timecode lists, in place: each "
       "name.txt receives the list and its original is kept as name.txt_original.");
   // Else, on Windows, a path such as /Subs would be taken for an option.
   app.allow_windows_style_options(false);
   app.add_option("PATH", settings.paths,
-                 "A folder, converted with all its subfolders, or a single .txt file")
+                 "A folder, converted with all its subfolders, or a single .txt, .srt or .vtt file")
       ->type_name("");
   app.add_flag("-n,--dry-run", settings.dry_run,
                "Read and convert everything but write nothing; report what would happen");
@@ -56,6 +58,13 @@ void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps, std::st
   app.add_flag("--strip-tags", settings.strip_tags,
                "Remove the formatting tags importers show as text: <i>, <b>, <u>, <s>, "
                "<font ...> and their closing tags, and {\\...} override blocks");
+  app.add_option("--sources", sources,
+                 std::string("In folders, also convert these sources (") + kSourcesForm +
+                     "), writing the list beside each as name.txt and leaving the source as it "
+                     "is; a name.txt there already is never replaced. A .srt or .vtt file named "
+                     "on its own is converted without it. With --restore, removes such a list "
+                     "when it is still exactly the conversion of its source")
+      ->type_name("KINDS");
   CLI::Option* verbose =
       app.add_flag("-v,--verbose", settings.verbose, "One line per file with its outcome");
   app.add_flag("-q,--quiet", settings.quiet, "Report failures only, without the summary")
@@ -80,6 +89,8 @@ void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps, std::st
       "                                      lists for a timeline that starts at one hour\n"
       "  kestrane-cli --offset -10:00:00:00 ~/Broadcast\n"
       "                                      a broadcast file's times back to zero\n"
+      "  kestrane-cli --sources srt,vtt ~/Videos\n"
+      "                                      also convert .srt and .vtt beside them\n"
       "  kestrane-cli --restore ~/Subtitles  put the originals back");
 }
 
@@ -112,12 +123,21 @@ std::optional<int> Parse(CLI::App& app, const std::vector<std::string>& args, Co
 std::optional<int> ParseOptions(const std::vector<std::string>& args, Console& console,
                                 Settings* settings) {
   CLI::App app({}, kCliName);
-  std::string fps, offset;
-  DeclareOptions(app, *settings, fps, offset);
+  std::string fps, offset, sources;
+  DeclareOptions(app, *settings, fps, offset, sources);
   if (const std::optional<int> status = Parse(app, args, console)) return status;
   // An empty rate given is an unknown one, not the classic frame.
   if (app.count("--fps") != 0) settings->fps = fps;
   if (app.count("--offset") != 0) settings->offset = offset;
+  if (app.count("--sources") != 0) {
+    const std::optional<SourceKinds> kinds = ParseSources(sources);
+    if (!kinds) {
+      console.Err(std::string(kCliName) + ": --sources: unknown value '" + ShownText(sources) +
+                  "'; use " + kSourcesForm + "\n");
+      return kExitUsage;
+    }
+    settings->sources = *kinds;
+  }
   if (settings->paths.empty()) {
     console.Err(std::string(kCliName) + ": no PATH given" + kHint);
     return kExitUsage;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/console.h"
+#include "convert/source_names.h"
 
 namespace kestrane {
 
@@ -24,7 +25,8 @@ struct Settings {
   std::optional<std::string> fps;     // none: the classic frame
   std::optional<std::string> offset;  // none: lists start at zero
   bool strip_tags = false;
-  unsigned jobs = 0;  // one per core
+  unsigned jobs = 0;         // one per core
+  SourceKinds sources = {};  // --sources, read and checked: none but .txt by default
 };
 
 // Reads `args` (program name first) into *settings. The exit status when that ends the run: the

@@ -34,6 +34,10 @@ struct FileResult {
     kBusy,                   // another run is converting or restoring it at this moment
     kNotAnInput,             // a path named by the user that is not a .txt file
     kNotAnInputOrBackup,     // the same, for a restore
+    // Skipped beside a source (name.srt, name.vtt): the source is never touched.
+    kListExists,        // name.txt is there already and is not this source's list
+    kAlreadyConverted,  // name.txt is exactly this source's list
+    kNoList,            // a restore finds no name.txt beside the source
     // Failed at this step. The original bytes are under the input's name or the backup name.
     kOpen,
     kRead,

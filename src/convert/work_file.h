@@ -45,6 +45,7 @@ class WorkFile {
 
  private:
   friend class InPlaceConversion;
+  friend class BesideConversion;
   Status Seal(bool sync);  // durable (already, or by its own sync), then closed
   std::string Discard();   // removes what was written; the words of a failure to, if any
   void Disown();           // closes, and leaves whatever has the name to whoever put it there

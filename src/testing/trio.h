@@ -16,7 +16,8 @@
 namespace kestrane::trio {
 
 // The bytes a trio holds, by a letter each: S the SubRip original, C its conversion, N a
-// text without cues, O some other original, T a work file a run left, its conversion of S cut.
+// text without cues, O some other original, T a work file a run left, its conversion of S cut,
+// V a WebVTT source whose conversion is C too.
 inline const std::map<char, std::string> kBytes = {
     {'S', "1\r\n00:00:01,000 --> 00:00:04,000\r\nHello\r\n\r\n"},
     {'C',
@@ -27,6 +28,7 @@ inline const std::map<char, std::string> kBytes = {
     {'T',
      "\xEF\xBB\xBF"
      "1 00;00;0"},
+    {'V', "WEBVTT\n\nNOTE made by hand\n\n00:01.000 --> 00:04.000 line:90%\n<v Ann>Hello</v>\n"},
 };
 
 // "a.txt=S a.txt_original=O" into /d.

@@ -5,13 +5,19 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
+#include "convert/beside_conversion.h"
 #include "convert/conversion_batch.h"
 #include "convert/convert_file.h"
 #include "convert/side_file_names.h"
+#include "convert/source_names.h"
+#include "platform/text.h"
 #include "walk/walk_tree.h"
 #include "walk/workers.h"
 
@@ -38,6 +44,16 @@ std::size_t BatchFilesFor(std::size_t wanted, unsigned jobs, std::size_t free_ha
   return std::clamp<std::size_t>(fit, 1, wanted);
 }
 
+// A source's path without its extension, its ASCII letters in lower case: what name.srt and
+// name.VTT share.
+std::filesystem::path::string_type SharedName(const std::filesystem::path& source) {
+  auto text = source.native();
+  text.resize(text.size() - 4);
+  for (auto& c : text)
+    c = AsciiLower(c);
+  return text;
+}
+
 // Whether `dir` is `folder` or below it, as the walk spells them.
 bool IsWithin(const std::filesystem::path& dir, const std::filesystem::path& folder) {
   auto [end, _] = std::mismatch(folder.begin(), folder.end(), dir.begin(), dir.end());
@@ -57,6 +73,10 @@ class FolderConversion {
   // An input the walk met, and once its batch is done, what became of it.
   struct Queued {
     ConversionTask task;
+    // A source converted beside it rather than an input; `after_srt`: a .vtt whose .srt of the
+    // same name goes first, in an earlier batch or earlier in this one.
+    bool beside = false;
+    bool after_srt = false;
     bool handled = false;
     std::optional<FileResult> result = {};
   };
@@ -66,7 +86,12 @@ class FolderConversion {
   void Visit(std::filesystem::path path, const DirEntry& entry);
   bool ListedAlone(const std::filesystem::path& path, const DirEntry& entry) const;
   void Add(ConversionTask task);
+  void AddBeside(std::filesystem::path source, bool after_srt);
+  void VisitSource(std::filesystem::path path);
   void RunBatch();
+  void FinishBeside(const std::vector<Queued*>& slots,
+                    std::vector<std::unique_ptr<BesideConversion>>& pending,
+                    std::vector<std::optional<FileResult>>& beside);
   void RunBatches() {
     while (waiting_ != 0)
       RunBatch();
@@ -86,6 +111,14 @@ class FolderConversion {
   // The side files listed in each folder of the walk's current branch, the deepest last: an
   // input's folder is always on it when the input is visited.
   std::vector<std::pair<std::filesystem::path, ListedSideFiles>> branch_;
+  const SourceKinds sources_;
+  // By the name shared by a taken .srt and .vtt, both listed: whether the walk met the .srt yet,
+  // and the .vtt met before it, which waits for it.
+  struct Pair {
+    bool srt_met = false;
+    std::optional<std::filesystem::path> vtt;
+  };
+  std::map<std::filesystem::path::string_type, Pair> pairs_;
 };
 
 FolderConversion::FolderConversion(FileSystem& fs, const ConvertOptions& options,
@@ -98,13 +131,15 @@ FolderConversion::FolderConversion(FileSystem& fs, const ConvertOptions& options
           BatchFilesFor(std::max<std::size_t>(1, walk.batch_files), jobs_, fs.FreeFileHandles())),
       batch_bytes_(walk.batch_bytes),
       convert_(SubtitleConverter(options)),
-      workers_(fs, jobs_) {}
+      workers_(fs, jobs_),
+      sources_(walk.sources) {}
 
 void FolderConversion::Run(const std::filesystem::path& folder, const std::filesystem::path& name) {
   // Missing files, links and FIFOs go to the converter too, which skips them and says why; it
   // also finishes an interrupted conversion of the name.
   auto one = [this](const std::filesystem::path& input) {
     if (IsInputName(input.filename())) Add({input});
+    if (IsBesideSourceName(input.filename())) AddBeside(input, false);
   };
   // A folder error is reported after the files the walk met before it.
   TreeVisitor visitor = Visitor();
@@ -122,9 +157,9 @@ TreeVisitor FolderConversion::Visitor() {
   // no input is converted twice in one walk. Links and FIFOs named *.txt included: the
   // converter opens nothing but regular files and reports the others as skipped, which tells the
   // user why they were left alone.
-  visitor.wants = [](const DirEntry& entry) {
+  visitor.wants = [this](const DirEntry& entry) {
     return IsInputName(entry.name) || IsWorkName(entry.name) || IsBackupName(entry.name) ||
-           IsAsideName(entry.name);
+           IsAsideName(entry.name) || IsTakenSource(entry.name, sources_);
   };
   visitor.listed = [this](const std::filesystem::path& dir, const std::vector<DirEntry>& entries) {
     Listed(dir, entries);
@@ -142,9 +177,19 @@ void FolderConversion::Listed(const std::filesystem::path& dir,
   while (!branch_.empty() && !IsWithin(folder, branch_.back().first))
     branch_.pop_back();
   branch_.emplace_back(std::move(folder), ListedSideFiles(entries));
+  if (!sources_.srt || !sources_.vtt) return;
+  std::set<std::filesystem::path::string_type> srt;
+  for (const DirEntry& entry : entries) {
+    if (IsSubRipSourceName(entry.name)) srt.insert(SharedName(dir / entry.name));
+  }
+  for (const DirEntry& entry : entries) {
+    const auto shared = SharedName(dir / entry.name);
+    if (IsWebVttSourceName(entry.name) && srt.count(shared) != 0) pairs_[shared];
+  }
 }
 
 void FolderConversion::Visit(std::filesystem::path path, const DirEntry& entry) {
+  if (IsTakenSource(entry.name, sources_)) return VisitSource(std::move(path));
   if (IsInputName(entry.name)) {
     const bool alone = ListedAlone(path, entry);
     Add({std::move(path), false, {}, alone});
@@ -168,6 +213,25 @@ bool FolderConversion::ListedAlone(const std::filesystem::path& path, const DirE
   return listed != branch_.rend() && !listed->second.AnyFor(entry.name);
 }
 
+// name.srt goes before name.vtt whichever the listing gave first: the .vtt then finds the list.
+void FolderConversion::VisitSource(std::filesystem::path path) {
+  auto pair = pairs_.find(SharedName(path));
+  if (pair == pairs_.end()) return AddBeside(std::move(path), false);
+  if (IsWebVttSourceName(path.filename())) {
+    if (pair->second.srt_met) return AddBeside(std::move(path), true);
+    pair->second.vtt = std::move(path);
+    return;
+  }
+  AddBeside(std::move(path), false);
+  pair->second.srt_met = true;
+  if (pair->second.vtt) AddBeside(*std::move(pair->second.vtt), true);
+}
+
+void FolderConversion::AddBeside(std::filesystem::path source, bool after_srt) {
+  queue_.push_back({{std::move(source)}, /*beside=*/true, after_srt});
+  if (++waiting_ >= batch_files_) RunBatch();
+}
+
 void FolderConversion::Add(ConversionTask task) {
   queue_.push_back({std::move(task)});
   if (++waiting_ >= batch_files_) RunBatch();
@@ -187,12 +251,28 @@ void FolderConversion::RunBatch() {
   // Once the batch has written its share, the slots left wait for the next batch. The first is
   // always taken, whatever the batch has written (it heads the first worker's stretch), so each
   // batch lets the reports move on.
+  // A source beside is never left for the next batch: a .vtt after its .srt then always follows
+  // it here or in a later batch.
+  std::vector<std::unique_ptr<BesideConversion>> pending(size);
+  std::vector<std::optional<FileResult>> beside(size);
   const auto prepare = [&](std::size_t slot) {
+    if (slots[slot]->beside) {
+      if (slots[slot]->after_srt) return;
+      pending[slot] = std::make_unique<BesideConversion>(fs_, slots[slot]->task.input, options_);
+      beside[slot] = pending[slot]->Prepare(convert_);
+      if (beside[slot]) pending[slot].reset();
+      prepared[slot] = 1;
+      return;
+    }
     if (slot != 0 && written >= batch_bytes_) return;
     written += batch.Prepare(slot, slots[slot]->task);
     prepared[slot] = 1;
   };
   workers_.Run(size, prepare, size == 1);
+  FinishBeside(slots, pending, beside);
+  for (std::size_t slot = 0; slot < size; ++slot) {
+    if (slots[slot]->after_srt) prepared[slot] = 1;
+  }
   const bool alone = std::count(prepared.begin(), prepared.end(), 1) == 1;
   std::vector<std::optional<FileResult>> results =
       batch.Finish([&](std::size_t count, const std::function<void(std::size_t)>& each) {
@@ -201,10 +281,51 @@ void FolderConversion::RunBatch() {
   for (std::size_t slot = 0; slot < size; ++slot) {
     if (!prepared[slot]) continue;
     slots[slot]->handled = true;
-    slots[slot]->result = std::move(results[slot]);
+    slots[slot]->result = slots[slot]->beside ? std::move(beside[slot]) : std::move(results[slot]);
     --waiting_;
   }
   ReportHandled();
+}
+
+// The sources beside of a batch, prepared: as the inputs converted in place, one barrier for
+// each volume before any move (where a volume has none, each work file syncs itself), each
+// folder synced once after its moves. Then each .vtt whose .srt went first, on its own.
+void FolderConversion::FinishBeside(const std::vector<Queued*>& slots,
+                                    std::vector<std::unique_ptr<BesideConversion>>& pending,
+                                    std::vector<std::optional<FileResult>>& beside) {
+  std::vector<std::size_t> waiting, after;
+  std::map<std::uint64_t, bool> synced;  // by volume
+  for (std::size_t slot = 0; slot < slots.size(); ++slot) {
+    if (slots[slot]->after_srt) after.push_back(slot);
+    if (!pending[slot]) continue;
+    waiting.push_back(slot);
+    const auto [volume, first] = synced.try_emplace(pending[slot]->device(), false);
+    if (first) volume->second = fs_.SyncFileSystem(FolderOf(pending[slot]->list())).ok();
+  }
+  if (waiting.empty() && after.empty()) return;
+  workers_.Run(
+      waiting.size(),
+      [&](std::size_t i) {
+        BesideConversion& conversion = *pending[waiting[i]];
+        const bool volume_synced = synced.at(conversion.device());
+        beside[waiting[i]] = conversion.Move(volume_synced);
+      },
+      waiting.size() <= 1);
+  std::map<std::filesystem::path, Status> folders;
+  for (std::size_t slot : waiting) {
+    if (!beside[slot]->done()) continue;
+    const std::filesystem::path folder = FolderOf(pending[slot]->list());
+    if (folders.count(folder) == 0) folders[folder] = fs_.SyncDir(folder);
+    const Status& s = folders[folder];
+    if (!s.ok()) beside[slot] = FileResult::Failed(FileResult::Reason::kSyncFolder, s);
+  }
+  workers_.Run(
+      after.size(),
+      [&](std::size_t i) {
+        const std::size_t slot = after[i];
+        beside[slot] = ConvertBeside(fs_, slots[slot]->task.input, options_, convert_);
+      },
+      after.size() <= 1);
 }
 
 // A file handled ahead of one left for the next batch waits for it.

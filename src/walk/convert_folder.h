@@ -9,6 +9,7 @@
 
 #include "convert/convert_options.h"
 #include "convert/file_result.h"
+#include "convert/source_names.h"
 #include "platform/file_system.h"
 
 namespace kestrane {
@@ -28,6 +29,11 @@ struct WalkOptions {
   // keeps its input and its work file open until then, and the moves wait for it.
   std::size_t batch_files = 256;
   std::uint64_t batch_bytes = 64 << 20;
+  // Which .srt and .vtt files a folder walk takes as sources beside them (beside_conversion.h),
+  // in both directions. It chooses what a walk takes, never what a file becomes: a source named
+  // on its own is converted or restored without it. None by default, so that a media library
+  // with movie.srt beside every film is not filled with lists unasked.
+  SourceKinds sources = {};
 };
 
 // With an empty `name`, converts every .txt file (any letter case) of `folder` and of all its

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "convert/beside_conversion.h"
+#include "convert/file_identity.h"
 #include "convert/restore_batch.h"
 #include "convert/side_file_names.h"
 #include "walk/convert_folder.h"
@@ -25,7 +27,8 @@ class FolderRestore {
         options_(options),
         observer_(observer),
         batch_files_(std::max<std::size_t>(1, walk.batch_files)),
-        workers_(fs, WorkersFor(walk.jobs)) {}
+        workers_(fs, WorkersFor(walk.jobs)),
+        sources_(walk.sources) {}
 
   void Run(const std::filesystem::path& folder, const std::filesystem::path& name);
 
@@ -33,9 +36,15 @@ class FolderRestore {
   TreeVisitor Visitor();
   void Add(RestoreTask task) {
     tasks_.push_back(std::move(task));
-    if (tasks_.size() >= batch_files_) RunBatch();
+    if (tasks_.size() + beside_.size() >= batch_files_) RunBatch();
+  }
+  void AddBeside(std::filesystem::path source) {
+    beside_.push_back(std::move(source));
+    if (tasks_.size() + beside_.size() >= batch_files_) RunBatch();
   }
   void RunBatch();
+  void RunBeside();
+  void RunRestores();
 
   FileSystem& fs_;
   const ConvertOptions& options_;
@@ -43,6 +52,11 @@ class FolderRestore {
   const std::size_t batch_files_;
   Workers workers_;
   std::vector<RestoreTask> tasks_;
+  // Sources whose list beside them goes when it is proven theirs; reported after the batch's
+  // backups.
+  const SourceKinds sources_;
+  std::vector<std::filesystem::path> beside_;
+  std::vector<std::optional<FileResult>> beside_results_;
   // What the listings of the folders not yet done showed (ListForRestore), until the walk visits
   // those entries.
   std::unordered_set<std::filesystem::path::string_type> converted_;
@@ -55,6 +69,9 @@ void FolderRestore::Run(const std::filesystem::path& folder, const std::filesyst
       Add({path});
     } else if (IsInputName(path.filename())) {
       Add({BackupPathFor(path)});
+    } else if (IsBesideSourceName(path.filename()) && !Missing(fs_, path)) {
+      // A source that is not there has no list of its own: like any other name, ignored.
+      AddBeside(path);
     }
   };
   WalkFolderOrName(fs_, folder, name, Visitor(), one);
@@ -63,8 +80,9 @@ void FolderRestore::Run(const std::filesystem::path& folder, const std::filesyst
 
 TreeVisitor FolderRestore::Visitor() {
   TreeVisitor visitor;
-  visitor.wants = [](const DirEntry& entry) {
-    return IsBackupName(entry.name) || IsAsideName(entry.name) || IsPrivateName(entry.name);
+  visitor.wants = [this](const DirEntry& entry) {
+    return IsBackupName(entry.name) || IsAsideName(entry.name) || IsPrivateName(entry.name) ||
+           IsTakenSource(entry.name, sources_);
   };
   visitor.listed = [this](const std::filesystem::path& dir, const std::vector<DirEntry>& entries) {
     ListedForRestore listed = ListForRestore(entries);
@@ -77,7 +95,9 @@ TreeVisitor FolderRestore::Visitor() {
   // aside to show it; with the backup there, the backup's entry does the whole restore, and the
   // two must not race each other on the workers.
   visitor.visit = [this](std::filesystem::path path, const DirEntry& entry) {
-    if (IsBackupName(entry.name)) {
+    if (IsTakenSource(entry.name, sources_)) {
+      AddBeside(std::move(path));
+    } else if (IsBackupName(entry.name)) {
       const bool listed = converted_.erase(path.native()) != 0;
       Add({std::move(path), false, listed});
     } else if (covered_.erase(path.native()) == 0) {
@@ -93,7 +113,15 @@ TreeVisitor FolderRestore::Visitor() {
 }
 
 void FolderRestore::RunBatch() {
-  if (tasks_.empty()) return;
+  RunBeside();
+  if (!tasks_.empty()) RunRestores();
+  for (std::size_t i = 0; i < beside_.size(); ++i) {
+    if (observer_.on_file) observer_.on_file(beside_[i], *beside_results_[i]);
+  }
+  beside_.clear();
+}
+
+void FolderRestore::RunRestores() {
   RestoreBatch batch(fs_, options_, tasks_.size());
   const bool alone = tasks_.size() == 1;
   workers_.Run(
@@ -106,6 +134,15 @@ void FolderRestore::RunBatch() {
     if (results[slot] && observer_.on_file) observer_.on_file(tasks_[slot].backup, *results[slot]);
   }
   tasks_.clear();
+}
+
+void FolderRestore::RunBeside() {
+  beside_results_.assign(beside_.size(), std::nullopt);
+  if (beside_.empty()) return;
+  workers_.Run(
+      beside_.size(),
+      [&](std::size_t i) { beside_results_[i] = RestoreBeside(fs_, beside_[i], options_); },
+      beside_.size() == 1);
 }
 
 }  // namespace
