@@ -132,7 +132,8 @@ class FileSystem {
                                    std::unique_ptr<ReadableFile>* file) = 0;
 
   // Creates a new file, failing with kExists when the name is taken by anything, a dangling
-  // link included. Permissions are POSIX bits (less the umask); Windows ignores them and gives
+  // link included. Permissions are POSIX bits, given exactly whatever the umask (where the file
+  // system keeps them); Windows ignores them and gives
   // the file the attributes instead, at Close, so that a read-only one does not stop the writing,
   // with the archive attribute, which tells backups that copy changed files only that it is new.
   // On POSIX systems the file takes the mode's owner and group as far as this process may give

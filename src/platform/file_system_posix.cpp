@@ -86,10 +86,18 @@ class PosixFileSystem final : public FileSystem {
     // An identity the system will not tell stays unknown (zero).
     struct stat st;
     const bool known = ::fstat(fd, &st) == 0;
-    const FileInfo info = known ? InfoOf(st) : FileInfo();
+    FileInfo info = known ? InfoOf(st) : FileInfo();
     // Most files are their runner's already: then there is nothing to give.
     if (!known || info.owner != mode.owner || info.group != mode.group) {
       GiveOwnership(fd, mode.owner, mode.group);
+    }
+    // The umask narrowed the mode open() was given (0664 became 0644), and a change of owner
+    // clears the set-ID bits: the file takes its original's mode exactly. A file system without
+    // POSIX modes (FAT) refuses, which loses nothing it could have kept.
+    const auto wanted = static_cast<mode_t>(mode.permissions & 07777);
+    if (!known || (st.st_mode & 07777) != wanted || info.owner != mode.owner ||
+        info.group != mode.group) {
+      if (::fchmod(fd, wanted) == 0) info.permissions = wanted;
     }
     if (known) Watch(st.st_dev, path);
     *file = posix::NewWritableFile(fd, path, info);
