@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "testing/faulty_file_system.h"
 #include "convert/side_file_names.h"
+#include "testing/faulty_file_system.h"
 #include "testing/legacy_samples.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
@@ -232,6 +232,11 @@ TEST(CliTest, AFailedFileOrUnreadableFolderMakesTheStatusOne) {
       {"folder", FaultyFileSystem::Op::kList, 2,
        "kestrane-cli: " + Shown("/r/sub") + ": folder passed over: injected fault\n",
        "converted 1, skipped 0, failed 0, 1 folder unreadable\n"},
+      // Converted, though perhaps not durable: neither "failed" nor a plain success.
+      {"folder sync", FaultyFileSystem::Op::kSyncDir, 1,
+       "kestrane-cli: " + Shown("/r/a.txt") +
+           ": converted, but failed syncing the folder: injected fault\n",
+       "converted 2, skipped 0, failed 0, 1 warning\n"},
   };
   for (const Case& c : cases) {
     for (bool quiet : {false, true}) {

@@ -129,9 +129,11 @@ void ConversionBatch::SealAndMove(std::size_t slot, const Barriers& barriers, Fo
     return;
   Status s = fs_.SyncDir(folder);
   if (s.ok()) return;
+  // The files are converted all the same: saying "failed" would send the user to a rerun that
+  // answers "backup exists".
   for (std::size_t other : slots) {
     if (results_[other]->done())
-      results_[other] = FileResult::Failed(FileResult::Reason::kSyncFolder, s);
+      results_[other] = FileResult::Warned(*results_[other], FileResult::Reason::kSyncFolder, s);
   }
 }
 

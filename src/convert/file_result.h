@@ -53,6 +53,8 @@ struct FileResult {
   };
 
   Kind kind = Kind::kDone;
+  // For a file done, kNone, or the step after it that failed, which leaves it done but perhaps
+  // not durable: kSyncFolder, the moves made but the folder's sync refused (a warning).
   Reason reason = Reason::kNone;
   std::string message;     // the system's words, for failures
   std::size_t cues = 0;    // cue lines written (or, in a dry run, that would be)
@@ -71,6 +73,13 @@ struct FileResult {
     return result;
   }
   static FileResult Skipped(Reason reason) { return Ended(Kind::kSkipped, reason); }
+  // `done`, with the step after it that failed.
+  static FileResult Warned(FileResult done, Reason reason, const Status& status) {
+    done.reason = reason;
+    done.message = status.message();
+    return done;
+  }
+  bool warned() const { return kind == Kind::kDone && reason != Reason::kNone; }
   static FileResult Failed(Reason reason, const Status& status) {
     return Ended(Kind::kFailed, reason, status.message());
   }

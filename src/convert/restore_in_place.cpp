@@ -174,7 +174,8 @@ std::optional<FileResult> InPlaceRestore::PutBackupBack() {
   }
   claim_.reset();
   status = fs_.SyncDir(FolderOf(target_));
-  if (!status.ok()) return FileResult::Failed(Reason::kSyncFolder, status);
+  // Restored all the same; a rerun would only say "no backup".
+  if (!status.ok()) return FileResult::Warned({}, Reason::kSyncFolder, status);
   return FileResult{};
 }
 
@@ -203,7 +204,7 @@ std::optional<FileResult> RemoveLeftAside(FileSystem& fs, const std::filesystem:
   if (!status.ok()) return FileResult::Failed(Reason::kRemove, status);
   original.reset();
   status = fs.SyncDir(FolderOf(target));
-  if (!status.ok()) return FileResult::Failed(Reason::kSyncFolder, status);
+  if (!status.ok()) return FileResult::Warned(result, Reason::kSyncFolder, status);
   return result;
 }
 
