@@ -212,10 +212,13 @@ void FolderConversion::RunBatch() {
   std::vector<char> prepared(size, 0);
   // Once the batch has written its share, the slots left wait for the next batch. The first is
   // always taken, whatever the batch has written (it heads the first worker's stretch), so each
-  // batch lets the reports move on.
+  // batch lets the reports move on; the batch leaves it only as another name of a file another
+  // slot claimed, which that slot's report moves on instead.
   const auto prepare = [&](std::size_t slot) {
     if (slot != 0 && written >= batch_bytes_) return;
-    written += batch.Prepare(slot, slots[slot]->task);
+    const std::optional<std::uint64_t> bytes = batch.Prepare(slot, slots[slot]->task);
+    if (!bytes) return;
+    written += *bytes;
     prepared[slot] = 1;
   };
   workers_.Run(size, prepare, size == 1);

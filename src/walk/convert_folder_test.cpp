@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "convert/convert_file.h"
-#include "testing/faulty_file_system.h"
 #include "convert/side_file_names.h"
+#include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
 
@@ -259,6 +259,37 @@ TEST(ConvertFolderTest, NeitherFollowsNorConvertsThroughLinks) {
   EXPECT_EQ(Snapshot(outside.path()),
             (std::map<std::string, std::string>{
                 {"far", "<folder>"}, {"far/c.txt", kSubRip}, {"target.txt", kSubRip}}));
+}
+
+// A claim is one per file, whatever its name: the second name of a file met in one batch found
+// the first's claim and was reported "busy" in a run of its own.
+TEST(ConvertFolderTest, EachNameOfAFileWithSeveralIsConvertedInTurn) {
+  const std::vector<std::string> kLayouts[] = {
+      {"a.txt", "b.txt"},
+      {"a.txt", "b.txt", "c.txt"},
+      {"a.txt", "sub/b.txt"},
+  };
+  for (const auto& names : kLayouts) {
+    for (unsigned jobs : {1u, 3u}) {
+      TempDir dir;
+      const std::filesystem::path first = dir.Write(names[0], kSubRip);
+      std::error_code ec;
+      for (std::size_t i = 1; i < names.size() && !ec; ++i) {
+        std::filesystem::create_directories((dir.path() / names[i]).parent_path());
+        std::filesystem::create_hard_link(first, dir.path() / names[i], ec);
+      }
+      if (ec) GTEST_SKIP() << "cannot make hard links here: " << ec.message();
+      Report report(dir.path());
+      ConvertFolder(DefaultFileSystem(), dir.path(), {}, {}, report.Observer(), {.jobs = jobs});
+      std::sort(report.files.begin(), report.files.end());
+      std::vector<std::string> expected;
+      for (const std::string& name : names) {
+        expected.push_back(name + " converted");
+        EXPECT_TRUE(LooksConverted(dir.path() / name)) << name << " -j " << jobs;
+      }
+      EXPECT_EQ(report.files, expected) << names.size() << " names, -j " << jobs;
+    }
+  }
 }
 
 TEST(ConvertFolderTest, PassesOverAnUnreadableSubfolder) {
