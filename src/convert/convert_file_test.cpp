@@ -227,6 +227,7 @@ TEST(ConvertFileTest, MalformedCuesAreLeftOutAndTheRestConverts) {
 }
 
 TEST(ConvertFileTest, InputsLeftUntouched) {
+  const std::string kCue = "1\n00:00:01,000 --> 00:00:04,000\nHello\n";
   struct Case {
     const char* name;
     std::string input;
@@ -242,6 +243,16 @@ TEST(ConvertFileTest, InputsLeftUntouched) {
                    "ELF\0\0\0\x01\xFF\xFE\n\n\0",
                    13),
        FileResult::Reason::kNoSubtitle},
+      // Memory bounded by the limit, not by the file: a cue before it does not make it half done.
+      {"a line past the limit",
+       kCue + "\n2\n00:00:05,000 --> 00:00:06,000\n" + std::string(LineReader::kMaxLine + 1, 'a'),
+       FileResult::Reason::kCueTooLong},
+      {"a cue past the limit in lines under it",
+       kCue + "\n2\n00:00:05,000 --> 00:00:06,000\n" + std::string(LineReader::kMaxLine / 4, 'a') +
+           "\n" + std::string(LineReader::kMaxLine / 4, 'b') + "\n" +
+           std::string(LineReader::kMaxLine / 4, 'c') + "\n" +
+           std::string(LineReader::kMaxLine / 4, 'd') + "\n" + kCue,
+       FileResult::Reason::kCueTooLong},
   };
   for (const auto& c : cases) {
     MemoryFileSystem fs;

@@ -23,6 +23,7 @@ struct FileResult {
     kLoneBackup,    // name.txt_original without name.txt: a restore puts it back
     kForeignWork,   // name.txt_temp holds a file that is not a work file of ours
     kNoSubtitle,    // not one cue came out of it
+    kCueTooLong,    // a line or cue past LineReader::kMaxLine: no subtitle has one
     kChanged,       // another program changed the input while it was read
     // Skipped by the restore: nothing was touched.
     kNoBackup,               // name.txt_original is not there
