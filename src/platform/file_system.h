@@ -183,6 +183,14 @@ class FileSystem {
   // A folder renamed meanwhile is followed, as the files opened in it are; once the object is
   // gone, paths are looked up afresh. Null where there is nothing to gain.
   virtual std::unique_ptr<FolderHandles> HoldFolders() = 0;
+
+  // While the object returned lives, every call from any thread that names `root` or a path below
+  // it (`root` joined with names) reaches it from a handle of `root` opened now, each folder
+  // below opened in the one above it without following a link: a folder swapped for a link,
+  // whenever that happens, is never entered, and a call through it fails (kNotRegular, or the
+  // system's error) instead of reaching a file outside the tree. `root` itself is taken as named,
+  // links and all. Null where the platform has no such handles, or `root` cannot be opened.
+  virtual std::unique_ptr<FolderHandles> HoldTree(const std::filesystem::path& root) = 0;
 };
 
 // The real file system of the platform this program was built for.

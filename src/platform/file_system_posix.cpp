@@ -44,6 +44,12 @@ EntryKind KindOf(mode_t mode) {
   return EntryKind::kOther;
 }
 
+// A folder of a held tree is opened as one: a link that took its name is not followed out of the
+// tree.
+int NoFollow(const At& at) {
+  return at.confined() ? O_NOFOLLOW : 0;
+}
+
 FileInfo InfoOf(const struct stat& st) {
   FileInfo info;
   info.kind = KindOf(st.st_mode);
@@ -147,7 +153,8 @@ class PosixFileSystem final : public FileSystem {
       if (SyncFailed(::fsync(held))) return ErrnoStatus("sync", dir, errno);
       return Status::Ok();
     }
-    const Descriptor fd(OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const At at(dir);
+    const Descriptor fd(OpenRetrying(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollow(at)));
     if (!fd) return ErrnoStatus("sync", dir, errno);
     // Some file systems cannot sync a folder (EINVAL); their entries are as durable as they get.
     if (SyncFailed(::fsync(fd.get()))) return ErrnoStatus("sync", dir, errno);
@@ -159,7 +166,8 @@ class PosixFileSystem final : public FileSystem {
   // Linux 5.8.
   Status SyncFileSystem(const fs::path& path) override {
 #ifdef __linux__
-    const Descriptor fd(OpenRetrying(At(path), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const At at(path);
+    const Descriptor fd(OpenRetrying(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollow(at)));
     if (!fd) return ErrnoStatus("sync", path, errno);
     // syncfs reports only the write-back errors that came after its descriptor was opened, so
     // it goes through the one opened before the first work file on that file system.
@@ -179,6 +187,10 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<FolderHandles> HoldFolders() override {
     return posix::HoldFoldersOnThisThread();
+  }
+
+  std::unique_ptr<FolderHandles> HoldTree(const fs::path& root) override {
+    return posix::HoldTree(root);
   }
 
   // POSIX names have one spelling.
@@ -214,7 +226,8 @@ class PosixFileSystem final : public FileSystem {
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
     entries->clear();
-    int fd = OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const At at(dir);
+    int fd = OpenRetrying(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollow(at));
     if (fd < 0) return ErrnoStatus("list", dir, errno);
     DIR* stream = ::fdopendir(fd);
     if (stream == nullptr) {
@@ -305,7 +318,8 @@ class PosixFileSystem final : public FileSystem {
     std::lock_guard<std::mutex> lock(watch_mutex_);
     if (watchers_.count(device) != 0) return;
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    const int fd = OpenRetrying(At(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const At at(folder);
+    const int fd = OpenRetrying(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollow(at));
     if (fd >= 0) watchers_.emplace(device, fd);
 #else
     (void)device;

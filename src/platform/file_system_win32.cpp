@@ -77,6 +77,7 @@ class Win32FileSystem final : public FileSystem {
 
   // No folder is held: every call hands the system a whole \\?\ path.
   std::unique_ptr<FolderHandles> HoldFolders() override { return nullptr; }
+  std::unique_ptr<FolderHandles> HoldTree(const fs::path&) override { return nullptr; }
 
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
     file->reset();

@@ -138,6 +138,9 @@ void FolderConversion::Run(const std::filesystem::path& folder, const std::files
     RunBatches();
     if (observer_.on_folder_error) observer_.on_folder_error(dir, status);
   };
+  // Every path of the walk is `folder` joined with names it listed: none of them may lead through
+  // a link put in place of a folder after it was listed.
+  const std::unique_ptr<FolderHandles> tree = fs_.HoldTree(folder);
   WalkFolderOrName(fs_, folder, name, Visitor(), one, walk_observer);
   RunBatches();
 }
@@ -285,6 +288,7 @@ void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
       restore(BackupPathFor(path));
     }
   };
+  const std::unique_ptr<FolderHandles> tree = fs.HoldTree(folder);
   WalkFolderOrName(fs, folder, name, std::move(visitor), one, observer);
 }
 
