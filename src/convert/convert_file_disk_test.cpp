@@ -4,9 +4,9 @@
 #include <fstream>
 
 #include "convert/convert_file.h"
+#include "convert/side_file_names.h"
 #include "platform/file_system_wrapper.h"
 #include "platform/line_reader.h"
-#include "convert/side_file_names.h"
 #include "testing/temp_dir.h"
 
 namespace kestrane {
