@@ -116,8 +116,10 @@ syscalls() {
     mkdir -p "$source"
     for d in $(ls "$out/tree" | sort | head -10); do cp -a "$out/tree/$d" "$source/"; done
   fi
+  # count [--converted] COMMAND...: over a copy of the files, or of their conversion.
   count() {
     rm -rf "$out/sys"; cp -a "$source" "$out/sys"
+    if [ "$1" = --converted ]; then shift; "$cli" -q "$out/sys"; fi
     strace -f -c -o "$out/sys.strace" "$@" "$out/sys" >/dev/null 2>&1
     awk '$NF == "total" { printf "%.1f", $4 / 1000 }' "$out/sys.strace"
     rm -rf "$out/sys" "$out/sys.strace"
@@ -131,6 +133,7 @@ syscalls() {
 | the floor with Kestrane's checks | $(count "$floor" -c) | |
 | \`kestrane-cli -j 1\` | $(count "$cli" -q -j 1) | at most 14 |
 | \`kestrane-cli\` | $(count "$cli" -q) | |
+| \`kestrane-cli -j 1 --restore\` | $(count --converted "$cli" -q -j 1 --restore) | at most 4 more than converting |
 
 TABLE
 }
@@ -139,10 +142,13 @@ TABLE
 slow_syncs() {
   echo "measuring 2,000 files with slow syncs" >&2
   local load0; load0=$(load)
-  local cli_med one_med
+  local cli_med one_med undo_med
   medians cli_med time_run "$out/tree2000" "$out/work2000" env LD_PRELOAD="$shim" "$cli" -q
   medians one_med time_run "$out/tree2000" "$out/work2000" env LD_PRELOAD="$shim" "$cli" -q -j 1
-  rm -rf "$out/work2000"
+  rm -rf "$out/converted2000"; cp -a "$out/tree2000" "$out/converted2000"
+  "$cli" -q "$out/converted2000"
+  medians undo_med time_run "$out/converted2000" "$out/work2000" env LD_PRELOAD="$shim" "$cli" -q --restore
+  rm -rf "$out/work2000" "$out/converted2000"
   cat <<TABLE
 ### 2,000 files on disk, every sync costing 8 ms (\`bench/slow_sync.c\`; load $load0 to $(load))
 
@@ -150,14 +156,15 @@ slow_syncs() {
 |---|---|---|
 | \`kestrane-cli\` | $(fmt "$cli_med") s | at most 2 s |
 | \`kestrane-cli -j 1\` | $(fmt "$one_med") s | |
+| \`kestrane-cli --restore\` | $(fmt "$undo_med") s | at most 2 s |
 
 TABLE
 }
 
-# The undo of the 10,000-file tree in memory beside its conversion: a restore converts each backup
-# again to prove the converted file is its own before it removes it.
+# restore PLACE LABEL: the undo of the 10,000-file tree below PLACE beside its conversion: a
+# restore converts each backup again to prove the converted file is its own before it removes it.
 restore() {
-  local place=$1
+  local place=$1 label=$2
   echo "measuring a restore" >&2
   local load0; load0=$(load)
   rm -rf "$place/converted"; cp -a "$out/tree" "$place/converted"; "$cli" -q "$place/converted"
@@ -166,12 +173,12 @@ restore() {
   medians restore_med time_run "$place/converted" "$place/work" "$cli" -q --restore
   rm -rf "$place/converted" "$place/work"
   cat <<TABLE
-### Undoing 10,000 files, in memory (load $load0 to $(load))
+### Undoing 10,000 files, $label (load $load0 to $(load))
 
 | measure | result |
 |---|---|
 | \`kestrane-cli\` (converting) | $(fmt "$convert_med") s |
-| \`kestrane-cli --restore\` | $(fmt "$restore_med") s, $(ratio "$restore_med" "$convert_med") × converting |
+| \`kestrane-cli --restore\` | $(fmt "$restore_med") s, $(ratio "$restore_med" "$convert_med") × converting (at most 1.2 in memory) |
 
 TABLE
 }
@@ -236,7 +243,8 @@ shm=$(mktemp -d /dev/shm/kestrane-bench.XXXXXX)
 tree "$shm" "in memory" 1.0 1.3
 syscalls
 slow_syncs
-restore "$shm"
+restore "$out" "on disk"
+restore "$shm" "in memory"
 big "$shm"
 rm -rf "$shm"
 

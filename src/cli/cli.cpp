@@ -158,10 +158,11 @@ class Run {
 
   void Restore(const Target& target) {
     const std::filesystem::path name = target.path.filename();
+    const WalkOptions walk{.jobs = settings_.jobs};
     if (target.folder) {
-      RestoreBackups(fs_, target.path, {}, Options(), Observer());
+      RestoreBackups(fs_, target.path, {}, Options(), Observer(), walk);
     } else if (IsInputName(name) || IsBackupName(name)) {
-      RestoreBackups(fs_, target.path.parent_path(), name, Options(), Observer());
+      RestoreBackups(fs_, target.path.parent_path(), name, Options(), Observer(), walk);
     } else {
       Report(target.path, Skipped(FileResult::Reason::kNotAnInputOrBackup));
     }

@@ -53,7 +53,7 @@ void DeclareOptions(CLI::App& app, Settings& settings, std::string& fps) {
                "(JSON Lines); standard error stays as it is")
       ->excludes(verbose);
   app.add_option("-j,--jobs", settings.jobs,
-                 "Convert N files at once (default: one per processor core)")
+                 "Convert or restore N files at once (default: one per processor core)")
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u));
   app.set_version_flag("--version", std::string(kCliName) + " " + KESTRANE_VERSION);

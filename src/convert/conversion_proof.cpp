@@ -216,10 +216,10 @@ Status ProveOpened(FileSystem& fs, const std::filesystem::path& path,
 
 Status OpenIfConversionOf(FileSystem& fs, const std::filesystem::path& path, ReadableFile& original,
                           const LegacyEncoding& legacy, ProofMode mode,
-                          std::unique_ptr<ReadableFile>* proven) {
+                          std::unique_ptr<ReadableFile>* proven, bool listed) {
   proven->reset();
   std::unique_ptr<ReadableFile> file;
-  Status s = fs.OpenForRead(path, &file);
+  Status s = listed ? fs.OpenListedForRead(path, &file) : fs.OpenForRead(path, &file);
   if (s.code() == Status::Code::kNotFound || s.code() == Status::Code::kNotRegular) {
     return Status::Ok();
   }

@@ -48,10 +48,11 @@ Status ProveOpened(FileSystem& fs, const std::filesystem::path& path,
                    std::unique_ptr<ReadableFile>* proven);
 
 // Opens the file at `path` and proves it with ProveOpened. Nothing at `path`, or no regular
-// file, is no failure: nothing is proven.
+// file, is no failure: nothing is proven. `listed`: a listing has just shown a regular file
+// there (FileSystem::OpenListedForRead).
 Status OpenIfConversionOf(FileSystem& fs, const std::filesystem::path& path, ReadableFile& original,
                           const LegacyEncoding& legacy, ProofMode mode,
-                          std::unique_ptr<ReadableFile>* proven);
+                          std::unique_ptr<ReadableFile>* proven, bool listed = false);
 
 // Removes the file a proof gave, unless another file has taken its name since: that one stays,
 // and it is no failure.

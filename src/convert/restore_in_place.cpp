@@ -32,13 +32,14 @@ using Reason = FileResult::Reason;
 class InPlaceRestore {
  public:
   InPlaceRestore(FileSystem& fs, const std::filesystem::path& backup,
-                 const std::filesystem::path& target, const ConvertOptions& options)
+                 const std::filesystem::path& target, const ConvertOptions& options, bool listed)
       : fs_(fs),
         backup_(backup),
         target_(target),
         aside_(AsidePathFor(target)),
         dry_run_(options.dry_run),
-        legacy_(options.legacy) {}
+        legacy_(options.legacy),
+        listed_(listed) {}
 
   // Steps 1 to 5 for a backup that exists, or nothing when its state changed under us: look
   // again.
@@ -59,6 +60,7 @@ class InPlaceRestore {
 
   bool ClaimBackup();
   bool SetAside();
+  bool MoveTargetAside();
   bool CheckSetAside();
   bool CheckSavedSince();
   std::optional<FileResult> PutBackupBack();
@@ -69,6 +71,10 @@ class InPlaceRestore {
   const std::filesystem::path aside_;
   const bool dry_run_;
   const LegacyEncoding legacy_;
+  // The walk's listing showed name.txt and its backup as regular files and nothing set aside:
+  // the looks that would only say the same are spared. Nothing rests on them: a move never
+  // replaces, and what is opened is checked through its handle.
+  const bool listed_;
   std::unique_ptr<ReadableFile> claim_;  // the backup's file, claimed unless in a dry run
   bool resumed_ = false;                 // an earlier restore had set name.txt aside
   bool set_aside_ = false;               // there is a file to check: at A, or at I in a dry run
@@ -79,13 +85,16 @@ class InPlaceRestore {
 // Step 1. The same claim as a conversion's, on the same file: no run converts or restores this
 // trio while we hold it. A dry run reads it without claiming.
 bool InPlaceRestore::ClaimBackup() {
-  FileInfo info;
-  Status status = fs_.Stat(backup_, &info);
-  // Restored by another run since the look.
-  if (status.code() == Status::Code::kNotFound) return LookAgain();
-  if (!status.ok()) return End(FileResult::Failed(Reason::kStat, status));
-  if (info.kind != EntryKind::kFile) return End(FileResult::Skipped(Reason::kBackupNotRegular));
-  status = fs_.OpenForRead(backup_, &claim_);
+  Status status;
+  if (!listed_) {
+    FileInfo info;
+    status = fs_.Stat(backup_, &info);
+    // Restored by another run since the look.
+    if (status.code() == Status::Code::kNotFound) return LookAgain();
+    if (!status.ok()) return End(FileResult::Failed(Reason::kStat, status));
+    if (info.kind != EntryKind::kFile) return End(FileResult::Skipped(Reason::kBackupNotRegular));
+  }
+  status = listed_ ? fs_.OpenListedForRead(backup_, &claim_) : fs_.OpenForRead(backup_, &claim_);
   if (status.code() == Status::Code::kNotFound) return LookAgain();
   if (status.code() == Status::Code::kNotRegular) {
     return End(FileResult::Skipped(Reason::kBackupNotRegular));
@@ -100,6 +109,7 @@ bool InPlaceRestore::ClaimBackup() {
 // Step 2. What to check: what an earlier restore set aside, else name.txt, set aside now. Only
 // a regular file can have been name.txt.
 bool InPlaceRestore::SetAside() {
+  if (listed_ && !dry_run_) return MoveTargetAside();
   FileInfo info;
   Status status = fs_.Stat(aside_, &info);
   resumed_ = set_aside_ = status.ok();
@@ -113,14 +123,20 @@ bool InPlaceRestore::SetAside() {
   if (!status.ok() && status.code() != Status::Code::kNotFound) {
     return End(FileResult::Failed(Reason::kStat, status));
   }
-  if (status.ok() && !dry_run_) {
-    status = fs_.MoveNoReplace(target_, aside_);
-    if (status.code() == Status::Code::kExists || status.code() == Status::Code::kNotFound) {
-      return LookAgain();
-    }
-    if (!status.ok()) return End(FileResult::Failed(Reason::kSetAside, status));
-  }
+  if (status.ok() && !dry_run_) return MoveTargetAside();
   set_aside_ = status.ok();
+  return true;
+}
+
+// I -> A. Should anything have come to A, or gone from I, since the look, look again. Whatever
+// came to I instead of a regular file is moved like one, and then fails the check and goes back.
+bool InPlaceRestore::MoveTargetAside() {
+  const Status status = fs_.MoveNoReplace(target_, aside_);
+  if (status.code() == Status::Code::kExists || status.code() == Status::Code::kNotFound) {
+    return LookAgain();
+  }
+  if (!status.ok()) return End(FileResult::Failed(Reason::kSetAside, status));
+  set_aside_ = true;
   return true;
 }
 
@@ -128,8 +144,9 @@ bool InPlaceRestore::SetAside() {
 bool InPlaceRestore::CheckSetAside() {
   if (!set_aside_) return true;
   const std::filesystem::path& checked = dry_run_ && !resumed_ ? target_ : aside_;
-  const Status status =
-      OpenIfConversionOf(fs_, checked, *claim_, legacy_, ProofMode::kWhole, &taken_);
+  // What was moved aside is what the listing showed at name.txt, or else fails the proof.
+  const Status status = OpenIfConversionOf(fs_, checked, *claim_, legacy_, ProofMode::kWhole,
+                                           &taken_, listed_ && !resumed_);
   if (taken_) return true;
   // Not ours, or not readable. Beside a name.txt it cannot have been that name.txt, so it is not
   // ours to move; else it goes back where it was.
@@ -172,10 +189,6 @@ std::optional<FileResult> InPlaceRestore::PutBackupBack() {
     status = RemoveIfStillProven(fs_, aside_, *taken_);
     if (!status.ok()) return FileResult::Failed(Reason::kRemove, status);
   }
-  claim_.reset();
-  status = fs_.SyncDir(FolderOf(target_));
-  // Restored all the same; a rerun would only say "no backup".
-  if (!status.ok()) return FileResult::Warned({}, Reason::kSyncFolder, status);
   return FileResult{};
 }
 
@@ -202,30 +215,38 @@ std::optional<FileResult> RemoveLeftAside(FileSystem& fs, const std::filesystem:
   if (dry_run) return result;
   status = RemoveIfStillProven(fs, aside, *taken);
   if (!status.ok()) return FileResult::Failed(Reason::kRemove, status);
-  original.reset();
-  status = fs.SyncDir(FolderOf(target));
-  if (!status.ok()) return FileResult::Warned(result, Reason::kSyncFolder, status);
   return result;
 }
 
 }  // namespace
 
-FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
-                          const ConvertOptions& options) {
+FileResult RestoreMoves(FileSystem& fs, const std::filesystem::path& backup,
+                        const ConvertOptions& options, bool listed) {
   // Any other name would be its own target, and removing the target would remove it.
   if (!IsBackupName(backup)) return FileResult::Skipped(Reason::kNoBackup);
   const std::filesystem::path target = InputPathFor(backup);
   for (int look = 0; look < kMaxLooks; ++look) {
     std::optional<FileResult> result;
-    if (Missing(fs, backup)) {
+    if (!listed && Missing(fs, backup)) {
       result = RemoveLeftAside(fs, target, options);
       if (!result) return FileResult::Skipped(Reason::kNoBackup);
     } else {
-      result = InPlaceRestore(fs, backup, target, options).Run();
+      result = InPlaceRestore(fs, backup, target, options, listed).Run();
     }
     if (result) return *result;
+    // What the listing showed has changed: from now on, every look is made.
+    listed = false;
   }
   return FileResult::Skipped(Reason::kBusy);
+}
+
+FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
+                          const ConvertOptions& options) {
+  FileResult result = RestoreMoves(fs, backup, options, /*listed=*/false);
+  if (!result.done() || options.dry_run) return result;
+  const Status status = fs.SyncDir(FolderOf(backup));
+  if (!status.ok()) return FileResult::Warned(result, Reason::kSyncFolder, status);
+  return result;
 }
 
 std::optional<FileResult> FinishRestore(FileSystem& fs, const std::filesystem::path& input,

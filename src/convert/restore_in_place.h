@@ -23,8 +23,16 @@ namespace kestrane {
 FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
                           const ConvertOptions& options);
 
-// RestoreInPlace for a restore that stopped once the backup was back (the converted file still
-// set aside, the backup gone): nothing when `input` is in another state.
+// RestoreInPlace but for the sync of the folder, which the caller owes each result that is
+// done (in no dry run) before calling it durable: a batch syncs each folder once after the last
+// of its restores. `listed`: the walk's listing showed name.txt and the backup as regular files
+// and nothing set aside, so the looks that would say only that are spared.
+FileResult RestoreMoves(FileSystem& fs, const std::filesystem::path& backup,
+                        const ConvertOptions& options, bool listed);
+
+// The rest of a restore that stopped once the backup was back (the converted file still set
+// aside, the backup gone), the folder's sync left to the caller as by RestoreMoves: nothing
+// when `input` is in another state.
 std::optional<FileResult> FinishRestore(FileSystem& fs, const std::filesystem::path& input,
                                         const ConvertOptions& options);
 

@@ -126,17 +126,22 @@ TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
   cases.push_back(kept("two rates in one list",
                        at25.substr(0, LineStart(at25, 1)) + at30.substr(LineStart(at30, 1)),
                        timed));
+  // A walk whose listing showed name.txt and its backup alone spares its looks: the same results.
   for (const Case& c : cases) {
-    for (bool dry_run : {false, true}) {
-      const std::string name = std::string(c.name) + (dry_run ? ", dry" : "");
+    for (int run = 0; run < 4; ++run) {
+      const bool dry_run = run & 1, listed = run & 2;
+      if (listed && !(c.input && c.backup && !c.aside)) continue;
+      const std::string name =
+          std::string(c.name) + (dry_run ? ", dry" : "") + (listed ? ", listed" : "");
       MemoryFileSystem fs;
       fs.AddDir("/d");
       if (c.input) fs.AddFile("/d/a.txt", *c.input);
       if (c.backup) fs.AddFile("/d/a.txt_original", *c.backup);
       if (c.aside) fs.AddFile("/d/a.txt_undoing", *c.aside);
       const auto before = fs.Paths();
-      FileResult result =
-          RestoreInPlace(fs, "/d/a.txt_original", {.dry_run = dry_run, .legacy = c.legacy});
+      const ConvertOptions options{.dry_run = dry_run, .legacy = c.legacy};
+      FileResult result = listed ? RestoreMoves(fs, "/d/a.txt_original", options, true)
+                                 : RestoreInPlace(fs, "/d/a.txt_original", options);
       EXPECT_EQ(Said(result), c.said) << name;
       EXPECT_EQ(fs.Contents("/d/a.txt"), dry_run ? c.input : c.input_after) << name;
       EXPECT_EQ(fs.Contents("/d/a.txt_original"), dry_run ? c.backup : c.backup_after) << name;
@@ -145,6 +150,31 @@ TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
         EXPECT_EQ(fs.Paths(), before) << name;
       }
     }
+  }
+}
+
+// A listing is a moment old when the restore comes: whatever changed since, the restore that
+// trusted it loses nothing and takes nothing of another's.
+TEST(RestoreInPlaceTest, AListingOvertakenByChangesMisleadsNothing) {
+  struct Case {
+    const char* name;
+    const char* files;  // what the disk holds when the restore comes
+    const char* said;
+    const char* files_after;
+  } cases[] = {
+      {"another's file set aside since", "a.txt=C a.txt_original=S a.txt_undoing=O",
+       "a file of another program holds the name a restore needs",
+       "a.txt=C a.txt_original=S a.txt_undoing=O"},
+      {"name.txt removed since", "a.txt_original=S", "done", "a.txt=S"},
+      {"name.txt saved anew since", "a.txt=O a.txt_original=S", "changed since it was converted",
+       "a.txt=O a.txt_original=S"},
+      {"restored by another run since", "a.txt=S", "no backup", "a.txt=S"},
+  };
+  for (const Case& c : cases) {
+    MemoryFileSystem fs;
+    Put(fs, c.files);
+    EXPECT_EQ(Said(RestoreMoves(fs, "/d/a.txt_original", {}, /*listed=*/true)), c.said) << c.name;
+    EXPECT_EQ(Show(fs), c.files_after) << c.name;
   }
 }
 

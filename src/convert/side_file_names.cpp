@@ -91,4 +91,26 @@ bool ListedSideFiles::AnyFor(const std::filesystem::path& name) const {
   return !inputs_.empty() && inputs_.count(Folded(name)) != 0;
 }
 
+ListedForRestore ListForRestore(const std::vector<DirEntry>& entries) {
+  std::set<std::filesystem::path::string_type> files, backups, asides;
+  for (const DirEntry& entry : entries) {
+    if (entry.kind == EntryKind::kFile && IsInputName(entry.name))
+      files.insert(entry.name.native());
+    if (IsBackupName(entry.name)) backups.insert(entry.name.native());
+    if (IsAsideName(entry.name)) asides.insert(Folded(InputPathFor(entry.name)));
+  }
+  ListedForRestore listed;
+  for (const DirEntry& entry : entries) {
+    const std::filesystem::path input = InputPathFor(entry.name);
+    if (entry.kind == EntryKind::kFile && IsBackupName(entry.name) &&
+        files.count(input.native()) != 0 && asides.count(Folded(input)) == 0) {
+      listed.converted.push_back(entry.name);
+    }
+    if (IsAsideName(entry.name) && backups.count(BackupPathFor(input).native()) != 0) {
+      listed.asides_with_backup.push_back(entry.name);
+    }
+  }
+  return listed;
+}
+
 }  // namespace kestrane

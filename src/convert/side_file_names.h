@@ -62,4 +62,16 @@ class ListedSideFiles {
   std::set<std::filesystem::path::string_type> inputs_;  // ASCII letters in lower case
 };
 
+// What a folder's listing tells a restore, by entry name.
+struct ListedForRestore {
+  // Backups listed as regular files beside their input, a regular file by that very name, with
+  // nothing set aside in any letter case: their restores spare the looks that would only say
+  // the same.
+  std::vector<std::filesystem::path> converted;
+  // Files set aside listed beside their backup: the backup's restore finishes them, so they are
+  // not handed over a second time.
+  std::vector<std::filesystem::path> asides_with_backup;
+};
+ListedForRestore ListForRestore(const std::vector<DirEntry>& entries);
+
 }  // namespace kestrane

@@ -6,14 +6,11 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "convert/conversion_batch.h"
 #include "convert/convert_file.h"
-#include "convert/disk_spelling.h"
-#include "convert/restore_in_place.h"
 #include "convert/side_file_names.h"
 #include "walk/walk_tree.h"
 #include "walk/workers.h"
@@ -39,29 +36,6 @@ std::size_t BatchFilesFor(std::size_t wanted, unsigned jobs, std::size_t free_ha
   const std::size_t workers = kPassingPerWorker * jobs;
   if (room > workers) fit = std::max(fit, (room - workers) / kHeldPerFile);
   return std::clamp<std::size_t>(fit, 1, wanted);
-}
-
-// With a name, folder/name alone goes to `one`, unless it is a folder, which is walked as a
-// whole; without, the whole tree under `folder`. A name holding * or ? is taken literally: it
-// names that one file, not a pattern.
-void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
-                      const std::filesystem::path& name, TreeVisitor visitor,
-                      const std::function<void(const std::filesystem::path&)>& one,
-                      const WalkObserver& observer) {
-  std::filesystem::path start = folder;
-  if (!name.empty()) {
-    std::filesystem::path path = folder / name;
-    FileInfo info;
-    if (!fs.Stat(path, &info).ok() || info.kind != EntryKind::kDirectory) {
-      // The side files' names are built from this one: the disk's spelling, never a short name
-      // standing for it nor the letter case it was typed in.
-      one(SpelledAsOnDisk(fs, path));
-      return;
-    }
-    start = std::move(path);
-  }
-  visitor.on_folder_error = observer.on_folder_error;
-  WalkTree(fs, start, visitor);
 }
 
 // Whether `dir` is `folder` or below it, as the walk spells them.
@@ -119,7 +93,7 @@ FolderConversion::FolderConversion(FileSystem& fs, const ConvertOptions& options
     : fs_(fs),
       options_(options),
       observer_(observer),
-      jobs_(walk.jobs != 0 ? walk.jobs : std::max(1u, std::thread::hardware_concurrency())),
+      jobs_(WorkersFor(walk.jobs)),
       batch_files_(
           BatchFilesFor(std::max<std::size_t>(1, walk.batch_files), jobs_, fs.FreeFileHandles())),
       batch_bytes_(walk.batch_bytes),
@@ -133,15 +107,15 @@ void FolderConversion::Run(const std::filesystem::path& folder, const std::files
     if (IsInputName(input.filename())) Add({input});
   };
   // A folder error is reported after the files the walk met before it.
-  WalkObserver walk_observer;
-  walk_observer.on_folder_error = [this](const std::filesystem::path& dir, const Status& status) {
+  TreeVisitor visitor = Visitor();
+  visitor.on_folder_error = [this](const std::filesystem::path& dir, const Status& status) {
     RunBatches();
     if (observer_.on_folder_error) observer_.on_folder_error(dir, status);
   };
   // Every path of the walk is `folder` joined with names it listed: none of them may lead through
   // a link put in place of a folder after it was listed.
   const std::unique_ptr<FolderHandles> tree = fs_.HoldTree(folder);
-  WalkFolderOrName(fs_, folder, name, Visitor(), one, walk_observer);
+  WalkFolderOrName(fs_, folder, name, visitor, one);
   RunBatches();
 }
 
@@ -254,42 +228,6 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
                    const std::filesystem::path& name, const ConvertOptions& options,
                    const WalkObserver& observer, const WalkOptions& walk) {
   FolderConversion(fs, options, walk, observer).Run(folder, name);
-}
-
-void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
-                    const std::filesystem::path& name, const ConvertOptions& options,
-                    const WalkObserver& observer) {
-  auto report = [&](const std::filesystem::path& backup, const FileResult& result) {
-    if (observer.on_file) observer.on_file(backup, result);
-  };
-  auto restore = [&](const std::filesystem::path& backup) {
-    report(backup, RestoreInPlace(fs, backup, options));
-  };
-  TreeVisitor visitor;
-  visitor.wants = [](const DirEntry& entry) {
-    return IsBackupName(entry.name) || IsAsideName(entry.name);
-  };
-  visitor.visit = [&](const std::filesystem::path& path, const DirEntry& entry) {
-    if (IsBackupName(entry.name)) {
-      restore(path);
-      return;
-    }
-    // A restore that stopped once the backup was back leaves only the converted file it set
-    // aside to show it; with the backup there, the backup's entry does the whole restore.
-    const std::filesystem::path input = InputPathFor(path);
-    if (std::optional<FileResult> result = FinishRestore(fs, input, options)) {
-      report(BackupPathFor(input), *result);
-    }
-  };
-  auto one = [&](const std::filesystem::path& path) {
-    if (IsBackupName(path.filename())) {
-      restore(path);
-    } else if (IsInputName(path.filename())) {
-      restore(BackupPathFor(path));
-    }
-  };
-  const std::unique_ptr<FolderHandles> tree = fs.HoldTree(folder);
-  WalkFolderOrName(fs, folder, name, std::move(visitor), one, observer);
 }
 
 }  // namespace kestrane

@@ -54,6 +54,6 @@ void ConvertFolder(FileSystem& fs, const std::filesystem::path& folder,
 // Each file is reported by its backup's name.
 void RestoreBackups(FileSystem& fs, const std::filesystem::path& folder,
                     const std::filesystem::path& name, const ConvertOptions& options,
-                    const WalkObserver& observer = {});
+                    const WalkObserver& observer = {}, const WalkOptions& walk = {});
 
 }  // namespace kestrane

@@ -110,7 +110,7 @@ bool RunFails(FileSystem& files, unsigned jobs = 1, bool restore = false) {
   };
   observer.on_folder_error = [&](const std::filesystem::path&, const Status&) { failed = true; };
   if (restore) {
-    RestoreBackups(files, "/t", "", {}, observer);
+    RestoreBackups(files, "/t", "", {}, observer, {.jobs = jobs, .batch_files = 2});
   } else {
     ConvertFolder(files, "/t", "", {}, observer, {.jobs = jobs, .batch_files = 2});
   }

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "convert/disk_spelling.h"
+
 namespace kestrane {
 namespace {
 
@@ -62,6 +64,24 @@ bool WalkTree(FileSystem& fs, const std::filesystem::path& folder, const TreeVis
     }
   }
   return true;
+}
+
+void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
+                      const std::filesystem::path& name, const TreeVisitor& visitor,
+                      const std::function<void(const std::filesystem::path&)>& one) {
+  if (name.empty()) {
+    WalkTree(fs, folder, visitor);
+    return;
+  }
+  std::filesystem::path path = folder / name;
+  FileInfo info;
+  if (fs.Stat(path, &info).ok() && info.kind == EntryKind::kDirectory) {
+    WalkTree(fs, path, visitor);
+    return;
+  }
+  // The side files' names are built from this one: the disk's spelling, never a short name
+  // standing for it nor the letter case it was typed in.
+  one(SpelledAsOnDisk(fs, path));
 }
 
 }  // namespace kestrane

@@ -30,6 +30,13 @@ struct TreeVisitor {
 // is a drive's root or /.
 bool WalkTree(FileSystem& fs, const std::filesystem::path& folder, const TreeVisitor& visitor);
 
+// With a `name`, folder/name alone goes to `one`, unless it is a folder, which is walked as a
+// whole; without, the whole tree under `folder`. A name holding * or ? is taken literally: it
+// names that one file, not a pattern.
+void WalkFolderOrName(FileSystem& fs, const std::filesystem::path& folder,
+                      const std::filesystem::path& name, const TreeVisitor& visitor,
+                      const std::function<void(const std::filesystem::path&)>& one);
+
 // True for /, a drive's root (C:\) or a bare drive (C:), however spelled (/tmp/.., C:\.).
 bool IsDriveRoot(FileSystem& fs, const std::filesystem::path& folder);
 

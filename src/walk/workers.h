@@ -1,6 +1,7 @@
 // The walk's threads, and how a batch's files are shared among them.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
@@ -38,6 +39,11 @@ class SharedSlots {
   // taken from either end by one exchange.
   const std::unique_ptr<std::atomic<std::uint64_t>[]> stretches_;
 };
+
+// How many workers a walk asked for `jobs` runs: 0 means one per core.
+inline unsigned WorkersFor(unsigned jobs) {
+  return jobs != 0 ? jobs : std::max(1u, std::thread::hardware_concurrency());
+}
 
 // Threads that live for the whole walk: each batch runs its slots on them and on the calling
 // thread, rather than starting threads of its own.
