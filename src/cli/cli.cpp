@@ -49,9 +49,11 @@ class Tally {
     if (result.kind == FileResult::Kind::kDone) ++done_;
     if (result.kind == FileResult::Kind::kFailed) ++failed_;
     if (result.kind == FileResult::Kind::kSkipped) ++skipped_[result.reason];
+    if (result.warned()) ++warned_;
   }
   void AddUnreadable() { ++unreadable_; }
-  bool AnyFailure() const { return failed_ != 0 || unreadable_ != 0; }
+  // A file done whose folder could not be synced is no failure, but nor is the run a success.
+  bool AnyFailure() const { return failed_ != 0 || unreadable_ != 0 || warned_ != 0; }
 
   // converted 12, skipped 3 (backup exists 2, no subtitle 1), failed 0
   std::string Summary(const Settings& settings) const {
@@ -67,6 +69,7 @@ class Tally {
         std::string(verb) + " " + std::to_string(done_) + ", skipped " + std::to_string(skipped);
     if (skipped != 0) line += " (" + reasons + ")";
     line += ", failed " + std::to_string(failed_);
+    if (warned_ != 0) line += ", " + Plural(warned_, "warning", "warnings");
     if (unreadable_ != 0) line += ", " + Plural(unreadable_, "folder", "folders") + " unreadable";
     return line + "\n";
   }
@@ -85,6 +88,7 @@ class Tally {
         .Number("skipped", skipped)
         .Number("failed", failed_)
         .Number("folder unreadable", unreadable_);
+    if (warned_ != 0) counts.Number("warning", warned_);
     if (!settings.restore && !options.rate.classic()) counts.Text("fps", options.rate.name());
     if (!settings.restore && options.offset) counts.Text("offset", options.offset->text());
     if (!settings.restore && options.strip_tags) counts.Bool("strip_tags", true);
@@ -95,6 +99,7 @@ class Tally {
   std::size_t done_ = 0;
   std::size_t failed_ = 0;
   std::size_t unreadable_ = 0;
+  std::size_t warned_ = 0;  // done, a step after failed
   // In the order of the reasons, whatever order the files came in.
   std::map<FileResult::Reason, std::size_t> skipped_;
 };
@@ -214,6 +219,7 @@ class Run {
                            : result.kind == FileResult::Kind::kSkipped ? "skipped"
                                                                        : "failed");
       if (!result.done()) record.Text("reason", reason);
+      if (result.warned()) record.Text("warning", reason);
       if (converted) record.Number("cues", result.cues);
       if (converted && !result.code_page.empty()) record.Text("code_page", result.code_page);
       if (result.done() && result.recovered) record.Bool("recovered", true);
@@ -221,10 +227,12 @@ class Run {
       if (!result.message.empty()) record.Text("message", result.message);
       console_.Out(record.ToString() + "\n");
     }
-    if (result.kind == FileResult::Kind::kFailed) {
+    if (result.kind == FileResult::Kind::kFailed || result.warned()) {
       const std::string shown = ShownPath(path);
       progress_.Clear();
-      std::string line = std::string(kCliName) + ": " + shown + ": failed, " + reason;
+      std::string line = std::string(kCliName) + ": " + shown + ": ";
+      line += result.warned() ? std::string(DoneWord(settings_)) + ", but failed " : "failed, ";
+      line += reason;
       if (!result.message.empty()) line += ": " + ShownText(result.message);
       console_.Err(line + "\n");
     } else if (settings_.verbose) {

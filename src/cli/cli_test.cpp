@@ -238,6 +238,11 @@ TEST(CliTest, AFailedFileOrUnreadableFolderMakesTheStatusOne) {
       {"folder", FaultyFileSystem::Op::kList, 2,
        "kestrane-cli: " + Shown("/r/sub") + ": folder passed over: injected fault\n",
        "converted 1, skipped 0, failed 0, 1 folder unreadable\n"},
+      // Converted, though perhaps not durable: neither "failed" nor a plain success.
+      {"folder sync", FaultyFileSystem::Op::kSyncDir, 1,
+       "kestrane-cli: " + Shown("/r/a.txt") +
+           ": converted, but failed syncing the folder: injected fault\n",
+       "converted 2, skipped 0, failed 0, 1 warning\n"},
   };
   for (const Case& c : cases) {
     for (bool quiet : {false, true}) {

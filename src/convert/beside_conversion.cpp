@@ -93,7 +93,7 @@ std::optional<FileResult> BesideConversion::Write(const Converter& convert) {
   const ConversionOutcome outcome = convert(*source_, *work_);
   if (!outcome.status.ok()) {
     const Reason step = outcome.failed_step;
-    return End(step == Reason::kForeignWork ? Kind::kSkipped : Kind::kFailed, step, outcome.status);
+    return End(FileResult::SkipsAt(step) ? Kind::kSkipped : Kind::kFailed, step, outcome.status);
   }
   if (outcome.cues == 0) return End(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
   done_.cues = outcome.cues;
@@ -140,7 +140,8 @@ FileResult ConvertBeside(FileSystem& fs, const std::filesystem::path& source,
   FileResult result = conversion.Move(/*synced=*/false);
   if (!result.done()) return result;
   Status s = fs.SyncDir(FolderOf(conversion.list()));
-  return s.ok() ? result : FileResult::Failed(Reason::kSyncFolder, s);
+  // Moved in all the same: the sync's failure is a warning.
+  return s.ok() ? result : FileResult::Warned(result, Reason::kSyncFolder, s);
 }
 
 FileResult RestoreBeside(FileSystem& fs, const std::filesystem::path& source,
@@ -165,7 +166,7 @@ FileResult RestoreBeside(FileSystem& fs, const std::filesystem::path& source,
   s = RemoveIfStillProven(fs, list, *proven);
   if (!s.ok()) return FileResult::Failed(Reason::kRemove, s);
   s = fs.SyncDir(FolderOf(list));
-  if (!s.ok()) return FileResult::Failed(Reason::kSyncFolder, s);
+  if (!s.ok()) return FileResult::Warned(FileResult{}, Reason::kSyncFolder, s);
   return FileResult{};
 }
 

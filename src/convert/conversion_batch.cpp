@@ -32,7 +32,12 @@ struct ConversionBatch::Barriers {
 
 ConversionBatch::ConversionBatch(FileSystem& fs, const ConvertOptions& options, Converter convert,
                                  std::size_t size)
-    : fs_(fs), options_(options), convert_(std::move(convert)), pending_(size), results_(size) {}
+    : fs_(fs),
+      options_(options),
+      convert_(std::move(convert)),
+      pending_(size),
+      results_(size),
+      inputs_(size) {}
 
 ConversionBatch::~ConversionBatch() = default;
 
@@ -49,11 +54,40 @@ bool ConversionBatch::LeftInterrupted(const ConversionTask& task) {
   return !(backup && IsFile(fs_, AsidePathFor(task.input)));
 }
 
-std::uint64_t ConversionBatch::Prepare(std::size_t slot, const ConversionTask& task) {
+// Whether the input of `slot` is the file that a slot of this batch began with under another
+// name: no slot moves anything before Finish, so every input still names what it claimed.
+bool ConversionBatch::ClaimedByAnotherSlot(std::size_t slot) {
+  FileInfo mine;
+  if (!fs_.Stat(inputs_[slot], &mine).ok() || mine.inode == 0) return false;
+  std::vector<std::filesystem::path> others;
+  {
+    std::lock_guard<std::mutex> lock(inputs_mutex_);
+    for (std::size_t other = 0; other < inputs_.size(); ++other) {
+      if (other != slot && !inputs_[other].empty()) others.push_back(inputs_[other]);
+    }
+  }
+  return std::any_of(others.begin(), others.end(), [&](const std::filesystem::path& other) {
+    FileInfo theirs;
+    return fs_.Stat(other, &theirs).ok() && SameIdentity(theirs, mine);
+  });
+}
+
+std::optional<std::uint64_t> ConversionBatch::Prepare(std::size_t slot,
+                                                      const ConversionTask& task) {
   if (task.interrupted_only && !LeftInterrupted(task)) return 0;
+  {
+    std::lock_guard<std::mutex> lock(inputs_mutex_);
+    inputs_[slot] = task.input;
+  }
   auto conversion =
       std::make_unique<InPlaceConversion>(fs_, task.input, options_, task.listed_alone);
   results_[slot] = conversion->Prepare(convert_);
+  // The claim another slot holds is this run's own: that name's turn comes in a later batch.
+  if (results_[slot] && results_[slot]->reason == FileResult::Reason::kBusy &&
+      ClaimedByAnotherSlot(slot)) {
+    results_[slot].reset();
+    return std::nullopt;
+  }
   if (results_[slot]) return 0;
   const std::uint64_t written = conversion->written();
   pending_[slot] = std::move(conversion);
@@ -129,9 +163,11 @@ void ConversionBatch::SealAndMove(std::size_t slot, const Barriers& barriers, Fo
     return;
   Status s = fs_.SyncDir(folder);
   if (s.ok()) return;
+  // The files are converted all the same: saying "failed" would send the user to a rerun that
+  // answers "backup exists".
   for (std::size_t other : slots) {
     if (results_[other]->done())
-      results_[other] = FileResult::Failed(FileResult::Reason::kSyncFolder, s);
+      results_[other] = FileResult::Warned(*results_[other], FileResult::Reason::kSyncFolder, s);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -52,8 +53,10 @@ class ConversionBatch {
 
   // Claims the task's input and writes its work file, or settles its result at once (skipped,
   // failed, dry run). Distinct slots (below `size`) may be prepared on several threads at once.
-  // Returns the bytes written.
-  std::uint64_t Prepare(std::size_t slot, const ConversionTask& task);
+  // Returns the bytes written; nothing, leaving the slot unprepared, when the input is another
+  // name of a file that another slot of this batch holds claimed (a hard link): a claim is one
+  // per file, so that name waits for a later batch rather than being reported busy.
+  std::optional<std::uint64_t> Prepare(std::size_t slot, const ConversionTask& task);
 
   // Calls `each` once for every slot below `count`, on any threads, several at once or not,
   // and returns once every call has returned.
@@ -71,6 +74,7 @@ class ConversionBatch {
   struct Folders;
   struct Barriers;
   bool LeftInterrupted(const ConversionTask& task);
+  bool ClaimedByAnotherSlot(std::size_t slot);
   Folders GroupByFolder() const;
   Barriers SyncFileSystems(const Folders& folders);
   void SealAndMove(std::size_t slot, const Barriers& barriers, Folders& folders);
@@ -80,6 +84,8 @@ class ConversionBatch {
   const Converter convert_;
   std::vector<std::unique_ptr<InPlaceConversion>> pending_;
   std::vector<std::optional<FileResult>> results_;
+  std::mutex inputs_mutex_;
+  std::vector<std::filesystem::path> inputs_;  // by slot, once its preparation began
 };
 
 }  // namespace kestrane

@@ -138,6 +138,11 @@ class ProofPass {
       Status s = Step(*block);
       if (!s.ok() || verdict_) return s;
     }
+    // Never converted, so no list is its conversion.
+    if (blocks.status().code() == Status::Code::kTooLarge) {
+      verdict_ = Verdict::kNotProven;
+      return Status::Ok();
+    }
     if (!blocks.status().ok()) return blocks.status();
     // The conversion is over: the candidate must be too. Without a cue there was none.
     std::string_view rest;

@@ -109,6 +109,7 @@ class CueBlockWriter {
   // The next line; *blank says whether it was blank.
   Status AddLine(std::string_view line, bool* blank) {
     *blank = block_.AddLine(line);
+    if (block_.too_long()) return TooLong();
     return *blank ? Finish() : Status::Ok();
   }
 
@@ -253,6 +254,8 @@ Converter SubtitleConverter(const ConvertOptions& options) {
         ConversionOutcome outcome;
         outcome.status = WriteCueLines(source, legacy, making, work, outcome);
         if (outcome.status.ok()) outcome.failed_step = Reason::kNone;
+        if (outcome.status.code() == Status::Code::kTooLarge)
+          outcome.failed_step = Reason::kCueTooLong;
         return outcome;
       };
 }

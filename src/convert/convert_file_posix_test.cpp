@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -55,6 +56,32 @@ TEST(ConvertFilePosixTest, AReadOnlyFolderLeavesTheInputAsItWas) {
   EXPECT_EQ(result.reason, FileResult::Reason::kCreateWork) << Describe(result.reason);
   EXPECT_EQ(ReadBytes(input), kSubRip);
   EXPECT_FALSE(fs::exists(dir.path() / "sub/a.txt_temp"));
+}
+
+// The converted file has its input's mode exactly: the umask narrowed the mode open() was given
+// (0664 came out 0644, and 0644 under umask 077 came out 0600).
+TEST(ConvertFilePosixTest, TheConvertedFileKeepsTheInputsModeWhateverTheUmask) {
+  const mode_t kModes[] = {0664, 0644, 0600, 0444, 0666};
+  const mode_t kUmasks[] = {022, 077, 002, 0};
+  for (const mode_t mode : kModes) {
+    for (const mode_t mask : kUmasks) {
+      TempDir dir;
+      const fs::path input = dir.Write("a.txt", kSubRip);
+      ASSERT_EQ(chmod(input.c_str(), mode), 0);
+      const mode_t before = umask(mask);
+      const FileResult result = ConvertFile(DefaultFileSystem(), input);
+      umask(before);
+      char name[32];
+      std::snprintf(name, sizeof name, "mode %04o umask %03o", mode, mask);
+      ASSERT_TRUE(result.done()) << name << ": " << Describe(result.reason);
+      struct stat converted, backup;
+      ASSERT_EQ(stat(input.c_str(), &converted), 0) << name;
+      ASSERT_EQ(stat((dir.path() / "a.txt_original").c_str(), &backup), 0) << name;
+      EXPECT_EQ(converted.st_mode & 07777, mode) << name;
+      EXPECT_EQ(backup.st_mode & 07777, mode) << name;
+      EXPECT_EQ(ReadBytes(input), kConverted) << name;
+    }
+  }
 }
 
 // A converted file belongs to whom its input belonged, as far as the converting user may give

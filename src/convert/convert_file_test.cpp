@@ -241,6 +241,7 @@ TEST(ConvertFileTest, MalformedCuesAreLeftOutAndTheRestConverts) {
 TEST(ConvertFileTest, InputsLeftUntouched) {
   const ConvertOptions back_a_second = {.offset = TimelineOffset::Parse("-00:00:01:00", {})};
   const std::string late = "1\n00:00:05,000 --> 00:00:06,000\nA\n\n";
+  const std::string kCue = "1\n00:00:01,000 --> 00:00:04,000\nHello\n";
   struct Case {
     const char* name;
     std::string input;
@@ -264,6 +265,20 @@ TEST(ConvertFileTest, InputsLeftUntouched) {
       {"a time that cannot be shifted", late + "2\n00:00:0x,500 --> 00:00:09,000\nB\n",
        FileResult::Reason::kOffTimeline, back_a_second,
        "cue 2: a time that does not read as a time cannot be shifted"},
+      // Memory bounded by the limit, not by the file: a cue before it does not make it half done.
+      {"a line past the limit",
+       kCue + "\n2\n00:00:05,000 --> 00:00:06,000\n" + std::string(LineReader::kMaxLine + 1, 'a'),
+       FileResult::Reason::kCueTooLong,
+       {},
+       "a line longer than 16 MiB"},
+      {"a cue past the limit in lines under it",
+       kCue + "\n2\n00:00:05,000 --> 00:00:06,000\n" + std::string(LineReader::kMaxLine / 4, 'a') +
+           "\n" + std::string(LineReader::kMaxLine / 4, 'b') + "\n" +
+           std::string(LineReader::kMaxLine / 4, 'c') + "\n" +
+           std::string(LineReader::kMaxLine / 4, 'd') + "\n" + kCue,
+       FileResult::Reason::kCueTooLong,
+       {},
+       "a cue longer than 16 MiB"},
   };
   for (const auto& c : cases) {
     MemoryFileSystem fs;

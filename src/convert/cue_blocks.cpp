@@ -31,6 +31,10 @@ class Utf16Mark {
 
 }  // namespace
 
+Status TooLong() {
+  return Status::Error(Status::Code::kTooLarge, "a cue longer than 16 MiB");
+}
+
 Status ChooseReading(ReadableFile& file, std::optional<LineReader>& reader,
                      const LegacyEncoding& legacy, bool* utf16_text) {
   Utf16Mark mark;
@@ -71,7 +75,12 @@ const CueBlock* CueBlockReader::Next() {
   block_.Clear();
   std::string_view line;
   while (NextLine(&line)) {
-    if (block_.AddLine(line) && !block_.empty()) {
+    const bool blank = block_.AddLine(line);
+    if (block_.too_long()) {
+      status_ = TooLong();
+      return nullptr;
+    }
+    if (blank && !block_.empty()) {
       block_.Close();
       return &block_;
     }

@@ -27,6 +27,9 @@ Status ChooseReading(ReadableFile& file, std::optional<LineReader>& reader,
 
 // The lines of one cue block: every CR goes, a line that had nothing else is blank and ends the
 // block, the others join it with a space after each.
+// What reading says of a cue past LineReader::kMaxLine.
+Status TooLong();
+
 class CueBlock {
  public:
   // Adds a line of the source; true when it was blank, which completes the block, if any.
@@ -44,6 +47,8 @@ class CueBlock {
   }
 
   bool empty() const { return text_.empty(); }
+  // Past LineReader::kMaxLine, the limit on a line, which a cue's lines together keep as well.
+  bool too_long() const { return text_.size() > LineReader::kMaxLine; }
 
   // Once the last line is in: the space after it becomes the line feed that ends the block
   // ("1 00:00:01,000 --> 00:00:04,000 Hello world\n", as ConvertCue takes it).

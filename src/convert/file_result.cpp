@@ -22,6 +22,7 @@ constexpr Words kWords[] = {
     {R::kLoneBackup, "backup without its file"},
     {R::kForeignWork, "a file of another program holds the work file's name"},
     {R::kNoSubtitle, "no subtitle"},
+    {R::kCueTooLong, "cue too long"},
     {R::kChanged, "changed while reading"},
     {R::kOffTimeline, "a cue off the timeline"},
     {R::kNoBackup, "no backup"},

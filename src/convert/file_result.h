@@ -23,6 +23,7 @@ struct FileResult {
     kLoneBackup,    // name.txt_original without name.txt: a restore puts it back
     kForeignWork,   // name.txt_temp holds a file that is not a work file of ours
     kNoSubtitle,    // not one cue came out of it
+    kCueTooLong,    // a line or cue past LineReader::kMaxLine: no subtitle has one
     kChanged,       // another program changed the input while it was read
     kOffTimeline,   // a cue cannot be placed with the offset given: the message names it
     // Skipped by the restore: nothing was touched.
@@ -58,6 +59,8 @@ struct FileResult {
   };
 
   Kind kind = Kind::kDone;
+  // For a file done, kNone, or the step after it that failed, which leaves it done but perhaps
+  // not durable: kSyncFolder, the moves made but the folder's sync refused (a warning).
   Reason reason = Reason::kNone;
   std::string message;     // the system's words, for failures
   std::size_t cues = 0;    // cue lines written (or, in a dry run, that would be)
@@ -67,6 +70,12 @@ struct FileResult {
   std::string_view code_page;
 
   bool done() const { return kind == Kind::kDone; }
+  // Whether a conversion stopped at `step` leaves its file skipped, for what the file holds or
+  // another program's file in the way, rather than failed.
+  static bool SkipsAt(Reason step) {
+    return step == Reason::kForeignWork || step == Reason::kOffTimeline ||
+           step == Reason::kCueTooLong;
+  }
 
   static FileResult Ended(Kind kind, Reason reason, std::string message = {}) {
     FileResult result;
@@ -76,6 +85,13 @@ struct FileResult {
     return result;
   }
   static FileResult Skipped(Reason reason) { return Ended(Kind::kSkipped, reason); }
+  // `done`, with the step after it that failed.
+  static FileResult Warned(FileResult done, Reason reason, const Status& status) {
+    done.reason = reason;
+    done.message = status.message();
+    return done;
+  }
+  bool warned() const { return kind == Kind::kDone && reason != Reason::kNone; }
   static FileResult Failed(Reason reason, const Status& status) {
     return Ended(Kind::kFailed, reason, status.message());
   }

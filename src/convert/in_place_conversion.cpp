@@ -246,8 +246,8 @@ FileResult InPlaceConversion::Write(const Converter& convert) {
   const ConversionOutcome outcome = convert(*source_, *work_);
   if (!outcome.status.ok()) {
     const Reason step = outcome.failed_step;
-    const bool skipped = step == Reason::kForeignWork || step == Reason::kOffTimeline;
-    return EndRemovingWork(skipped ? Kind::kSkipped : Kind::kFailed, step, outcome.status);
+    return EndRemovingWork(FileResult::SkipsAt(step) ? Kind::kSkipped : Kind::kFailed, step,
+                           outcome.status);
   }
   if (outcome.cues == 0) {
     return EndRemovingWork(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());

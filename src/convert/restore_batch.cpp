@@ -32,8 +32,9 @@ std::vector<std::optional<FileResult>> RestoreBatch::Finish(
   const auto sync = [&](std::size_t index) {
     const Status status = fs_.SyncDir(folders[index].first);
     if (status.ok()) return;
+    // Restored all the same; a rerun would only say "no backup".
     for (std::size_t slot : folders[index].second)
-      results_[slot] = FileResult::Failed(FileResult::Reason::kSyncFolder, status);
+      results_[slot] = FileResult::Warned(*results_[slot], FileResult::Reason::kSyncFolder, status);
   };
   if (run_slots) {
     run_slots(folders.size(), sync);

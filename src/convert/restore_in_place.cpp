@@ -249,7 +249,7 @@ FileResult RestoreInPlace(FileSystem& fs, const std::filesystem::path& backup,
   FileResult result = RestoreMoves(fs, backup, options, /*listed=*/false);
   if (!result.done() || options.dry_run) return result;
   const Status status = fs.SyncDir(FolderOf(backup));
-  if (!status.ok()) return FileResult::Failed(Reason::kSyncFolder, status);
+  if (!status.ok()) return FileResult::Warned(result, Reason::kSyncFolder, status);
   return result;
 }
 

@@ -132,7 +132,8 @@ class FileSystem {
                                    std::unique_ptr<ReadableFile>* file) = 0;
 
   // Creates a new file, failing with kExists when the name is taken by anything, a dangling
-  // link included. Permissions are POSIX bits (less the umask); Windows ignores them and gives
+  // link included. Permissions are POSIX bits, given exactly whatever the umask (where the file
+  // system keeps them); Windows ignores them and gives
   // the file the attributes instead, at Close, so that a read-only one does not stop the writing,
   // with the archive attribute, which tells backups that copy changed files only that it is new.
   // On POSIX systems the file takes the mode's owner and group as far as this process may give
@@ -198,6 +199,14 @@ class FileSystem {
   // A folder renamed meanwhile is followed, as the files opened in it are; once the object is
   // gone, paths are looked up afresh. Null where there is nothing to gain.
   virtual std::unique_ptr<FolderHandles> HoldFolders() = 0;
+
+  // While the object returned lives, every call from any thread that names `root` or a path below
+  // it (`root` joined with names) reaches it from a handle of `root` opened now, each folder
+  // below opened in the one above it without following a link: a folder swapped for a link,
+  // whenever that happens, is never entered, and a call through it fails (kNotRegular, or the
+  // system's error) instead of reaching a file outside the tree. `root` itself is taken as named,
+  // links and all. Null where the platform has no such handles, or `root` cannot be opened.
+  virtual std::unique_ptr<FolderHandles> HoldTree(const std::filesystem::path& root) = 0;
 };
 
 // The real file system of the platform this program was built for.

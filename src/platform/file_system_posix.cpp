@@ -44,6 +44,12 @@ EntryKind KindOf(mode_t mode) {
   return EntryKind::kOther;
 }
 
+// A folder of a held tree is opened as one: a link that took its name is not followed out of the
+// tree.
+int NoFollow(const At& at) {
+  return at.confined() ? O_NOFOLLOW : 0;
+}
+
 FileInfo InfoOf(const struct stat& st) {
   FileInfo info;
   info.kind = KindOf(st.st_mode);
@@ -86,10 +92,18 @@ class PosixFileSystem final : public FileSystem {
     // An identity the system will not tell stays unknown (zero).
     struct stat st;
     const bool known = ::fstat(fd, &st) == 0;
-    const FileInfo info = known ? InfoOf(st) : FileInfo();
+    FileInfo info = known ? InfoOf(st) : FileInfo();
     // Most files are their runner's already: then there is nothing to give.
     if (!known || info.owner != mode.owner || info.group != mode.group) {
       GiveOwnership(fd, mode.owner, mode.group);
+    }
+    // The umask narrowed the mode open() was given (0664 became 0644), and a change of owner
+    // clears the set-ID bits: the file takes its original's mode exactly. A file system without
+    // POSIX modes (FAT) refuses, which loses nothing it could have kept.
+    const auto wanted = static_cast<mode_t>(mode.permissions & 07777);
+    if (!known || (st.st_mode & 07777) != wanted || info.owner != mode.owner ||
+        info.group != mode.group) {
+      if (::fchmod(fd, wanted) == 0) info.permissions = wanted;
     }
     if (known) Watch(st.st_dev, path);
     *file = posix::NewWritableFile(fd, path, info);
@@ -158,7 +172,8 @@ class PosixFileSystem final : public FileSystem {
       if (SyncFailed(::fsync(held))) return ErrnoStatus("sync", dir, errno);
       return Status::Ok();
     }
-    const Descriptor fd(OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const At at(dir);
+    const Descriptor fd(OpenRetrying(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollow(at)));
     if (!fd) return ErrnoStatus("sync", dir, errno);
     // Some file systems cannot sync a folder (EINVAL); their entries are as durable as they get.
     if (SyncFailed(::fsync(fd.get()))) return ErrnoStatus("sync", dir, errno);
@@ -170,7 +185,8 @@ class PosixFileSystem final : public FileSystem {
   // Linux 5.8.
   Status SyncFileSystem(const fs::path& path) override {
 #ifdef __linux__
-    const Descriptor fd(OpenRetrying(At(path), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const At at(path);
+    const Descriptor fd(OpenRetrying(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollow(at)));
     if (!fd) return ErrnoStatus("sync", path, errno);
     // syncfs reports only the write-back errors that came after its descriptor was opened, so
     // it goes through the one opened before the first work file on that file system.
@@ -190,6 +206,10 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<FolderHandles> HoldFolders() override {
     return posix::HoldFoldersOnThisThread();
+  }
+
+  std::unique_ptr<FolderHandles> HoldTree(const fs::path& root) override {
+    return posix::HoldTree(root);
   }
 
   // POSIX names have one spelling.
@@ -225,7 +245,8 @@ class PosixFileSystem final : public FileSystem {
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
     entries->clear();
-    int fd = OpenRetrying(At(dir), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const At at(dir);
+    int fd = OpenRetrying(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollow(at));
     if (fd < 0) return ErrnoStatus("list", dir, errno);
     DIR* stream = ::fdopendir(fd);
     if (stream == nullptr) {
@@ -316,7 +337,8 @@ class PosixFileSystem final : public FileSystem {
     std::lock_guard<std::mutex> lock(watch_mutex_);
     if (watchers_.count(device) != 0) return;
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    const int fd = OpenRetrying(At(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const At at(folder);
+    const int fd = OpenRetrying(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollow(at));
     if (fd >= 0) watchers_.emplace(device, fd);
 #else
     (void)device;

@@ -16,12 +16,14 @@
 #include "platform/open_file_win32.h"
 #include "platform/retrying_file_system.h"
 #include "platform/status_win32.h"
+#include "platform/tree_pins_win32.h"
 #include "platform/windows_path.h"
 
 namespace kestrane {
 namespace {
 
 namespace fs = std::filesystem;
+using win32::FolderPins;
 using win32::InfoOf;
 using win32::IsFolder;
 using win32::IsLink;
@@ -77,9 +79,14 @@ class Win32FileSystem final : public FileSystem {
 
   // No folder is held: every call hands the system a whole \\?\ path.
   std::unique_ptr<FolderHandles> HoldFolders() override { return nullptr; }
+  std::unique_ptr<FolderHandles> HoldTree(const fs::path& root) override {
+    return win32::HoldTree(root);
+  }
 
   Status OpenForRead(const fs::path& path, std::unique_ptr<ReadableFile>* file) override {
     file->reset();
+    FolderPins pins;
+    if (Status s = pins.Pin("open", path, false); !s.ok()) return s;
     std::wstring name = Win32Path(path);
     // Others may read the input but not change it while it is read. FILE_SHARE_DELETE lets the
     // run that holds it open rename it to its backup name, the claim on it travelling along.
@@ -125,6 +132,8 @@ class Win32FileSystem final : public FileSystem {
   Status CreateNew(const fs::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override {
     file->reset();
+    FolderPins pins;
+    if (Status s = pins.Pin("create", path, false); !s.ok()) return s;
     std::wstring name = Win32Path(path);
     HANDLE handle = CreateForWriting(name, mode.security.get());
     if (handle == INVALID_HANDLE_VALUE) {
@@ -140,6 +149,9 @@ class Win32FileSystem final : public FileSystem {
   Status MoveNoReplace(const fs::path& from, const fs::path& to) override {
     // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists, atomically. With
     // MOVEFILE_WRITE_THROUGH it returns only once the move has reached the disk.
+    FolderPins pins;
+    if (Status s = pins.Pin("move", from, false); !s.ok()) return s;
+    if (Status s = pins.Pin("move", to, false); !s.ok()) return s;
     if (::MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
       return Status::Ok();
     }
@@ -185,6 +197,8 @@ class Win32FileSystem final : public FileSystem {
   }
 
   Status Remove(const fs::path& path) override {
+    FolderPins pins;
+    if (Status s = pins.Pin("remove", path, false); !s.ok()) return s;
     std::wstring name = Win32Path(path);
     if (::DeleteFileW(name.c_str())) return Status::Ok();
     const SystemError first = LastError();
@@ -215,6 +229,8 @@ class Win32FileSystem final : public FileSystem {
   }
 
   Status Stat(const fs::path& path, FileInfo* info) override {
+    FolderPins pins;
+    if (Status s = pins.Pin("stat", path, false); !s.ok()) return s;
     std::wstring name = Win32Path(path);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) {
@@ -246,7 +262,11 @@ class Win32FileSystem final : public FileSystem {
   }
 
   // By the file system of the folder's volume: see folder_sync_win32.h.
-  Status SyncDir(const fs::path& dir) override { return win32::SyncFolder(Win32Path(dir), dir); }
+  Status SyncDir(const fs::path& dir) override {
+    FolderPins pins;
+    if (Status s = pins.Pin("sync", dir, true); !s.ok()) return s;
+    return win32::SyncFolder(Win32Path(dir), dir);
+  }
 
   // Flushing a whole volume wants an administrator too; each file flushes its own data.
   Status SyncFileSystem(const fs::path& path) override {
@@ -272,6 +292,8 @@ class Win32FileSystem final : public FileSystem {
 
   Status ListDir(const fs::path& dir, std::vector<DirEntry>* entries) override {
     entries->clear();
+    FolderPins pins;
+    if (Status s = pins.Pin("list", dir, true); !s.ok()) return s;
     std::wstring pattern = Win32Path(dir / L"*");
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,

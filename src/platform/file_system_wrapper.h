@@ -60,6 +60,9 @@ class FileSystemWrapper : public FileSystem {
   }
   std::size_t FreeFileHandles() override { return target_.FreeFileHandles(); }
   std::unique_ptr<FolderHandles> HoldFolders() override { return target_.HoldFolders(); }
+  std::unique_ptr<FolderHandles> HoldTree(const std::filesystem::path& root) override {
+    return target_.HoldTree(root);
+  }
 
  private:
   FileSystem& target_;

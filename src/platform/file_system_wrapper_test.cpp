@@ -56,6 +56,10 @@ class RecordingFileSystem : public FileSystem {
     calls.push_back("HoldFolders");
     return std::make_unique<FolderHandles>();
   }
+  std::unique_ptr<FolderHandles> HoldTree(const fs::path&) override {
+    calls.push_back("HoldTree");
+    return std::make_unique<FolderHandles>();
+  }
 
  private:
   Status Note(const char* method) {
@@ -113,6 +117,9 @@ const struct {
     {"FreeFileHandles", [](FileSystem& fs) { return std::to_string(fs.FreeFileHandles()); }, "42"},
     {"HoldFolders",
      [](FileSystem& fs) { return std::string(fs.HoldFolders() ? "held" : "nothing held"); },
+     "held"},
+    {"HoldTree",
+     [](FileSystem& fs) { return std::string(fs.HoldTree("/d") ? "held" : "nothing held"); },
      "held"},
 };
 

@@ -20,4 +20,29 @@ std::filesystem::path FolderOf(const std::filesystem::path& path) {
   return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
+std::vector<std::filesystem::path> FoldersOnTheWay(const std::filesystem::path& root,
+                                                   const std::filesystem::path& path, bool self) {
+  auto at = path.begin();
+  // A last separator gives an empty last element, on either path.
+  for (const std::filesystem::path& element : root) {
+    if (element.empty()) continue;
+    if (at == path.end() || *at != element) return {};
+    ++at;
+  }
+  std::vector<std::filesystem::path> names;
+  for (; at != path.end(); ++at) {
+    if (at->empty() || *at == ".") continue;
+    if (*at == "..") return {};
+    names.push_back(*at);
+  }
+  if (!self) {
+    if (names.empty()) return {};
+    names.pop_back();
+  }
+  std::vector<std::filesystem::path> folders{root};
+  for (const std::filesystem::path& name : names)
+    folders.push_back(folders.back() / name);
+  return folders;
+}
+
 }  // namespace kestrane

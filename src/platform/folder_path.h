@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 namespace kestrane {
 
@@ -13,5 +14,12 @@ FolderText FolderPart(const std::filesystem::path& path);
 
 // The folder of a file as a path to sync: "." for a bare name.
 std::filesystem::path FolderOf(const std::filesystem::path& path);
+
+// The folders a call on `path` passes through below `root`: `root`, then each folder down to
+// the one holding `path`'s last name, and with `self` `path` itself, which then names a folder.
+// Empty when `path` is neither `root` nor below it, when it leads out of it (".."), and for
+// `root` itself without `self`, whose way lies outside. Spelled as `path` spells them.
+std::vector<std::filesystem::path> FoldersOnTheWay(const std::filesystem::path& root,
+                                                   const std::filesystem::path& path, bool self);
 
 }  // namespace kestrane

@@ -110,6 +110,10 @@ bool LineReader::ReadRawLine() {
       if (mode_ == Mode::kEightBit && raw_view_.ends_with('\r')) raw_view_.remove_suffix(1);
       return true;
     }
+    if (raw_.size() + avail > LineReader::kMaxLine) {
+      status_ = Status::Error(Status::Code::kTooLarge, "a line longer than 16 MiB");
+      return false;
+    }
     raw_.append(begin, avail);
     pos_ += avail;
     consumed = true;

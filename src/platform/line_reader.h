@@ -26,6 +26,10 @@ class LineReader {
 
   // What the reader holds of the file at once: Peek can show a smaller file whole.
   static constexpr std::size_t kBufferSize = 64 * 1024;
+  // The longest line read: past it, reading fails with kTooLarge. A line is held whole, decoded
+  // and joined into its cue, several copies at once, so without a limit one line as long as the
+  // file (300 MB of text without a line feed) took gigabytes. No subtitle's line comes near it.
+  static constexpr std::size_t kMaxLine = 16 << 20;
 
   // The file must outlive the reader; reading starts at the file's current position. With
   // `legacy.detect`, the first line that is not UTF-8 makes the reader look ahead at the rest of

@@ -3,9 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <mutex>
 #include <string_view>
+#include <vector>
 
 namespace kestrane::posix {
 namespace {
@@ -31,22 +35,78 @@ class PosixFolderHandles final : public FolderHandles {
   }
 };
 
+std::shared_ptr<const int> SharedDescriptor(int fd) {
+  return std::shared_ptr<const int>(new int(fd), [](const int* handle) {
+    ::close(*handle);
+    delete handle;
+  });
+}
+
+// A tree held through HoldTree: the paths that are its root, as spelled, or lie below it are
+// reached from the root's handle.
+struct Tree {
+  std::string root;  // without a last separator
+  std::shared_ptr<const int> fd;
+};
+
+// Held by any thread and used by all: a walk's workers reach the files the walk lists.
+std::mutex trees_mutex;
+std::vector<std::shared_ptr<const Tree>> trees;
+std::atomic<std::size_t> tree_count = 0;  // spares the lock while nothing is held
+
+// The held tree with the longest root that `text` is or lies below; null for none.
+std::shared_ptr<const Tree> TreeOf(std::string_view text) {
+  if (tree_count.load(std::memory_order_acquire) == 0) return nullptr;
+  std::lock_guard<std::mutex> lock(trees_mutex);
+  std::shared_ptr<const Tree> best;
+  for (const std::shared_ptr<const Tree>& tree : trees) {
+    const std::string& root = tree->root;
+    if (!text.starts_with(root) || (text.size() > root.size() && text[root.size()] != '/')) {
+      continue;
+    }
+    if (!best || root.size() > best->root.size()) best = tree;
+  }
+  return best;
+}
+
+class TreeHold final : public FolderHandles {
+ public:
+  explicit TreeHold(std::shared_ptr<const Tree> tree) : tree_(std::move(tree)) {
+    std::lock_guard<std::mutex> lock(trees_mutex);
+    trees.push_back(tree_);
+    tree_count.store(trees.size(), std::memory_order_release);
+  }
+  ~TreeHold() override {
+    std::lock_guard<std::mutex> lock(trees_mutex);
+    trees.erase(std::find(trees.begin(), trees.end(), tree_));
+    tree_count.store(trees.size(), std::memory_order_release);
+  }
+
+ private:
+  const std::shared_ptr<const Tree> tree_;
+};
+
+// Opens `folder`, with `flags`, from its tree's root where a tree holds it, else by its path.
+int OpenFolder(const std::string& folder, int flags) {
+  if (const std::shared_ptr<const Tree> tree = TreeOf(folder)) {
+    return OpenFolderBelow(*tree->fd, std::string_view(folder).substr(tree->root.size()), flags);
+  }
+  return ::open(folder.c_str(), flags | O_DIRECTORY | O_CLOEXEC);
+}
+
 // The held handle of `folder`, opened now unless it is the one held already; null when it
 // cannot be opened, and the call then takes the path, which reports why.
 const std::shared_ptr<const int>& HoldFolder(std::string_view folder) {
   if (held.fd && held.path == folder) return held.fd;
   held.path.assign(folder);
   held.syncable = true;
-  int fd = ::open(held.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = OpenFolder(held.path, O_RDONLY);
   if (fd < 0) {
     // A folder that may be searched but not read.
     held.syncable = false;
-    fd = ::open(held.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    fd = OpenFolder(held.path, O_PATH);
   }
-  held.fd = fd < 0 ? nullptr : std::shared_ptr<const int>(new int(fd), [](const int* handle) {
-    ::close(*handle);
-    delete handle;
-  });
+  held.fd = fd < 0 ? nullptr : SharedDescriptor(fd);
   return held.fd;
 }
 
@@ -57,6 +117,10 @@ const std::shared_ptr<const int>& HoldFolder(std::string_view folder) {
 // deep as the file system allows can still be converted.
 At::At(const fs::path& path) : dir_(AT_FDCWD) {
   const std::string& text = path.native();
+  if (std::shared_ptr<const Tree> tree = TreeOf(text)) {
+    Below(text, tree->root.size(), tree->fd);
+    return;
+  }
   if (text.size() < PATH_MAX) {
     const std::size_t slash = text.rfind('/');
     // A name in a folder: not the root's, and not a folder named with a last separator.
@@ -86,6 +150,44 @@ At::At(const fs::path& path) : dir_(AT_FDCWD) {
 
 At::~At() {
   if (dir_ >= 0) ::close(dir_);
+}
+
+// Reaches the name of `text`, which is a held tree's root (its first `root_size` characters) or
+// lies below it, from the root's handle, `root`, never through a link. False, error_ set, when
+// a folder on the way cannot be opened or is a link.
+bool At::Below(const std::string& text, std::size_t root_size, std::shared_ptr<const int> root) {
+  confined_ = true;
+  std::size_t end = text.size();
+  while (end > root_size && text[end - 1] == '/')
+    --end;
+  if (end == root_size) {
+    folder_ = std::move(root);
+    name_ = ".";
+    return true;
+  }
+  const std::size_t slash = text.rfind('/', end - 1);
+  if (end == text.size()) {
+    name_ = text.c_str() + slash + 1;
+  } else {
+    long_name_ = text.substr(slash + 1, end - slash - 1);
+    name_ = long_name_.c_str();
+  }
+  if (slash == root_size) {
+    folder_ = std::move(root);
+    return true;
+  }
+  if (held.holds > 0) {
+    folder_ = HoldFolder(std::string_view(text).substr(0, slash));
+    if (folder_) return true;
+  }
+  const int fd =
+      OpenFolderBelow(*root, std::string_view(text).substr(root_size, slash - root_size), O_PATH);
+  if (fd < 0) {
+    error_ = errno;
+    return false;
+  }
+  dir_ = fd;
+  return true;
 }
 
 bool At::Descend(const std::string& piece) {
@@ -129,6 +231,50 @@ int UnlinkAt(const At& at) {
 
 std::unique_ptr<FolderHandles> HoldFoldersOnThisThread() {
   return std::make_unique<PosixFolderHandles>();
+}
+
+std::unique_ptr<FolderHandles> HoldTree(const fs::path& root) {
+  std::string text = root.native();
+  while (text.size() > 1 && text.back() == '/')
+    text.pop_back();
+  // The whole file system is never walked; nothing is gained by holding it.
+  if (text.empty() || text == "/") return nullptr;
+  const int fd = ::open(text.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  return std::make_unique<TreeHold>(std::make_shared<const Tree>(Tree{text, SharedDescriptor(fd)}));
+}
+
+int OpenFolderBelow(int root, std::string_view rest, int flags) {
+  std::vector<std::string> pieces;
+  for (std::size_t begin = 0; begin < rest.size();) {
+    std::size_t end = std::min(rest.find('/', begin), rest.size());
+    const std::string_view piece = rest.substr(begin, end - begin);
+    begin = end + 1;
+    if (piece.empty() || piece == ".") continue;
+    if (piece == "..") {
+      errno = ELOOP;
+      return -1;
+    }
+    pieces.emplace_back(piece);
+  }
+  if (pieces.empty()) return ::openat(root, ".", flags | O_DIRECTORY | O_CLOEXEC);
+  int fd = -1;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    // Folders on the way are only passed through; the last is what the caller asked for.
+    const int piece_flags = (i + 1 == pieces.size() ? flags : O_PATH) | O_DIRECTORY | O_NOFOLLOW;
+    int next;
+    do {
+      next = ::openat(fd < 0 ? root : fd, pieces[i].c_str(), piece_flags | O_CLOEXEC);
+    } while (next < 0 && errno == EINTR);
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (next < 0) {
+      errno = error;
+      return -1;
+    }
+    fd = next;
+  }
+  return fd;
 }
 
 int HeldFolderToSync(const std::string& dir) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -25,11 +26,16 @@ class At {
   int dir() const { return folder_ ? *folder_ : dir_; }
   const char* name() const { return name_; }
   int error() const { return error_; }  // errno of a piece that could not be opened
+  // Reached below a held tree (HoldTree): a call that opens the name as a folder adds
+  // O_NOFOLLOW, since the name is a folder of the tree too.
+  bool confined() const { return confined_; }
 
  private:
   bool Descend(const std::string& piece);
+  bool Below(const std::string& text, std::size_t root_size, std::shared_ptr<const int> root);
 
   int dir_;
+  bool confined_ = false;
   std::shared_ptr<const int> folder_;  // the held folder, when the path is reached through it
   // The path's own text, which outlives this, ends in the name: a view of it serves, but for
   // a path too long for the system, whose last piece is copied.
@@ -46,6 +52,16 @@ int UnlinkAt(const At& at);
 
 // The calling thread's hold on the folders its calls name, for FileSystem::HoldFolders.
 std::unique_ptr<FolderHandles> HoldFoldersOnThisThread();
+
+// A hold on the tree under `root`, for every thread, for FileSystem::HoldTree; null when `root`
+// cannot be opened.
+std::unique_ptr<FolderHandles> HoldTree(const std::filesystem::path& root);
+
+// Opens `rest`, a folder's path relative to the folder `root` ("a/b", or "" for `root` itself),
+// from `root`, each folder in the one before it, never through a link: a link on the way fails
+// with ENOTDIR or ELOOP, and so does "..", which would lead out as a link can. The last folder
+// gets `flags` (O_RDONLY or O_PATH, with O_DIRECTORY and O_NOFOLLOW added); -1 with errno set.
+int OpenFolderBelow(int root, std::string_view rest, int flags);
 
 // The descriptor of the folder this thread holds, when that folder is `dir` as named and the
 // descriptor can sync it; -1 otherwise.

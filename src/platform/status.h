@@ -19,6 +19,7 @@ class Status {
     kNotRegular,    // a folder, device, FIFO or link where a regular file was wanted
     kBusy,          // held by another program or run for now: a sharing or lock violation
     kUnsupported,   // the system offers no such operation here
+    kTooLarge,      // a line or cue past what is read (LineReader::kMaxLine)
     kIo,            // anything else the system reports
   };
 

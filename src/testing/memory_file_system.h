@@ -101,6 +101,8 @@ class MemoryFileSystem : public FileSystem {
   std::filesystem::path RealName(const std::filesystem::path& path) override { return path; }
   std::size_t FreeFileHandles() override { return SIZE_MAX; }
   std::unique_ptr<FolderHandles> HoldFolders() override { return nullptr; }
+  // Its paths never pass through a link.
+  std::unique_ptr<FolderHandles> HoldTree(const std::filesystem::path&) override { return nullptr; }
 
   struct Node {
     FileInfo info;

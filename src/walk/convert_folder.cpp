@@ -147,6 +147,9 @@ void FolderConversion::Run(const std::filesystem::path& folder, const std::files
     RunBatches();
     if (observer_.on_folder_error) observer_.on_folder_error(dir, status);
   };
+  // Every path of the walk is `folder` joined with names it listed: none of them may lead through
+  // a link put in place of a folder after it was listed.
+  const std::unique_ptr<FolderHandles> tree = fs_.HoldTree(folder);
   WalkFolderOrName(fs_, folder, name, visitor, one);
   RunBatches();
 }
@@ -250,7 +253,8 @@ void FolderConversion::RunBatch() {
   std::vector<char> prepared(size, 0);
   // Once the batch has written its share, the slots left wait for the next batch. The first is
   // always taken, whatever the batch has written (it heads the first worker's stretch), so each
-  // batch lets the reports move on.
+  // batch lets the reports move on; the batch leaves it only as another name of a file another
+  // slot claimed, which that slot's report moves on instead.
   // A source beside is never left for the next batch: a .vtt after its .srt then always follows
   // it here or in a later batch.
   std::vector<std::unique_ptr<BesideConversion>> pending(size);
@@ -265,7 +269,9 @@ void FolderConversion::RunBatch() {
       return;
     }
     if (slot != 0 && written >= batch_bytes_) return;
-    written += batch.Prepare(slot, slots[slot]->task);
+    const std::optional<std::uint64_t> bytes = batch.Prepare(slot, slots[slot]->task);
+    if (!bytes) return;
+    written += *bytes;
     prepared[slot] = 1;
   };
   workers_.Run(size, prepare, size == 1);
@@ -317,7 +323,8 @@ void FolderConversion::FinishBeside(const std::vector<Queued*>& slots,
     const std::filesystem::path folder = FolderOf(pending[slot]->list());
     if (folders.count(folder) == 0) folders[folder] = fs_.SyncDir(folder);
     const Status& s = folders[folder];
-    if (!s.ok()) beside[slot] = FileResult::Failed(FileResult::Reason::kSyncFolder, s);
+    if (!s.ok())
+      beside[slot] = FileResult::Warned(*beside[slot], FileResult::Reason::kSyncFolder, s);
   }
   workers_.Run(
       after.size(),

@@ -40,7 +40,9 @@ struct WalkOptions {
 // subfolders, depth-first in the order the system lists them; a drive's root or / is refused.
 // With a `name`, converts folder/name alone (a folder of that name is walked as a whole), under
 // the spelling the disk gives it (SpelledAsOnDisk), whatever the letter case it was typed in.
-// Links are neither followed nor converted through. An input that an interrupted run left as
+// Links are neither followed nor converted through, and every path of the walk is reached from
+// `folder` (FileSystem::HoldTree), so a folder swapped for a link after it was listed leads
+// nowhere outside. An input that an interrupted run left as
 // backup and work file only is finished, in both modes, whether the walk meets its name or only
 // its side files; a backup without its input is reported (kLoneBackup) and left. The files are
 // converted by batches (ConversionBatch), `walk.jobs` at once, each worker keeping to one folder

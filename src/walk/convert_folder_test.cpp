@@ -15,6 +15,7 @@
 
 #include "convert/convert_file.h"
 #include "convert/side_file_names.h"
+#include "platform/file_system_wrapper.h"
 #include "testing/faulty_file_system.h"
 #include "testing/memory_file_system.h"
 #include "testing/temp_dir.h"
@@ -259,6 +260,105 @@ TEST(ConvertFolderTest, NeitherFollowsNorConvertsThroughLinks) {
   EXPECT_EQ(Snapshot(outside.path()),
             (std::map<std::string, std::string>{
                 {"far", "<folder>"}, {"far/c.txt", kSubRip}, {"target.txt", kSubRip}}));
+}
+
+// Swaps the folder `sub` of the walked tree for a link to `outside` as soon as `trigger` has
+// been listed: the moment between a listing and the calls that follow it.
+class SwappingFileSystem : public FileSystemWrapper {
+ public:
+  SwappingFileSystem(std::filesystem::path trigger, std::filesystem::path sub,
+                     std::filesystem::path outside)
+      : FileSystemWrapper(DefaultFileSystem()),
+        trigger_(std::move(trigger)),
+        sub_(std::move(sub)),
+        outside_(std::move(outside)) {}
+
+  Status ListDir(const std::filesystem::path& dir, std::vector<DirEntry>* entries) override {
+    Status status = FileSystemWrapper::ListDir(dir, entries);
+    if (dir == trigger_ && !swapped) {
+      std::filesystem::rename(sub_, sub_.string() + "_moved");
+      std::filesystem::create_directory_symlink(outside_, sub_, error);
+      swapped = true;
+    }
+    return status;
+  }
+
+  bool swapped = false;
+  std::error_code error;
+
+ private:
+  const std::filesystem::path trigger_, sub_, outside_;
+};
+
+// A folder swapped for a link between the parent's listing and its own, or between its listing
+// and the calls on its files, led the walk outside the tree it was given.
+TEST(ConvertFolderTest, AFolderSwappedForALinkMidWalkLeadsNowhereOutside) {
+  const struct {
+    const char* when;
+    bool restore;
+    bool after_sub;  // swapped once sub was listed, else once the root was
+  } kCases[] = {
+      {"convert, after the root's listing", false, false},
+      {"convert, after the folder's listing", false, true},
+      {"restore, after the root's listing", true, false},
+      {"restore, after the folder's listing", true, true},
+  };
+  for (const auto& c : kCases) {
+    TempDir outside;
+    TempDir dir;
+    for (const TempDir* tree : {&outside, &dir}) {
+      tree->Write("sub/a.txt", kSubRip);
+      tree->Write("sub/b.txt", kSubRip);
+      if (c.restore) ConvertFolder(DefaultFileSystem(), tree->path(), {});
+    }
+    const auto before = Snapshot(outside.path());
+    const std::filesystem::path sub = dir.path() / "sub";
+    SwappingFileSystem fs(c.after_sub ? sub : dir.path(), sub, outside.path() / "sub");
+    Report report(dir.path(), c.restore);
+    if (c.restore) {
+      RestoreBackups(fs, dir.path(), {}, {}, report.Observer());
+    } else {
+      ConvertFolder(fs, dir.path(), {}, {}, report.Observer(), {.jobs = 2});
+    }
+    if (fs.error) GTEST_SKIP() << "cannot create symbolic links here: " << fs.error.message();
+    EXPECT_TRUE(fs.swapped) << c.when;
+    EXPECT_EQ(Snapshot(outside.path()), before) << c.when;
+    for (const std::string& line : report.files) {
+      EXPECT_EQ(line.find(" converted"), std::string::npos) << c.when << ": " << line;
+      EXPECT_EQ(line.find(" restored"), std::string::npos) << c.when << ": " << line;
+    }
+  }
+}
+
+// A claim is one per file, whatever its name: the second name of a file met in one batch found
+// the first's claim and was reported "busy" in a run of its own.
+TEST(ConvertFolderTest, EachNameOfAFileWithSeveralIsConvertedInTurn) {
+  const std::vector<std::string> kLayouts[] = {
+      {"a.txt", "b.txt"},
+      {"a.txt", "b.txt", "c.txt"},
+      {"a.txt", "sub/b.txt"},
+  };
+  for (const auto& names : kLayouts) {
+    for (unsigned jobs : {1u, 3u}) {
+      TempDir dir;
+      const std::filesystem::path first = dir.Write(names[0], kSubRip);
+      std::error_code ec;
+      for (std::size_t i = 1; i < names.size() && !ec; ++i) {
+        std::filesystem::create_directories((dir.path() / names[i]).parent_path());
+        std::filesystem::create_hard_link(first, dir.path() / names[i], ec);
+      }
+      if (ec) GTEST_SKIP() << "cannot make hard links here: " << ec.message();
+      Report report(dir.path());
+      ConvertFolder(DefaultFileSystem(), dir.path(), {}, {}, report.Observer(), {.jobs = jobs});
+      std::sort(report.files.begin(), report.files.end());
+      std::vector<std::string> expected;
+      for (const std::string& name : names) {
+        expected.push_back(name + " converted");
+        EXPECT_TRUE(LooksConverted(dir.path() / name)) << name << " -j " << jobs;
+      }
+      EXPECT_EQ(report.files, expected) << names.size() << " names, -j " << jobs;
+    }
+  }
 }
 
 TEST(ConvertFolderTest, PassesOverAnUnreadableSubfolder) {

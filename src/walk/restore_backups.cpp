@@ -74,6 +74,8 @@ void FolderRestore::Run(const std::filesystem::path& folder, const std::filesyst
       AddBeside(path);
     }
   };
+  // As a conversion's walk: no path of it leads through a link put in place of a folder.
+  const std::unique_ptr<FolderHandles> tree = fs_.HoldTree(folder);
   WalkFolderOrName(fs_, folder, name, Visitor(), one);
   RunBatch();
 }
