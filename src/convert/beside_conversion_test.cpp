@@ -204,5 +204,26 @@ TEST(BesideConversionTest, CutAtEveryCallLeavesTheSourceAndAtMostOurWorkFile) {
   }
 }
 
+// An undo cut anywhere leaves the source and, beside it, the list or nothing, once the next undo
+// has finished what the cut left on its way out (a list taken to a private name to be removed).
+TEST(BesideConversionTest, AnUndoCutAtEveryCallIsFinishedByTheNext) {
+  int cuts = 0;
+  for (int stop_at = 1;; ++stop_at) {
+    MemoryFileSystem memory;
+    Put(memory, "a.srt=S a.txt=C");
+    FaultyFileSystem cut(memory);
+    cut.StopAt(stop_at);
+    RestoreBeside(cut, "/d/a.srt", {});
+    if (!cut.stopped()) break;
+    ++cuts;
+    memory.PowerCut(Keep::kAll, Keep::kAll, stop_at);
+    const std::string rerun = Said(RestoreBeside(memory, "/d/a.srt", {}));
+    EXPECT_TRUE(rerun == "done" || rerun == "no list beside it")
+        << "cut at call " << stop_at << ": " << rerun;
+    EXPECT_EQ(Show(memory), "a.srt=S") << "cut at call " << stop_at;
+  }
+  EXPECT_GT(cuts, 3);
+}
+
 }  // namespace
 }  // namespace kestrane
