@@ -50,6 +50,12 @@ CueLineResult AppendExpectedLine(const ListMaking& making, const CueBlock& block
   return result;
 }
 
+// Whether `twin` is `making` but for removing the tags, which the proof lists right after it.
+bool IsTagsRemovedTwin(const ListMaking& making, const ListMaking& twin) {
+  return !making.strip_tags && twin.strip_tags && making.rate.name() == twin.rate.name() &&
+         making.offset == twin.offset;
+}
+
 // The start time of `line`, a cue line: the word after its index.
 std::string_view StartToken(std::string_view line) {
   const std::size_t start = line.find(' ');
@@ -211,8 +217,15 @@ class ProofPass {
     lines_.resize(alive_.size());
     std::size_t longest = 0;
     std::size_t writing = 0;
+    const bool tags_matter = block.may_hold_tags();
     for (std::size_t i = 0; i < alive_.size(); ++i) {
       std::string& line = lines_[writing];
+      // A cue without tags is written alike with tags removed or kept: the twin's line serves.
+      if (!tags_matter && writing != 0 && IsTagsRemovedTwin(alive_[writing - 1], alive_[i])) {
+        line = lines_[writing - 1];
+        alive_[writing++] = alive_[i];
+        continue;
+      }
       line.assign(first_ ? kUtf8Mark : std::string_view());
       // Whether a block holds a cue is the same under every making; a making that cannot place
       // it on its timeline made no list of it.

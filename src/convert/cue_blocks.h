@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "convert/cue.h"
+#include "convert/formatting_tags.h"
 #include "convert/frame_rate.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
@@ -47,6 +48,8 @@ class CueBlock {
   }
 
   bool empty() const { return text_.empty(); }
+  // Whether removing formatting tags may change the block's line.
+  bool may_hold_tags() const { return MayHoldFormattingTags(text_); }
   // Past LineReader::kMaxLine, the limit on a line, which a cue's lines together keep as well.
   bool too_long() const { return text_.size() > LineReader::kMaxLine; }
 

@@ -74,6 +74,11 @@ std::size_t FindTagStart(const std::string& s, std::size_t pos) {
 
 }  // namespace
 
+bool MayHoldFormattingTags(std::string_view text) {
+  return std::memchr(text.data(), '<', text.size()) != nullptr ||
+         std::memchr(text.data(), '{', text.size()) != nullptr;
+}
+
 bool StripFormattingTags(std::string* text) {
   return StripFormattingTags(text, 0);
 }

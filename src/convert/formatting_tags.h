@@ -3,8 +3,13 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace kestrane {
+
+// Whether `text` may hold a tag StripFormattingTags removes: without a '<' or a '{' it changes
+// nothing.
+bool MayHoldFormattingTags(std::string_view text);
 
 // Removes from one cue's text, in place, its formatting tags: <i>, <b>, <u>, <s> and <font ...>
 // (attributes quoted or not) and the closing tag of each (</i>, </font>...), in any letter case
