@@ -49,54 +49,5 @@ TEST(SourcesCliTest, TheValueIsReadOrRefusedWithTheAcceptedForm) {
   }
 }
 
-// Paths as Linux shows them: Windows joins a folder and a name with a backslash, which JSON
-// doubles.
-std::string Slashed(const std::string& text) {
-#ifdef _WIN32
-  std::string slashed;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\') {
-      slashed += text[i];
-      continue;
-    }
-    slashed += '/';
-    if (i + 1 < text.size() && text[i + 1] == '\\') ++i;
-  }
-  return slashed;
-#else
-  return text;
-#endif
-}
-
-TEST(SourcesCliTest, VerboseAndJsonSayWhatWasWrittenBesideAndWhyNot) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* out;
-  } cases[] = {
-      {{"-v", "--sources", "srt,vtt", "/d"},
-       "/d/a.srt: converted, 1 cue, beside it as /d/a.txt\n"
-       "/d/a.vtt: skipped, name.txt exists\n"},
-      {{"-v", "/d/a.vtt"}, "/d/a.vtt: skipped, name.txt exists\n"},
-      {{"--json", "--sources", "vtt", "/d/a.vtt"},
-       "{\"path\": \"/d/a.vtt\", \"outcome\": \"skipped\", \"reason\": \"name.txt exists\", "
-       "\"beside\": \"/d/a.txt\"}\n"},
-      {{"-v", "--restore", "--sources", "srt", "/d"},
-       "/d/a.srt: restored, its list removed: /d/a.txt\n"},
-  };
-  MemoryFileSystem fs;
-  // Two sources with lists of their own: the .vtt finds the .srt's.
-  trio::Put(fs, "a.srt=O a.vtt=V");
-  for (const Case& c : cases) {
-    std::vector<std::string> args = {"kestrane-cli", "-j", "1"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    Captured console;
-    RunCli(args, fs, console);
-    // The counts that close a JSON run are the tool's own business.
-    EXPECT_EQ(Slashed(console.out.substr(0, console.out.find("{\"summary\""))), c.out)
-        << args.back();
-  }
-  EXPECT_EQ(trio::Show(fs), "a.srt=O a.vtt=V");
-}
-
 }  // namespace
 }  // namespace kestrane
