@@ -10,6 +10,7 @@
 #include "convert/file_identity.h"
 #include "convert/restore_batch.h"
 #include "convert/side_file_names.h"
+#include "convert/source_names.h"
 #include "walk/convert_folder.h"
 #include "walk/walk_tree.h"
 #include "walk/workers.h"
@@ -141,10 +142,19 @@ void FolderRestore::RunRestores() {
 void FolderRestore::RunBeside() {
   beside_results_.assign(beside_.size(), std::nullopt);
   if (beside_.empty()) return;
+  // Two sources of one name share one list: at once, which of them finds it would be left to
+  // the threads. Each after the first waits, so the one the walk met first decides, as alone.
+  std::unordered_set<std::filesystem::path::string_type> lists;
+  std::vector<std::size_t> first, later;
+  for (std::size_t i = 0; i < beside_.size(); ++i)
+    (lists.insert(ListPathFor(beside_[i]).native()).second ? first : later).push_back(i);
+  const auto restore = [&](std::size_t i) {
+    beside_results_[i] = RestoreBeside(fs_, beside_[i], options_);
+  };
   workers_.Run(
-      beside_.size(),
-      [&](std::size_t i) { beside_results_[i] = RestoreBeside(fs_, beside_[i], options_); },
-      beside_.size() == 1);
+      first.size(), [&](std::size_t k) { restore(first[k]); }, first.size() == 1);
+  for (std::size_t i : later)
+    restore(i);
 }
 
 }  // namespace
