@@ -48,6 +48,9 @@ Var TimelineStartBox
 ; 1 when every entry passes /strip-tags.
 Var StripTags
 Var StripTagsBox
+; 1 when every entry passes /sources:srt,vtt: folder walks convert .srt and .vtt files too.
+Var Sources
+Var SourcesBox
 ; Appends PART to RESULT, with a space between them where both hold something.
 !macro AppendArgument RESULT PART
   ${If} `${PART}` != ""
@@ -73,6 +76,9 @@ Var StripTagsBox
   ${EndIf}
   ${If} $StripTags == 1
     !insertmacro AppendArgument ${RESULT} "/strip-tags"
+  ${EndIf}
+  ${If} $Sources == 1
+    !insertmacro AppendArgument ${RESULT} "/sources:srt,vtt"
   ${EndIf}
   !insertmacro AppendArgument ${RESULT} `${PLACE}`
 !macroend
@@ -347,11 +353,12 @@ Function .onInit
       Quit
     ${EndIf}
   ${EndIf}
-  ; The timeline start and the tags' removal of the last setup, then /OFFSET=TC (at the rate;
-  ; /OFFSET= for 00:00:00:00) and /STRIPTAGS=1 or 0. An offset Kestrane would refuse ends the
-  ; setup before it changes anything.
+  ; The timeline start, the tags' removal and the sources of the last setup, then /OFFSET=TC
+  ; (at the rate; /OFFSET= for 00:00:00:00), /STRIPTAGS=1 or 0 and /SOURCES=1 or 0. An offset
+  ; Kestrane would refuse ends the setup before it changes anything.
   ReadRegStr $TimelineStart HKCU "${SETTINGS_KEY}" "TimelineStart"
   ReadRegStr $StripTags HKCU "${SETTINGS_KEY}" "StripTags"
+  ReadRegStr $Sources HKCU "${SETTINGS_KEY}" "Sources"
   ClearErrors
   ${GetOptions} $0 "/OFFSET=" $1
   ${IfNot} ${Errors}
@@ -364,6 +371,14 @@ Function .onInit
   ${EndIf}
   ${If} $StripTags != 1
     StrCpy $StripTags 0
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/SOURCES=" $1
+  ${IfNot} ${Errors}
+    StrCpy $Sources $1
+  ${EndIf}
+  ${If} $Sources != 1
+    StrCpy $Sources 0
   ${EndIf}
   ${If} $TimelineStart != ""
     Call CheckTimelineStart
@@ -417,6 +432,12 @@ Function FrameRatePage
   ${If} $StripTags == 1
     ${NSD_Check} $StripTagsBox
   ${EndIf}
+  ${NSD_CreateCheckbox} 0 112u 100% 12u "Also convert .srt and .vtt files, writing the list beside \
+    them"
+  Pop $SourcesBox
+  ${If} $Sources == 1
+    ${NSD_Check} $SourcesBox
+  ${EndIf}
   ${NSD_SetFocus} $FrameRateList
   nsDialogs::Show
 FunctionEnd
@@ -433,6 +454,11 @@ Function FrameRatePageLeave
   StrCpy $StripTags 0
   ${If} $0 == ${BST_CHECKED}
     StrCpy $StripTags 1
+  ${EndIf}
+  ${NSD_GetState} $SourcesBox $0
+  StrCpy $Sources 0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $Sources 1
   ${EndIf}
   ${NSD_GetText} $TimelineStartBox $TimelineStart
   Call CheckTimelineStart
@@ -460,6 +486,7 @@ Section "Kestrane"
   WriteRegStr HKCU "${SETTINGS_KEY}" "FrameRate" "$FrameRate"
   WriteRegStr HKCU "${SETTINGS_KEY}" "TimelineStart" "$TimelineStart"
   WriteRegStr HKCU "${SETTINGS_KEY}" "StripTags" "$StripTags"
+  WriteRegStr HKCU "${SETTINGS_KEY}" "Sources" "$Sources"
   !insertmacro MenuEntry "${MENU_FOLDER_KEY}"
   !insertmacro MenuEntry "${MENU_BACKGROUND_KEY}"
 

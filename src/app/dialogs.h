@@ -51,8 +51,8 @@ class ChosenFileDialog : public OpenFileDialog {
 
 // The one file type an open-file dialog offers: what the user reads, and the names it matches.
 struct FileFilter {
-  std::string name;     // "SRT file (*.txt)"
-  std::string pattern;  // "*.txt", letter case ignored
+  std::string name;     // "Subtitle files (*.txt;*.srt)"
+  std::string pattern;  // "*.txt;*.srt": patterns joined by ';', letter case ignored
 };
 
 class Dialogs {

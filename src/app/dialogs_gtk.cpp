@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/dialogs.h"
 
@@ -45,6 +46,15 @@ std::string CaselessPattern(const std::string& pattern) {
   return out;
 }
 
+std::vector<std::string> SplitPatterns(const std::string& patterns) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (std::size_t end; (end = patterns.find(';', start)) != std::string::npos; start = end + 1)
+    out.push_back(patterns.substr(start, end - start));
+  out.push_back(patterns.substr(start));
+  return out;
+}
+
 class GtkOpenFileDialog : public ChosenFileDialog {
  public:
   explicit GtkOpenFileDialog(FileFilter filter) : m_filter(std::move(filter)) {}
@@ -56,7 +66,9 @@ class GtkOpenFileDialog : public ChosenFileDialog {
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, m_filter.name.c_str());
-    gtk_file_filter_add_pattern(filter, CaselessPattern(m_filter.pattern).c_str());
+    // GTK takes one pattern at a time where Windows takes them joined by ';'.
+    for (const std::string& pattern : SplitPatterns(m_filter.pattern))
+      gtk_file_filter_add_pattern(filter, CaselessPattern(pattern).c_str());
     gtk_file_chooser_add_filter(chooser, filter);
     gtk_file_chooser_set_local_only(chooser, TRUE);
     // Without a current folder the chooser opens in "Recent", which is rarely where subtitles are.

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Drives the GTK build of Kestrane through its real dialogs on a private X server.
 # Usage: gui_test_gtk.sh KESTRANE CASE [PROBE], CASE being folder, start-folder, file, fps,
-# cancel, no-display, or picker (which drives PROBE, dir_dialog_probe).
+# sources, cancel, no-display, or picker (which drives PROBE, dir_dialog_probe).
 program=$1
 case_name=$2
 probe=${3:-}
@@ -85,6 +85,38 @@ fps)
   # One that is, read at the rate wherever it stands, and the tags' removal.
   convert_one "$subs/b.txt" "$program" /file /OFFSET:01:00:00:00 /strip-tags /fps:25
   expect_at_25_fps_from 01 "$subs/b.txt"
+  ;;
+sources)
+  # The open-file dialog offers .srt and .vtt files in any letter case: in a folder holding
+  # nothing else, the first file listed is the one Down and Return take, and its list is
+  # written beside it, the source left as it was. A folder walk takes sources with /sources:.
+  mkdir -p "$subs/vtt"
+  printf 'WEBVTT\n\n00:01.000 --> 00:02.500\nHello there\n' >"$subs/vtt/b.vtt"
+  cp "$subs/vtt/b.vtt" "$work/b.vtt"
+  write_subtitles "$subs/srt/a.SRT" "$subs/walk/c.srt"
+  start_x
+  for source in "$subs/srt/a.SRT" "$subs/vtt/b.vtt"; do
+    # The dialog opens in the current folder.
+    cd "$(dirname "$source")"
+    start_app "$program" /file
+    first=$(find_window Open) || exit 1
+    focus "$first"
+    press Down Return
+    wait_file "${source%.*}.txt"
+    second=$(find_window Open "$first") || exit 1
+    focus "$second"
+    press Escape
+    wait_exit 0
+  done
+  cd "$work"
+  start_app "$program" "$subs/walk" /sources:srt,vtt
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  focus "$win"
+  press alt+o
+  wait_exit 0
+  expect_listed_beside "$subs/srt/a.SRT" "$subs/vtt/b.vtt" "$subs/walk/c.srt"
+  expect_untouched "$subs/srt/a.SRT" "$subs/walk/c.srt"
+  cmp -s "$work/b.vtt" "$subs/vtt/b.vtt" || fail "b.vtt was changed"
   ;;
 cancel)
   write_subtitles "$subs/a.txt" "$subs/deeper/b.txt"

@@ -172,6 +172,15 @@ expect_at_25_fps_from() {
   done
 }
 
+# A source converted beside it: name.txt starts with the sample's first cue at the classic frame.
+expect_listed_beside() {
+  want=$(printf '\357\273\2771 00;00;01;00 00;00;02;15 Hello there ')
+  for f in "$@"; do
+    [ "$(head -n 1 "${f%.*}.txt" 2>&1 | tr -d '\r')" = "$want" ] ||
+      fail "$f: no list beside it: $(head -c 60 "${f%.*}.txt" 2>&1 | od -c | head -3)"
+  done
+}
+
 # Untouched: the sample bytes still there, and no backup beside it.
 expect_untouched() {
   for f in "$@"; do

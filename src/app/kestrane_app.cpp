@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/source_names.h"
 #include "platform/text.h"
 #include "walk/convert_folder.h"
 
@@ -14,6 +15,7 @@ namespace {
 constexpr std::string_view kFpsPrefix = "/fps:";
 constexpr std::string_view kOffsetPrefix = "/offset:";
 constexpr std::string_view kStripTags = "/strip-tags";
+constexpr std::string_view kSourcesPrefix = "/sources:";
 
 bool HasPrefix(std::string_view arg, std::string_view prefix) {
   return EqualsIgnoringAsciiCase(arg.substr(0, prefix.size()), prefix);
@@ -24,10 +26,11 @@ bool IsRateArgument(std::string_view arg) {
   return HasPrefix(arg, kFpsPrefix);
 }
 
-// Whether `arg` changes how files are converted: a rate, an offset or the tags' removal.
+// Whether `arg` changes what is converted or how: a rate, an offset, the tags' removal or the
+// sources a folder walk takes.
 bool IsConversionArgument(std::string_view arg) {
   return IsRateArgument(arg) || HasPrefix(arg, kOffsetPrefix) ||
-         EqualsIgnoringAsciiCase(arg, kStripTags);
+         EqualsIgnoringAsciiCase(arg, kStripTags) || HasPrefix(arg, kSourcesPrefix);
 }
 
 // The argument that may name the picker's start folder: the first after the program's that
@@ -56,7 +59,8 @@ bool CKestraneApp::InitInstance() {
   if (!TakeConversionArguments()) return false;
 
   if (EqualsIgnoringAsciiCase(Argument(1), "/file")) {
-    const FileFilter filter{"SRT file (*.txt)", "*.txt"};
+    // A source picked here is converted beside it whatever /sources: says: the user named it.
+    const FileFilter filter{"Subtitle files (*.txt;*.srt;*.vtt)", "*.txt;*.srt;*.vtt"};
     // A fresh dialog for every file. Anything but a choice ends the loop: a dialog that cannot
     // open would otherwise fail again at once, forever.
     for (;;) {
@@ -101,6 +105,7 @@ bool CKestraneApp::TakeConversionArguments() {
   for (std::size_t i = 1; i < ArgumentCount(); ++i) {
     const std::string arg = Argument(i);
     if (EqualsIgnoringAsciiCase(arg, kStripTags)) m_options.strip_tags = true;
+    if (HasPrefix(arg, kSourcesPrefix) && !TakeSources(arg)) return false;
     if (!HasPrefix(arg, kOffsetPrefix)) continue;
     m_options.offset = TimelineOffset::Parse(arg.substr(kOffsetPrefix.size()), m_options.rate);
     if (!m_options.offset) {
@@ -115,9 +120,22 @@ bool CKestraneApp::TakeConversionArguments() {
   return true;
 }
 
+bool CKestraneApp::TakeSources(const std::string& arg) {
+  const std::optional<SourceKinds> kinds = ParseSources(arg.substr(kSourcesPrefix.size()));
+  if (!kinds) {
+    // Lists written beside files nobody chose, or none where they were asked for, would both
+    // surprise more than one dialog.
+    m_dialogs.ShowMessage("Kestrane does not know the sources" + Quoted(arg) +
+                          ", so it converts nothing.\n\nGive /sources: " + kSourcesForm + ".");
+    return false;
+  }
+  m_walk.sources = *kinds;
+  return true;
+}
+
 void CKestraneApp::ConvertFolder(const std::filesystem::path& folder,
                                  const std::filesystem::path& name) {
-  kestrane::ConvertFolder(m_fs, folder, name, m_options);
+  kestrane::ConvertFolder(m_fs, folder, name, m_options, {}, m_walk);
 }
 
 }  // namespace kestrane

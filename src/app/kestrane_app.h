@@ -8,6 +8,7 @@
 #include "app/dialogs.h"
 #include "convert/convert_options.h"
 #include "platform/file_system.h"
+#include "walk/convert_folder.h"
 
 namespace kestrane {
 
@@ -19,9 +20,11 @@ class CKestraneApp : public CApplication {
   // Runs the chosen mode to its end and returns false, so that the program ends with it. The
   // first argument /file chooses the open-file mode; in any position, /fps:RATE the frame rate,
   // /offset:TC where the lists start on the timeline (read at that rate; the last of each
-  // counts), and /strip-tags the removal of formatting tags. A rate that is not one of
-  // FrameRate's, or an offset that is no timecode at the rate, ends the program at once, with a
-  // message box, before anything is converted. Otherwise the first argument that is none of
+  // counts), /strip-tags the removal of formatting tags, and /sources:srt,vtt the sources a
+  // folder walk converts beside them (a file picked in the open-file dialog is converted
+  // whatever it says). A rate that is not one of FrameRate's, an offset that is no timecode at
+  // the rate, or sources that are not ParseSources', ends the program at once, with a message
+  // box, before anything is converted. Otherwise the first argument that is none of
   // these, when it names a folder, is where the folder picker starts.
   bool InitInstance() override;
 
@@ -33,10 +36,13 @@ class CKestraneApp : public CApplication {
   // Reads the arguments that change the conversion into m_options; false, after the message
   // box, for one that cannot be read.
   bool TakeConversionArguments();
+  // Reads /sources: into m_walk; false, after the message box, when it cannot be read.
+  bool TakeSources(const std::string& arg);
 
   FileSystem& m_fs;
   Dialogs& m_dialogs;
   ConvertOptions m_options;
+  WalkOptions m_walk;
 };
 
 }  // namespace kestrane

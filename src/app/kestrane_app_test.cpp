@@ -230,6 +230,50 @@ TEST(KestraneAppFpsTest, ConversionArgumentsSetTheListOrEndWithAMessage) {
   }
 }
 
+// /sources: chooses the sources a folder walk converts beside them, in any position; a source
+// picked in the open-file dialog is converted without it; sources it cannot read show one
+// message box and convert nothing. The start folder after /sources: is still the picker's.
+TEST(KestraneAppSourcesTest, SourcesArgumentChoosesWhatAFolderWalkTakes) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* converted;  // the sources that got a list beside them; "!" for the message box
+  };
+  const Case cases[] = {
+      {{"kestrane", "/subs"}, ""},
+      {{"kestrane", "/sources:srt", "/subs"}, "b.srt"},
+      {{"kestrane", "/subs", "/SOURCES:Vtt,SRT"}, "b.srt c.vtt"},
+      {{"kestrane", "/file"}, "b.srt"},
+      {{"kestrane", "/sources:srt,srt", "/subs"}, "!"},
+      {{"kestrane", "/file", "/sources:"}, "!"},
+  };
+  for (const Case& c : cases) {
+    const std::string line = c.args.back();
+    MemoryFileSystem fs;
+    fs.AddFile("/subs/b.srt", kSubtitle);
+    fs.AddFile("/subs/c.vtt", "WEBVTT\n\n00:01.000 --> 00:02.000\nHi\n");
+    const auto before = fs.Paths();
+    ScriptedDialogs dialogs;
+    dialogs.picked_folder = "/subs";
+    dialogs.file_answers = {{DialogResult::kOk, "/subs", "b.srt"}};
+    CKestraneApp app(fs, dialogs);
+    app.SetArguments(c.args);
+    app.InitInstance();
+    const std::string converted = c.converted;
+    EXPECT_EQ(dialogs.messages.size(), converted == "!" ? 1u : 0u) << line;
+    EXPECT_EQ(fs.Contents("/subs/b.txt").has_value(), converted.find("b.srt") != std::string::npos)
+        << line;
+    EXPECT_EQ(fs.Contents("/subs/c.txt").has_value(), converted.find("c.vtt") != std::string::npos)
+        << line;
+    EXPECT_EQ(fs.Contents("/subs/b.srt"), kSubtitle) << line;
+    if (dialogs.pickers_shown != 0) {
+      EXPECT_EQ(dialogs.start_sel, "/subs") << line;
+    }
+    if (converted.empty() || converted == "!") {
+      EXPECT_EQ(fs.Paths(), before) << line;
+    }
+  }
+}
+
 TEST_F(KestraneAppTest, FileModeConvertsOneFilePerPassUntilCancel) {
   const auto before = fs.Paths();
   dialogs.file_answers = {{DialogResult::kOk, "/subs", "a.txt"},
@@ -239,8 +283,8 @@ TEST_F(KestraneAppTest, FileModeConvertsOneFilePerPassUntilCancel) {
   EXPECT_EQ(dialogs.file_dialogs_created, 3);
   EXPECT_EQ(dialogs.file_dialogs_shown, 3);
   for (const FileFilter& filter : dialogs.filters) {
-    EXPECT_EQ(filter.name, "SRT file (*.txt)");
-    EXPECT_EQ(filter.pattern, "*.txt");
+    EXPECT_EQ(filter.name, "Subtitle files (*.txt;*.srt;*.vtt)");
+    EXPECT_EQ(filter.pattern, "*.txt;*.srt;*.vtt");
   }
   EXPECT_TRUE(Converted("/subs/a.txt"));
   EXPECT_TRUE(Converted("/subs/season/c.TXT"));

@@ -6,8 +6,8 @@
 
 #include "cli/cli.h"
 #include "cli/shown_name.h"
-#include "cli/sources_option.h"
 #include "convert/frame_rate.h"
+#include "convert/source_names.h"
 
 namespace kestrane {
 namespace {

@@ -29,6 +29,21 @@ bool IsWebVttSourceName(const std::filesystem::path& name) {
   return EndsWith(name, kWebVttExtension);
 }
 
+std::optional<SourceKinds> ParseSources(std::string_view text) {
+  SourceKinds kinds;
+  while (true) {
+    const std::size_t comma = text.find(',');
+    const std::string_view kind = text.substr(0, comma);
+    bool* taken = EqualsIgnoringAsciiCase(kind, "srt")   ? &kinds.srt
+                  : EqualsIgnoringAsciiCase(kind, "vtt") ? &kinds.vtt
+                                                         : nullptr;
+    if (taken == nullptr || *taken) return std::nullopt;
+    *taken = true;
+    if (comma == std::string_view::npos) return kinds;
+    text.remove_prefix(comma + 1);
+  }
+}
+
 bool IsTakenSource(const std::filesystem::path& name, const SourceKinds& kinds) {
   return (kinds.srt && IsSubRipSourceName(name)) || (kinds.vtt && IsWebVttSourceName(name));
 }

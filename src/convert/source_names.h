@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "platform/codepage.h"
 #include "platform/file_system.h"
@@ -19,6 +21,13 @@ struct SourceKinds {
   bool vtt = false;
   bool any() const { return srt || vtt; }
 };
+
+// How a user names SourceKinds, as the help and the refusal of a bad value give it.
+inline constexpr char kSourcesForm[] = "srt, vtt or srt,vtt";
+
+// "srt", "vtt" or both, comma-separated, in any order and letter case; empty for anything else
+// (an unknown or empty kind, a repeated one).
+std::optional<SourceKinds> ParseSources(std::string_view text);
 
 bool IsSubRipSourceName(const std::filesystem::path& name);  // x.srt
 bool IsWebVttSourceName(const std::filesystem::path& name);  // x.vtt
