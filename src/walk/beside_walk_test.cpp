@@ -83,6 +83,16 @@ TEST(BesideWalkTest, SourcesAreTakenOnlyWhenAskedOrNamed) {
   }
 }
 
+// The undo reports a batch's sources and backups in the order the walk met them, as converting
+// does, not the sources after the backups.
+TEST(BesideWalkTest, TheUndoReportsInTheOrderMet) {
+  const SourceKinds both{.srt = true, .vtt = true};
+  MemoryFileSystem fs;
+  Put(fs, "a.srt=S b.txt=S");
+  EXPECT_EQ(Walk(fs, "", both, false, 2, 256), "a.srt: done; b.txt: done; ");
+  EXPECT_EQ(Walk(fs, "", both, true, 2, 256), "a.srt: done; b.txt_original: done; ");
+}
+
 // Sources beside go by batches as inputs do: every work file durable before its move, through
 // one barrier a batch or, where the system has none, each file's own sync.
 TEST(BesideWalkTest, EveryListReachesTheDiskBeforeItsMove) {

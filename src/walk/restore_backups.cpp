@@ -37,11 +37,13 @@ class FolderRestore {
   TreeVisitor Visitor();
   void Add(RestoreTask task) {
     tasks_.push_back(std::move(task));
-    if (tasks_.size() + beside_.size() >= batch_files_) RunBatch();
+    met_beside_.push_back(false);
+    if (met_beside_.size() >= batch_files_) RunBatch();
   }
   void AddBeside(std::filesystem::path source) {
     beside_.push_back(std::move(source));
-    if (tasks_.size() + beside_.size() >= batch_files_) RunBatch();
+    met_beside_.push_back(true);
+    if (met_beside_.size() >= batch_files_) RunBatch();
   }
   void RunBatch();
   void RunBeside();
@@ -53,11 +55,14 @@ class FolderRestore {
   const std::size_t batch_files_;
   Workers workers_;
   std::vector<RestoreTask> tasks_;
-  // Sources whose list beside them goes when it is proven theirs; reported after the batch's
-  // backups.
+  std::vector<std::optional<FileResult>> task_results_;
+  // Sources whose list beside them goes when it is proven theirs.
   const SourceKinds sources_;
   std::vector<std::filesystem::path> beside_;
   std::vector<std::optional<FileResult>> beside_results_;
+  // For each file of the batch in the order the walk met it, whether it is a source beside: the
+  // order of the reports.
+  std::vector<bool> met_beside_;
   // What the listings of the folders not yet done showed (ListForRestore), until the walk visits
   // those entries.
   std::unordered_set<std::filesystem::path::string_type> converted_;
@@ -117,11 +122,18 @@ TreeVisitor FolderRestore::Visitor() {
 
 void FolderRestore::RunBatch() {
   RunBeside();
+  task_results_.clear();
   if (!tasks_.empty()) RunRestores();
-  for (std::size_t i = 0; i < beside_.size(); ++i) {
-    if (observer_.on_file) observer_.on_file(beside_[i], *beside_results_[i]);
+  std::size_t task = 0, beside = 0;
+  for (const bool is_beside : met_beside_) {
+    const std::filesystem::path& path = is_beside ? beside_[beside] : tasks_[task].backup;
+    const std::optional<FileResult>& result =
+        is_beside ? beside_results_[beside++] : task_results_[task++];
+    if (result && observer_.on_file) observer_.on_file(path, *result);
   }
+  tasks_.clear();
   beside_.clear();
+  met_beside_.clear();
 }
 
 void FolderRestore::RunRestores() {
@@ -129,14 +141,10 @@ void FolderRestore::RunRestores() {
   const bool alone = tasks_.size() == 1;
   workers_.Run(
       tasks_.size(), [&](std::size_t slot) { batch.Prepare(slot, tasks_[slot]); }, alone);
-  std::vector<std::optional<FileResult>> results =
+  task_results_ =
       batch.Finish([&](std::size_t count, const std::function<void(std::size_t)>& each) {
         workers_.Run(count, each, alone || count == 1);
       });
-  for (std::size_t slot = 0; slot < tasks_.size(); ++slot) {
-    if (results[slot] && observer_.on_file) observer_.on_file(tasks_[slot].backup, *results[slot]);
-  }
-  tasks_.clear();
 }
 
 void FolderRestore::RunBeside() {
