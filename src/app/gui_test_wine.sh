@@ -1,7 +1,7 @@
 #!/bin/sh
 # Drives Kestrane.exe under Wine through its real dialogs on a private X server.
 # Usage: gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE CASE, CASE being picker, choose,
-#        start-folder, explorer-line, file or fps;
+#        start-folder, explorer-line, file, fps or sources;
 #        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE owner OWNER_TESTS_EXE
 #        gui_test_wine.sh WINE64 WINESERVER KESTRANE_EXE setup SETUP_EXE SHORTCUT_PROBE_EXE
 #                         SETUP_FILES_DIR VERSION PUBLISHER
@@ -173,6 +173,44 @@ fps)
   convert_one "$subs/b.txt" "$wine" "$exe" /file /OFFSET:01:00:00:00 /strip-tags /fps:25
   expect_at_25_fps_from 01 "$subs/b.txt"
   ;;
+sources)
+  # The open-file dialog offers .srt and .vtt files in any letter case. A folder's path typed
+  # into it opens the folder; four Tabs go from the name box past the type list and the two
+  # buttons to the files, where Down selects the first listed: in a folder holding nothing
+  # else, the source, whose list Return writes beside it, the source left as it was.
+  mkdir -p "$subs/vtt"
+  printf 'WEBVTT\r\n\r\n00:01.000 --> 00:02.500\r\nHello there\r\n' >"$subs/vtt/b.vtt"
+  cp "$subs/vtt/b.vtt" "$work/b.vtt"
+  name="kestrane-gui-$$"
+  walk="$WINEPREFIX/drive_c/$name"
+  also_remove="$walk"
+  write_subtitles "$subs/srt/a.SRT" "$walk/c.srt"
+  start_x
+  for source in "$subs/srt/a.SRT" "$subs/vtt/b.vtt"; do
+    start_app "$wine" "$exe" /file
+    first=$(find_window Open) || exit 1
+    focus "$first"
+    type_text "$(winpath "$(dirname "$source")")"
+    press Return
+    sleep 1
+    press Tab Tab Tab Tab Down Return
+    wait_file "${source%.*}.txt"
+    second=$(find_window Open "$first") || exit 1
+    focus "$second"
+    press Escape
+    wait_exit 0
+  done
+  # A folder walk takes sources with /sources: (on drive C:, as start-folder says why).
+  start_app "$wine" "$exe" /sources:srt,vtt "C:\\$name"
+  win=$(find_window "Browse to the starting folder:") || exit 1
+  sleep 1
+  focus "$win"
+  press Return
+  wait_exit 0
+  expect_listed_beside "$subs/srt/a.SRT" "$subs/vtt/b.vtt" "$walk/c.srt"
+  expect_untouched "$subs/srt/a.SRT" "$walk/c.srt"
+  cmp -s "$work/b.vtt" "$subs/vtt/b.vtt" || fail "b.vtt was changed"
+  ;;
 owner)
   # The open-file dialogs' owner, a real window: its tests ($5, a GoogleTest program) on this
   # session's display.
@@ -300,9 +338,9 @@ setup)
   ! wine_quiet "$setup_exe" /S /FPS=29.97 /OFFSET=00:01:00:00 ||
     fail "setup /S /FPS=29.97 /OFFSET=00:01:00:00 succeeded"
   check_link "$files_link" "/file /fps:25"
-  wine_quiet "$setup_exe" /S /OFFSET=01:00:00:00 /STRIPTAGS=1 ||
-    fail "setup /S /OFFSET= /STRIPTAGS= failed: $(cat "$work/wine.out")"
-  placed="/fps:25 /offset:01:00:00:00 /strip-tags"
+  wine_quiet "$setup_exe" /S /OFFSET=01:00:00:00 /STRIPTAGS=1 /SOURCES=1 ||
+    fail "setup /S /OFFSET= /STRIPTAGS= /SOURCES= failed: $(cat "$work/wine.out")"
+  placed="/fps:25 /offset:01:00:00:00 /strip-tags /sources:srt,vtt"
   check_link "$folder_link" "$placed"
   check_link "$files_link" "/file $placed"
   check_menu "Convert subtitles with Kestrane..." "\"$win_dir\\Kestrane.exe\" $placed \"%V\""
@@ -311,12 +349,13 @@ setup)
   check_link "$files_link" "/file $placed"
   # Its page, as a user meets it on running the setup again: the last choices are there
   # already. Down picks the next rate in the list, 29.97 drop-frame; Tab, Down the next timeline
-  # start, 10:00:00:00; Tab, space clears the tags' box. Return takes each page's default
-  # button: I Agree, Next, Install, then Next (after the install) and Finish.
+  # start, 10:00:00:00; Tab, space clears the tags' box, and again the sources' box. Return
+  # takes each page's default button: I Agree, Next, Install, then Next (after the install) and
+  # Finish.
   start_app "$wine" "$setup_exe"
   win=$(find_window "Kestrane Setup ") || exit 1
   focus "$win"
-  for keys in Return Return Down Tab Down Tab space Return; do
+  for keys in Return Return Down Tab Down Tab space Tab space Return; do
     press $keys
     sleep 1
   done
