@@ -4,12 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
-#include <mutex>
 #include <string_view>
 #include <vector>
+
+#include "platform/held_trees.h"
 
 namespace kestrane::posix {
 namespace {
@@ -49,42 +49,17 @@ struct Tree {
   std::shared_ptr<const int> fd;
 };
 
-// Held by any thread and used by all: a walk's workers reach the files the walk lists.
-std::mutex trees_mutex;
-std::vector<std::shared_ptr<const Tree>> trees;
-std::atomic<std::size_t> tree_count = 0;  // spares the lock while nothing is held
+HeldTrees<Tree> trees;
 
 // The held tree with the longest root that `text` is or lies below; null for none.
 std::shared_ptr<const Tree> TreeOf(std::string_view text) {
-  if (tree_count.load(std::memory_order_acquire) == 0) return nullptr;
-  std::lock_guard<std::mutex> lock(trees_mutex);
-  std::shared_ptr<const Tree> best;
-  for (const std::shared_ptr<const Tree>& tree : trees) {
-    const std::string& root = tree->root;
-    if (!text.starts_with(root) || (text.size() > root.size() && text[root.size()] != '/')) {
-      continue;
-    }
-    if (!best || root.size() > best->root.size()) best = tree;
-  }
-  return best;
+  return trees.Best([text](const Tree& tree) -> std::size_t {
+    const std::string& root = tree.root;
+    const bool below =
+        text.starts_with(root) && (text.size() == root.size() || text[root.size()] == '/');
+    return below ? root.size() + 1 : 0;
+  });
 }
-
-class TreeHold final : public FolderHandles {
- public:
-  explicit TreeHold(std::shared_ptr<const Tree> tree) : tree_(std::move(tree)) {
-    std::lock_guard<std::mutex> lock(trees_mutex);
-    trees.push_back(tree_);
-    tree_count.store(trees.size(), std::memory_order_release);
-  }
-  ~TreeHold() override {
-    std::lock_guard<std::mutex> lock(trees_mutex);
-    trees.erase(std::find(trees.begin(), trees.end(), tree_));
-    tree_count.store(trees.size(), std::memory_order_release);
-  }
-
- private:
-  const std::shared_ptr<const Tree> tree_;
-};
 
 // Opens `folder`, with `flags`, from its tree's root where a tree holds it, else by its path.
 int OpenFolder(const std::string& folder, int flags) {
@@ -241,7 +216,7 @@ std::unique_ptr<FolderHandles> HoldTree(const fs::path& root) {
   if (text.empty() || text == "/") return nullptr;
   const int fd = ::open(text.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  return std::make_unique<TreeHold>(std::make_shared<const Tree>(Tree{text, SharedDescriptor(fd)}));
+  return trees.Hold(std::make_shared<const Tree>(Tree{text, SharedDescriptor(fd)}));
 }
 
 int OpenFolderBelow(int root, std::string_view rest, int flags) {

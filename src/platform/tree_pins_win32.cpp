@@ -1,12 +1,11 @@
 #include "platform/tree_pins_win32.h"
 
-#include <algorithm>
-#include <atomic>
-#include <mutex>
+#include <cstdint>
 #include <system_error>
 
 #include "platform/file_info_win32.h"
 #include "platform/folder_path.h"
+#include "platform/held_trees.h"
 #include "platform/status_win32.h"
 #include "platform/windows_path.h"
 
@@ -23,43 +22,15 @@ struct Tree {
   std::uint64_t index = 0;
 };
 
-// Held by any thread and used by all: a walk's workers reach the files the walk lists.
-std::mutex trees_mutex;
-std::vector<std::shared_ptr<const Tree>> trees;
-std::atomic<std::size_t> tree_count = 0;  // spares the lock while nothing is held
+HeldTrees<Tree> trees;
 
 // The held tree with the deepest root that `path` is or lies below; null for none.
 std::shared_ptr<const Tree> TreeOf(const fs::path& path) {
-  if (tree_count.load(std::memory_order_acquire) == 0) return nullptr;
-  std::lock_guard<std::mutex> lock(trees_mutex);
-  std::shared_ptr<const Tree> best;
-  std::size_t depth = 0;
-  for (const std::shared_ptr<const Tree>& tree : trees) {
-    const std::size_t way = FoldersOnTheWay(tree->root, path, /*self=*/true).size();
-    if (way > 0 && (!best || way < depth)) {
-      best = tree;
-      depth = way;
-    }
-  }
-  return best;
+  return trees.Best([&path](const Tree& tree) -> std::size_t {
+    const std::size_t way = FoldersOnTheWay(tree.root, path, /*self=*/true).size();
+    return way == 0 ? 0 : SIZE_MAX - way;
+  });
 }
-
-class TreeHold final : public FolderHandles {
- public:
-  explicit TreeHold(std::shared_ptr<const Tree> tree) : tree_(std::move(tree)) {
-    std::lock_guard<std::mutex> lock(trees_mutex);
-    trees.push_back(tree_);
-    tree_count.store(trees.size(), std::memory_order_release);
-  }
-  ~TreeHold() override {
-    std::lock_guard<std::mutex> lock(trees_mutex);
-    trees.erase(std::find(trees.begin(), trees.end(), tree_));
-    tree_count.store(trees.size(), std::memory_order_release);
-  }
-
- private:
-  const std::shared_ptr<const Tree> tree_;
-};
 
 std::wstring SystemPath(const fs::path& path) {
   std::error_code error;
@@ -87,7 +58,7 @@ std::unique_ptr<FolderHandles> HoldTree(const fs::path& root) {
   const bool known = ::GetFileInformationByHandle(handle, &data);
   ::CloseHandle(handle);
   if (!known || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
-  return std::make_unique<TreeHold>(std::make_shared<const Tree>(
+  return trees.Hold(std::make_shared<const Tree>(
       Tree{root, data.dwVolumeSerialNumber, Join(data.nFileIndexHigh, data.nFileIndexLow)}));
 }
 
