@@ -27,6 +27,15 @@ if [ ! -d "$out/tree2000" ]; then
   for d in $(ls "$out/tree" | sort | head -20); do cp -a "$out/tree/$d" "$out/tree2000/"; done
 fi
 
+# as_srt DIR: every name.txt below DIR renamed name.srt, as sources converted beside them.
+as_srt() {
+  $py -c 'import os, sys
+for d, _, names in os.walk(sys.argv[1]):
+    for n in names:
+        if n.endswith(".txt"): os.rename(os.path.join(d, n), os.path.join(d, n[:-4] + ".srt"))' "$1"
+}
+[ -d "$out/tree_srt" ] || { cp -a "$out/tree" "$out/tree_srt"; as_srt "$out/tree_srt"; }
+
 now() { date +%s.%N; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 fmt() { printf '%.3f' "$1"; }
@@ -116,10 +125,12 @@ syscalls() {
     mkdir -p "$source"
     for d in $(ls "$out/tree" | sort | head -10); do cp -a "$out/tree/$d" "$source/"; done
   fi
-  # count [--converted] COMMAND...: over a copy of the files, or of their conversion.
+  # count [--converted | --srt] COMMAND...: over a copy of the files, of their conversion, or of
+  # the files named .srt.
   count() {
     rm -rf "$out/sys"; cp -a "$source" "$out/sys"
     if [ "$1" = --converted ]; then shift; "$cli" -q "$out/sys"; fi
+    if [ "$1" = --srt ]; then shift; as_srt "$out/sys"; fi
     strace -f -c -o "$out/sys.strace" "$@" "$out/sys" >/dev/null 2>&1
     awk '$NF == "total" { printf "%.1f", $4 / 1000 }' "$out/sys.strace"
     rm -rf "$out/sys" "$out/sys.strace"
@@ -133,7 +144,43 @@ syscalls() {
 | the floor with Kestrane's checks | $(count "$floor" -c) | |
 | \`kestrane-cli -j 1\` | $(count "$cli" -q -j 1) | at most 14 |
 | \`kestrane-cli\` | $(count "$cli" -q) | |
+| \`kestrane-cli -j 1 --sources srt\` (the files named .srt, each list beside it) | $(count --srt "$cli" -q -j 1 --sources srt) | at most converting in place |
 | \`kestrane-cli -j 1 --restore\` | $(count --converted "$cli" -q -j 1 --restore) | at most 4 more than converting |
+
+TABLE
+}
+
+# beside PLACE LABEL: the tree as sources beside them (name.srt gives name.txt, --sources srt)
+# against the same files converted in place, in turns, in the same file system.
+beside() {
+  local place=$1 label=$2
+  mkdir -p "$place"
+  echo "measuring sources beside, $label" >&2
+  local txt=$out/tree srt=$out/tree_srt
+  if [ "$place" != "$out" ]; then
+    txt=$place/tree srt=$place/tree_srt
+    cp -a "$out/tree" "$txt"; cp -a "$out/tree_srt" "$srt"
+  fi
+  local load0; load0=$(load)
+  local -A runs=()
+  for _ in $(seq "$reps"); do
+    runs[in_place]+=" $(time_run "$txt" "$place/work" "$cli" -q)"
+    runs[beside]+=" $(time_run "$srt" "$place/work" "$cli" -q --sources srt)"
+  done
+  local in_place_med beside_med
+  # shellcheck disable=SC2086  # the times are words
+  in_place_med=$(printf '%s\n' ${runs[in_place]} | median)
+  # shellcheck disable=SC2086
+  beside_med=$(printf '%s\n' ${runs[beside]} | median)
+  rm -rf "$place/work"
+  [ "$place" = "$out" ] || rm -rf "$txt" "$srt"
+  cat <<TABLE
+### 10,000 sources beside, $label ($(df -T "$place" | awk 'NR == 2 { print $2 }'); load $load0 to $(load))
+
+| measure | result | target |
+|---|---|---|
+| \`kestrane-cli\`, the .txt files converted in place | $(fmt "$in_place_med") s | |
+| \`kestrane-cli --sources srt\`, the same files named .srt, each list beside it | $(fmt "$beside_med") s, $(ratio "$beside_med" "$in_place_med") × in place | at most 1.05 × in place |
 
 TABLE
 }
@@ -241,6 +288,8 @@ echo
 tree "$out" "on disk" 1.15
 shm=$(mktemp -d /dev/shm/kestrane-bench.XXXXXX)
 tree "$shm" "in memory" 1.0 1.3
+beside "$out" "on disk"
+beside "$shm" "in memory"
 syscalls
 slow_syncs
 restore "$out" "on disk"

@@ -33,25 +33,28 @@ void ClearPrivateNamesOf(FileSystem& fs, const std::filesystem::path& list, Read
 }  // namespace
 
 BesideConversion::BesideConversion(FileSystem& fs, const std::filesystem::path& source,
-                                   const ConvertOptions& options)
+                                   const ConvertOptions& options, bool listed_alone)
     : fs_(fs),
       source_path_(source),
       list_(ListPathFor(source)),
       work_path_(WorkPathFor(list_)),
-      options_(options) {}
+      options_(options),
+      listed_alone_(listed_alone) {}
 
 BesideConversion::~BesideConversion() = default;
 
 std::optional<FileResult> BesideConversion::Prepare(const Converter& convert) {
   if (std::optional<FileResult> ended = ClaimSource()) return ended;
-  ClearPrivateNames();
-  if (std::optional<FileResult> ended = LookAtList()) return ended;
-  if (std::optional<FileResult> ended = ClearLeftoverWork()) return ended;
+  if (!listed_alone_) {
+    ClearPrivateNames();
+    if (std::optional<FileResult> ended = LookAtList()) return ended;
+    if (std::optional<FileResult> ended = ClearLeftoverWork()) return ended;
+  }
   return Write(convert);
 }
 
 std::optional<FileResult> BesideConversion::ClaimSource() {
-  Status s = OpenSourceBeside(fs_, source_path_, options_.legacy, &source_);
+  Status s = OpenSourceBeside(fs_, source_path_, options_.legacy, &source_, listed_alone_);
   if (s.code() == Status::Code::kNotFound) return FileResult::Skipped(Reason::kNoInput);
   if (s.code() == Status::Code::kNotRegular) return FileResult::Skipped(Reason::kNotRegular);
   if (!s.ok()) return FileResult::Failed(Reason::kOpen, s);
@@ -88,6 +91,14 @@ std::optional<FileResult> BesideConversion::ClearLeftoverWork() {
   return std::nullopt;
 }
 
+// The list's name was taken since the look at it, or since the listing that spared the look:
+// by another run that converted the source before our claim, or by anything else.
+FileResult::Reason BesideConversion::ListTakenBy() {
+  std::unique_ptr<ReadableFile> proven;
+  Status s = OpenIfConversionOf(fs_, list_, *source_, options_.legacy, ProofMode::kWhole, &proven);
+  return s.ok() && proven ? Reason::kAlreadyConverted : Reason::kListExists;
+}
+
 std::optional<FileResult> BesideConversion::Write(const Converter& convert) {
   work_.emplace(fs_, work_path_, source_->info(), options_.dry_run);
   const ConversionOutcome outcome = convert(*source_, *work_);
@@ -117,9 +128,7 @@ FileResult BesideConversion::Move(bool synced) {
     return End(Kind::kFailed, Reason::kWorkReplaced, s);
   }
   s = MoveToFreeName(fs_, work_path_, list_);
-  if (s.code() == Status::Code::kExists) {
-    return End(Kind::kSkipped, Reason::kListExists, Status::Ok());
-  }
+  if (s.code() == Status::Code::kExists) return End(Kind::kSkipped, ListTakenBy(), Status::Ok());
   if (!s.ok()) return End(Kind::kFailed, Reason::kInstallMove, s);
   source_.reset();
   return std::move(done_);

@@ -10,8 +10,10 @@
 //   S L (W)    list exists       skipped: "already converted" when L is exactly S's conversion,
 //                                else "name.txt exists"; W stays, as it may be L's own work
 //                                file; restore removes L only when it is exactly S's conversion
-//   S ... L'   taken meanwhile   L appeared between the look and the move: the move fails, W is
-//                                removed, skipped as "name.txt exists"
+//   S ... L'   taken meanwhile   L appeared between the look (or the listing that spared it) and
+//                                the move: the move fails, W is removed, skipped as "already
+//                                converted" when L is exactly S's conversion, else "name.txt
+//                                exists"
 //   any        busy              another run holds the claim on S: skipped
 // With both name.srt and name.vtt, the walk takes the .srt first: the .vtt then finds L.
 // A cut at any call leaves S as it was and at most W, which the next run proves and removes.
@@ -35,8 +37,12 @@ namespace kestrane {
 // moves it in. The claim is held from the first step to the end of the second.
 class BesideConversion {
  public:
+  // `listed_alone`: the folder's listing, just read, showed the source as a regular file and
+  // neither its list nor any side file of the list (ListedSideFiles::AnyNamed), so the looks at
+  // them are spared: the list's creation since then makes the move fail, a work file's makes
+  // its creation fail, and a private name waits for the next run. Nothing is ever replaced.
   BesideConversion(FileSystem& fs, const std::filesystem::path& source,
-                   const ConvertOptions& options);
+                   const ConvertOptions& options, bool listed_alone = false);
   ~BesideConversion();
   BesideConversion(const BesideConversion&) = delete;
   BesideConversion& operator=(const BesideConversion&) = delete;
@@ -54,6 +60,7 @@ class BesideConversion {
   std::optional<FileResult> LookAtList();
   void ClearPrivateNames();
   std::optional<FileResult> ClearLeftoverWork();
+  FileResult::Reason ListTakenBy();
   std::optional<FileResult> Write(const Converter& convert);
   // Short of success: the work file, if any, goes.
   FileResult End(FileResult::Kind kind, FileResult::Reason reason, const Status& status);
@@ -61,6 +68,7 @@ class BesideConversion {
   FileSystem& fs_;
   const std::filesystem::path source_path_, list_, work_path_;
   const ConvertOptions options_;
+  const bool listed_alone_;
   std::unique_ptr<ReadableFile> source_;  // open and claimed from Prepare to the end of Move
   std::optional<WorkFile> work_;
   FileResult done_;

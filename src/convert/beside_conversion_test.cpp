@@ -102,6 +102,10 @@ class SecondRunAt : public FileSystemWrapper {
                      std::unique_ptr<ReadableFile>* file) override {
     return Before(), FileSystemWrapper::OpenForRead(path, file);
   }
+  Status OpenListedForRead(const std::filesystem::path& path,
+                           std::unique_ptr<ReadableFile>* file) override {
+    return Before(), FileSystemWrapper::OpenListedForRead(path, file);
+  }
   Status CreateNew(const std::filesystem::path& path, FileMode mode,
                    std::unique_ptr<WritableFile>* file) override {
     return Before(), FileSystemWrapper::CreateNew(path, mode, file);
@@ -153,6 +157,48 @@ TEST(BesideConversionTest, TwoRunsAtOnceWriteTheListOnce) {
         EXPECT_TRUE(other == "done" || other == "busy" || other == "already converted")
             << what << ": " << other;
       }
+    }
+  }
+}
+
+// Converts a source its folder's listing showed without its list, as a walk does.
+FileResult ConvertListedAlone(FileSystem& fs, const std::filesystem::path& source) {
+  BesideConversion conversion(fs, source, {}, /*listed_alone=*/true);
+  if (std::optional<FileResult> ended = conversion.Prepare(SubtitleConverter({}))) {
+    return *std::move(ended);
+  }
+  return conversion.Move(/*synced=*/false);
+}
+
+// Nothing looks at the list before the move once the listing showed its name free: a list made
+// since, at any call, is never replaced, and no work file is left beside it.
+TEST(BesideConversionTest, AListMadeSinceTheListingIsNeverReplaced) {
+  const struct {
+    const char* what;
+    std::function<void(MemoryFileSystem&)> make;
+    const char* files_after;
+    const char* said_when_before_us;  // made before our claim
+    const char* said_when_during;     // made while we hold it
+  } makers[] = {
+      {"another run", [](MemoryFileSystem& fs) { Convert(fs, "/d/a.srt"); }, "a.srt=S a.txt=C",
+       "already converted", "done"},
+      {"another program", [](MemoryFileSystem& fs) { Put(fs, "a.txt=O"); }, "a.srt=S a.txt=O",
+       "name.txt exists", "name.txt exists"},
+  };
+  for (const auto& maker : makers) {
+    for (int nth = 1;; ++nth) {
+      MemoryFileSystem memory;
+      Put(memory, "a.srt=S");
+      SecondRunAt ours(memory, nth, [&] { maker.make(memory); });
+      const std::string said = Said(ConvertListedAlone(ours, "/d/a.srt"));
+      const std::string what = std::string(maker.what) + " before call " + std::to_string(nth);
+      if (!ours.ran()) {
+        EXPECT_EQ(said, "done") << what;
+        EXPECT_GT(nth, 3) << what;
+        break;
+      }
+      EXPECT_EQ(said, nth == 1 ? maker.said_when_before_us : maker.said_when_during) << what;
+      EXPECT_EQ(Show(memory), maker.files_after) << what;
     }
   }
 }

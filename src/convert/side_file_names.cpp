@@ -95,17 +95,25 @@ std::filesystem::path InputPathFor(const std::filesystem::path& side_file) {
   return std::filesystem::path(std::move(text));
 }
 
-ListedSideFiles::ListedSideFiles(const std::vector<DirEntry>& entries) {
+ListedSideFiles::ListedSideFiles(const std::vector<DirEntry>& entries, bool with_inputs) {
   for (const DirEntry& entry : entries) {
     if (IsWorkName(entry.name) || IsBackupName(entry.name) || IsAsideName(entry.name) ||
         IsPrivateName(entry.name)) {
       inputs_.insert(Folded(InputPathFor(entry.name)));
+    } else if (with_inputs && IsInputName(entry.name)) {
+      listed_inputs_.insert(Folded(entry.name));
     }
   }
 }
 
 bool ListedSideFiles::AnyFor(const std::filesystem::path& name) const {
   return !inputs_.empty() && inputs_.count(Folded(name)) != 0;
+}
+
+bool ListedSideFiles::AnyNamed(const std::filesystem::path& name) const {
+  if (inputs_.empty() && listed_inputs_.empty()) return false;
+  const auto folded = Folded(name);
+  return inputs_.count(folded) != 0 || listed_inputs_.count(folded) != 0;
 }
 
 ListedForRestore ListForRestore(const std::vector<DirEntry>& entries) {

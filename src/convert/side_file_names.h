@@ -71,13 +71,19 @@ std::filesystem::path InputPathFor(const std::filesystem::path& side_file);
 // shows alone is converted without asking the file system about each of them first.
 class ListedSideFiles {
  public:
-  explicit ListedSideFiles(const std::vector<DirEntry>& entries);
+  // `with_inputs`: the inputs listed are kept too, for AnyNamed.
+  explicit ListedSideFiles(const std::vector<DirEntry>& entries, bool with_inputs = false);
   // Whether the listing showed a side file of the input named `name` (no folder), in any ASCII
   // letter case.
   bool AnyFor(const std::filesystem::path& name) const;
+  // The same, or the input `name` itself, of whatever kind: as the list of a source beside
+  // (source_names.h), which a listing without any of them leaves free. Only for a listing read
+  // `with_inputs`.
+  bool AnyNamed(const std::filesystem::path& name) const;
 
  private:
-  std::set<std::filesystem::path::string_type> inputs_;  // ASCII letters in lower case
+  std::set<std::filesystem::path::string_type> inputs_;         // ASCII letters in lower case
+  std::set<std::filesystem::path::string_type> listed_inputs_;  // the same, `with_inputs`
 };
 
 // What a folder's listing tells a restore, by entry name.

@@ -84,5 +84,25 @@ TEST(SideFileNamesTest, AListingTellsWhichInputsHaveSideFiles) {
     EXPECT_EQ(listed.AnyFor(name), any) << name;
 }
 
+// A source taken for alone skips the looks at its list and the list's side files, so a list
+// missed here would be reported converted by a dry run, which never reaches the move that finds
+// it.
+TEST(SideFileNamesTest, AListingTellsWhichListsAreTakenBesideTheirSources) {
+  std::vector<DirEntry> listing;
+  for (const char* name : {"a.txt", "B.TXT", "c.txt_temp", "d.TXT_GONE", "e.txt_copying",
+                           "f.txt_original", "g.srt", "h.txt.srt"}) {
+    listing.push_back({name});
+  }
+  listing.push_back({"sub.txt", EntryKind::kDirectory});
+  const ListedSideFiles listed(listing, /*with_inputs=*/true);
+  const std::pair<const char*, bool> cases[] = {
+      {"a.txt", true},  {"A.TXT", true},  {"b.txt", true},      {"c.txt", true},
+      {"d.txt", true},  {"e.txt", true},  {"f.txt", true},      {"sub.txt", true},
+      {"g.txt", false}, {"h.txt", false}, {"h.txt.txt", false},
+  };
+  for (const auto& [name, any] : cases)
+    EXPECT_EQ(listed.AnyNamed(name), any) << name;
+}
+
 }  // namespace
 }  // namespace kestrane

@@ -57,8 +57,9 @@ std::filesystem::path ListPathFor(const std::filesystem::path& source) {
 }
 
 Status OpenSourceBeside(FileSystem& fs, const std::filesystem::path& source,
-                        const LegacyEncoding& legacy, std::unique_ptr<ReadableFile>* file) {
-  Status s = fs.OpenForRead(source, file);
+                        const LegacyEncoding& legacy, std::unique_ptr<ReadableFile>* file,
+                        bool listed) {
+  Status s = listed ? fs.OpenListedForRead(source, file) : fs.OpenForRead(source, file);
   if (s.ok() && IsWebVttSourceName(source)) {
     *file = std::make_unique<WebVttSource>(std::move(*file), legacy);
   }

@@ -42,8 +42,10 @@ bool IsTakenSource(const std::filesystem::path& name, const SourceKinds& kinds);
 std::filesystem::path ListPathFor(const std::filesystem::path& source);
 
 // Opens a source beside for reading as SubRip text: a .vtt file through WebVttSource (its text
-// read as `legacy` says), any other file as it is. The open's status.
+// read as `legacy` says), any other file as it is. The open's status. `listed`: a folder's
+// listing has just shown a regular file there (FileSystem::OpenListedForRead).
 Status OpenSourceBeside(FileSystem& fs, const std::filesystem::path& source,
-                        const LegacyEncoding& legacy, std::unique_ptr<ReadableFile>* file);
+                        const LegacyEncoding& legacy, std::unique_ptr<ReadableFile>* file,
+                        bool listed = false);
 
 }  // namespace kestrane

@@ -121,5 +121,29 @@ TEST(BesideWalkTest, EveryListReachesTheDiskBeforeItsMove) {
   }
 }
 
+// A batch's folders are synced once each, after their moves, and a folder whose sync fails warns
+// the lists moved into it, none of another folder's.
+TEST(BesideWalkTest, AFolderSyncThatFailsWarnsItsOwnListsOnly) {
+  MemoryFileSystem memory;
+  for (const char* source : {"/t/a/1.srt", "/t/a/2.srt", "/t/b/3.srt", "/t/b/4.srt"})
+    memory.AddFile(source, trio::kBytes.at('S'));
+  testing::FaultyFileSystem files(memory);
+  files.FailOn(testing::FaultyFileSystem::Op::kSyncDir, 2);
+  std::map<std::string, std::string> said;
+  WalkObserver observer;
+  observer.on_file = [&](const std::filesystem::path& path, const FileResult& result) {
+    said[path.generic_string()] = Said(result);
+  };
+  ConvertFolder(files, "/t", "", {}, observer, {.jobs = 2, .sources = {.srt = true}});
+  const std::map<std::string, std::string> expected = {
+      {"/t/a/1.srt", "done"},
+      {"/t/a/2.srt", "done"},
+      {"/t/b/3.srt", "syncing the folder"},
+      {"/t/b/4.srt", "syncing the folder"},
+  };
+  EXPECT_EQ(said, expected);
+  EXPECT_EQ(files.Calls(testing::FaultyFileSystem::Op::kSyncDir), 2);
+}
+
 }  // namespace
 }  // namespace kestrane

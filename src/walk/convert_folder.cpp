@@ -17,6 +17,7 @@
 #include "convert/convert_file.h"
 #include "convert/side_file_names.h"
 #include "convert/source_names.h"
+#include "platform/folder_path.h"
 #include "platform/text.h"
 #include "walk/walk_tree.h"
 #include "walk/workers.h"
@@ -84,10 +85,12 @@ class FolderConversion {
   TreeVisitor Visitor();
   void Listed(const std::filesystem::path& dir, const std::vector<DirEntry>& entries);
   void Visit(std::filesystem::path path, const DirEntry& entry);
+  const ListedSideFiles* ListingOf(const std::filesystem::path& path) const;
   bool ListedAlone(const std::filesystem::path& path, const DirEntry& entry) const;
+  bool SourceListedAlone(const std::filesystem::path& path, const DirEntry& entry) const;
   void Add(ConversionTask task);
-  void AddBeside(std::filesystem::path source, bool after_srt);
-  void VisitSource(std::filesystem::path path);
+  void AddBeside(std::filesystem::path source, bool after_srt, bool listed_alone);
+  void VisitSource(std::filesystem::path path, bool listed_alone);
   void RunBatch();
   void FinishBeside(const std::vector<Queued*>& slots,
                     std::vector<std::unique_ptr<BesideConversion>>& pending,
@@ -139,7 +142,7 @@ void FolderConversion::Run(const std::filesystem::path& folder, const std::files
   // also finishes an interrupted conversion of the name.
   auto one = [this](const std::filesystem::path& input) {
     if (IsInputName(input.filename())) Add({input});
-    if (IsBesideSourceName(input.filename())) AddBeside(input, false);
+    if (IsBesideSourceName(input.filename())) AddBeside(input, false, false);
   };
   // A folder error is reported after the files the walk met before it.
   TreeVisitor visitor = Visitor();
@@ -179,7 +182,7 @@ void FolderConversion::Listed(const std::filesystem::path& dir,
   std::filesystem::path folder = dir.has_filename() ? dir : dir.parent_path();
   while (!branch_.empty() && !IsWithin(folder, branch_.back().first))
     branch_.pop_back();
-  branch_.emplace_back(std::move(folder), ListedSideFiles(entries));
+  branch_.emplace_back(std::move(folder), ListedSideFiles(entries, sources_.any()));
   if (!sources_.srt || !sources_.vtt) return;
   std::set<std::filesystem::path::string_type> srt;
   for (const DirEntry& entry : entries) {
@@ -192,7 +195,10 @@ void FolderConversion::Listed(const std::filesystem::path& dir,
 }
 
 void FolderConversion::Visit(std::filesystem::path path, const DirEntry& entry) {
-  if (IsTakenSource(entry.name, sources_)) return VisitSource(std::move(path));
+  if (IsTakenSource(entry.name, sources_)) {
+    const bool alone = SourceListedAlone(path, entry);
+    return VisitSource(std::move(path), alone);
+  }
   if (IsInputName(entry.name)) {
     const bool alone = ListedAlone(path, entry);
     Add({std::move(path), false, {}, alone});
@@ -205,33 +211,49 @@ void FolderConversion::Visit(std::filesystem::path path, const DirEntry& entry) 
   Add({InputPathFor(path), true, path});
 }
 
-// Whether the listing of the input's folder showed it as a regular file without side files.
-bool FolderConversion::ListedAlone(const std::filesystem::path& path, const DirEntry& entry) const {
-  if (entry.kind != EntryKind::kFile) return false;
-  // Spelled as the walk spells both; a spelling that differs only costs the look.
+// The listing of the folder that holds `path`, if the walk has it.
+const ListedSideFiles* FolderConversion::ListingOf(const std::filesystem::path& path) const {
+  // Spelled as the walk spells both; a spelling that differs only costs the looks.
   const FolderText dir = FolderPart(path);
   auto listed = std::find_if(branch_.rbegin(), branch_.rend(), [&](const auto& level) {
     return FolderText(level.first.native()) == dir;
   });
-  return listed != branch_.rend() && !listed->second.AnyFor(entry.name);
+  return listed != branch_.rend() ? &listed->second : nullptr;
 }
 
-// name.srt goes before name.vtt whichever the listing gave first: the .vtt then finds the list.
-void FolderConversion::VisitSource(std::filesystem::path path) {
+// Whether the listing of the input's folder showed it as a regular file without side files.
+bool FolderConversion::ListedAlone(const std::filesystem::path& path, const DirEntry& entry) const {
+  if (entry.kind != EntryKind::kFile) return false;
+  const ListedSideFiles* listed = ListingOf(path);
+  return listed != nullptr && !listed->AnyFor(entry.name);
+}
+
+// Whether the listing of the source's folder showed it as a regular file, and neither its list
+// nor a side file of the list.
+bool FolderConversion::SourceListedAlone(const std::filesystem::path& path,
+                                         const DirEntry& entry) const {
+  if (entry.kind != EntryKind::kFile) return false;
+  const ListedSideFiles* listed = ListingOf(path);
+  return listed != nullptr && !listed->AnyNamed(ListPathFor(entry.name));
+}
+
+// name.srt goes before name.vtt whichever the listing gave first: the .vtt then finds the list,
+// which the listing could not show, so it is looked at.
+void FolderConversion::VisitSource(std::filesystem::path path, bool listed_alone) {
   auto pair = pairs_.find(SharedName(path));
-  if (pair == pairs_.end()) return AddBeside(std::move(path), false);
+  if (pair == pairs_.end()) return AddBeside(std::move(path), false, listed_alone);
   if (IsWebVttSourceName(path.filename())) {
-    if (pair->second.srt_met) return AddBeside(std::move(path), true);
+    if (pair->second.srt_met) return AddBeside(std::move(path), true, false);
     pair->second.vtt = std::move(path);
     return;
   }
-  AddBeside(std::move(path), false);
+  AddBeside(std::move(path), false, listed_alone);
   pair->second.srt_met = true;
-  if (pair->second.vtt) AddBeside(*std::move(pair->second.vtt), true);
+  if (pair->second.vtt) AddBeside(*std::move(pair->second.vtt), true, false);
 }
 
-void FolderConversion::AddBeside(std::filesystem::path source, bool after_srt) {
-  queue_.push_back({{std::move(source)}, /*beside=*/true, after_srt});
+void FolderConversion::AddBeside(std::filesystem::path source, bool after_srt, bool listed_alone) {
+  queue_.push_back({{std::move(source), false, {}, listed_alone}, /*beside=*/true, after_srt});
   if (++waiting_ >= batch_files_) RunBatch();
 }
 
@@ -262,7 +284,8 @@ void FolderConversion::RunBatch() {
   const auto prepare = [&](std::size_t slot) {
     if (slots[slot]->beside) {
       if (slots[slot]->after_srt) return;
-      pending[slot] = std::make_unique<BesideConversion>(fs_, slots[slot]->task.input, options_);
+      pending[slot] = std::make_unique<BesideConversion>(fs_, slots[slot]->task.input, options_,
+                                                         slots[slot]->task.listed_alone);
       beside[slot] = pending[slot]->Prepare(convert_);
       if (beside[slot]) pending[slot].reset();
       prepared[slot] = 1;
@@ -276,10 +299,13 @@ void FolderConversion::RunBatch() {
   };
   workers_.Run(size, prepare, size == 1);
   FinishBeside(slots, pending, beside);
+  // Only the inputs converted in place are left to finish: with one or none, no thread is woken.
+  std::size_t in_place = 0;
   for (std::size_t slot = 0; slot < size; ++slot) {
     if (slots[slot]->after_srt) prepared[slot] = 1;
+    in_place += prepared[slot] && !slots[slot]->beside;
   }
-  const bool alone = std::count(prepared.begin(), prepared.end(), 1) == 1;
+  const bool alone = in_place <= 1;
   std::vector<std::optional<FileResult>> results =
       batch.Finish([&](std::size_t count, const std::function<void(std::size_t)>& each) {
         workers_.Run(count, each, alone);
@@ -317,14 +343,23 @@ void FolderConversion::FinishBeside(const std::vector<Queued*>& slots,
         beside[waiting[i]] = conversion.Move(volume_synced);
       },
       waiting.size() <= 1);
+  // The files come folder by folder: a folder is looked up only when the spelling changes.
   std::map<std::filesystem::path, Status> folders;
+  FolderText spelled;
+  const Status* folder_synced = nullptr;
   for (std::size_t slot : waiting) {
     if (!beside[slot]->done()) continue;
-    const std::filesystem::path folder = FolderOf(pending[slot]->list());
-    if (folders.count(folder) == 0) folders[folder] = fs_.SyncDir(folder);
-    const Status& s = folders[folder];
-    if (!s.ok())
-      beside[slot] = FileResult::Warned(*beside[slot], FileResult::Reason::kSyncFolder, s);
+    if (folder_synced == nullptr || FolderPart(pending[slot]->list()) != spelled) {
+      spelled = FolderPart(pending[slot]->list());
+      const std::filesystem::path folder = FolderOf(pending[slot]->list());
+      const auto [it, first] = folders.try_emplace(folder);
+      if (first) it->second = fs_.SyncDir(folder);
+      folder_synced = &it->second;
+    }
+    if (!folder_synced->ok()) {
+      beside[slot] =
+          FileResult::Warned(*beside[slot], FileResult::Reason::kSyncFolder, *folder_synced);
+    }
   }
   workers_.Run(
       after.size(),
