@@ -22,7 +22,7 @@ constexpr const char* kFolder = "a.txt=S b.srt=S c.VTT=V c.srt=O d.vtt=V e.srt=O
 
 // What each file handed over said, by its name, in the order reported.
 std::string Walk(MemoryFileSystem& fs, const char* name, SourceKinds sources, bool restore,
-                 unsigned jobs, std::size_t batch) {
+                 unsigned jobs, std::size_t batch, const ConvertOptions& options = {}) {
   std::string said;
   WalkObserver observer;
   observer.on_file = [&](const std::filesystem::path& path, const FileResult& result) {
@@ -30,9 +30,9 @@ std::string Walk(MemoryFileSystem& fs, const char* name, SourceKinds sources, bo
   };
   const WalkOptions walk{.jobs = jobs, .batch_files = batch, .sources = sources};
   if (restore) {
-    RestoreBackups(fs, "/d", name, {}, observer, walk);
+    RestoreBackups(fs, "/d", name, options, observer, walk);
   } else {
-    ConvertFolder(fs, "/d", name, {}, observer, walk);
+    ConvertFolder(fs, "/d", name, options, observer, walk);
   }
   return said;
 }
@@ -91,6 +91,20 @@ TEST(BesideWalkTest, TheUndoReportsInTheOrderMet) {
   Put(fs, "a.srt=S b.txt=S");
   EXPECT_EQ(Walk(fs, "", both, false, 2, 256), "a.srt: done; b.txt: done; ");
   EXPECT_EQ(Walk(fs, "", both, true, 2, 256), "a.srt: done; b.txt_original: done; ");
+}
+
+// A dry run says what the run would, touching nothing: the .vtt after its .srt included, whose
+// list the dry run never wrote.
+TEST(BesideWalkTest, ADryRunSaysWhatTheRunWould) {
+  const SourceKinds both{.srt = true, .vtt = true};
+  for (std::size_t batch : {1u, 256u}) {
+    MemoryFileSystem dry, real;
+    Put(dry, kFolder);
+    Put(real, kFolder);
+    EXPECT_EQ(Walk(dry, "", both, false, 2, batch, {.dry_run = true}),
+              Walk(real, "", both, false, 2, batch));
+    EXPECT_EQ(Show(dry), kFolder);
+  }
 }
 
 // Sources beside go by batches as inputs do: every work file durable before its move, through

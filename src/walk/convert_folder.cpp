@@ -122,6 +122,8 @@ class FolderConversion {
     std::optional<std::filesystem::path> vtt;
   };
   std::map<std::filesystem::path::string_type, Pair> pairs_;
+  // In a dry run, the shared names whose .srt would have written the list.
+  std::set<std::filesystem::path::string_type> dry_lists_;
 };
 
 FolderConversion::FolderConversion(FileSystem& fs, const ConvertOptions& options,
@@ -334,6 +336,13 @@ void FolderConversion::FinishBeside(const std::vector<Queued*>& slots,
     const auto [volume, first] = synced.try_emplace(pending[slot]->device(), false);
     if (first) volume->second = fs_.SyncFileSystem(FolderOf(pending[slot]->list())).ok();
   }
+  // A dry run writes no list, so a .vtt would find none where its .srt's would be.
+  if (options_.dry_run) {
+    for (std::size_t slot = 0; slot < slots.size(); ++slot) {
+      if (slots[slot]->beside && !slots[slot]->after_srt && beside[slot] && beside[slot]->done())
+        dry_lists_.insert(SharedName(slots[slot]->task.input));
+    }
+  }
   if (waiting.empty() && after.empty()) return;
   workers_.Run(
       waiting.size(),
@@ -365,7 +374,9 @@ void FolderConversion::FinishBeside(const std::vector<Queued*>& slots,
       after.size(),
       [&](std::size_t i) {
         const std::size_t slot = after[i];
-        beside[slot] = ConvertBeside(fs_, slots[slot]->task.input, options_, convert_);
+        beside[slot] = dry_lists_.count(SharedName(slots[slot]->task.input)) != 0
+                           ? FileResult::Skipped(FileResult::Reason::kListExists)
+                           : ConvertBeside(fs_, slots[slot]->task.input, options_, convert_);
       },
       after.size() <= 1);
 }
