@@ -9,6 +9,7 @@
 #include "convert/move_ladder.h"
 #include "convert/side_file_names.h"
 #include "convert/source_names.h"
+#include "convert/webvtt_source.h"
 #include "platform/folder_path.h"
 
 namespace kestrane {
@@ -109,6 +110,11 @@ std::optional<FileResult> BesideConversion::Write(const Converter& convert) {
   if (outcome.cues == 0) return End(Kind::kSkipped, Reason::kNoSubtitle, Status::Ok());
   done_.cues = outcome.cues;
   done_.code_page = outcome.code_page;
+  // A .vtt source decodes its own text, so the converter reads UTF-8 and names no code page.
+  if (const auto* vtt = dynamic_cast<const WebVttSource*>(source_.get())) {
+    if (const std::optional<CodePage> used = vtt->legacy_code_page())
+      done_.code_page = CodePageName(*used);
+  }
   if (options_.dry_run) return std::move(done_);
   return std::nullopt;
 }

@@ -75,6 +75,20 @@ TEST(BesideConversionTest, EachStateIsConvertedAndRestoredAsItShouldBe) {
   }
 }
 
+// Either kind of source read in a legacy code page names it, as an input converted in place does.
+TEST(BesideConversionTest, TheLegacyCodePageReadIsNamed) {
+  const ConvertOptions options{.legacy = {.code_page = CodePage::kWindows1252, .detect = false}};
+  for (const char* file : {"1\n00:00:01,000 --> 00:00:02,000\ncaf\xe9\n",
+                           "WEBVTT\n\n00:01.000 --> 00:02.000\ncaf\xe9\n"}) {
+    MemoryFileSystem fs;
+    const std::filesystem::path source = file[0] == '1' ? "/d/a.srt" : "/d/a.vtt";
+    fs.AddFile(source, file);
+    EXPECT_EQ(ConvertBeside(fs, source, options, SubtitleConverter(options)).code_page,
+              "windows-1252")
+        << source;
+  }
+}
+
 TEST(BesideConversionTest, ASourceAnotherRunHoldsIsBusyAndUntouched) {
   for (const char* files : {"a.srt=S", "a.srt=S a.txt=C"}) {
     MemoryFileSystem fs;

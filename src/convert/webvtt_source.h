@@ -26,6 +26,10 @@ class WebVttSource : public ReadableFile {
   Status Rewind() override;
   Status TryLock() override { return file_->TryLock(); }
   const FileInfo& info() const override { return file_->info(); }
+  // The legacy code page the text was read in; none for UTF-8 or UTF-16, or before a read.
+  std::optional<CodePage> legacy_code_page() const {
+    return lines_ ? lines_->legacy_code_page() : std::nullopt;
+  }
 
  private:
   // Reads lines until some text waits or the file ends.
