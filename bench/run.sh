@@ -244,14 +244,6 @@ ffmpeg_big() { time_big "$1" x.srt bash -c 'exec ffmpeg -nostdin -loglevel error
 python_big() { time_big "$1" x.txt bash -c "exec $py bench/srt_convert.py \"\$(dirname \"\$0\")\""; }
 
 big() {
-  local place=$1; shift
-  rm -rf "$place"; mkdir -p "$place"; cp "$out/big/big.txt" "$place/x.srt"; sync
-  local report
-  report=$( { /usr/bin/time -f '%e %M' "$@" "$place/x.srt" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-  echo "$report"
-}
-
-big() {
   local place=$1
   echo "measuring the big file" >&2
   local load0; load0=$(load)
