@@ -79,7 +79,8 @@ class CueLines {
   // An empty line for `key`, to be written; RemoveLast takes it back.
   std::string& Add(const LineKey& key) {
     if (used_ == lines_.size()) {
-      lines_.emplace_back();
+      // Room for nearly every line, rather than growing it over the first few.
+      lines_.emplace_back().reserve(kLineRoom);
       keys_.emplace_back();
     }
     keys_[used_] = key;
@@ -89,6 +90,8 @@ class CueLines {
   void RemoveLast() { --used_; }
 
  private:
+  static constexpr std::size_t kLineRoom = 256;
+
   std::vector<LineKey> keys_;
   std::vector<std::string> lines_;  // this cue's up to used_, the rest kept for their room
   std::size_t used_ = 0;

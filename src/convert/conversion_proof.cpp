@@ -177,6 +177,7 @@ class ProofPass {
   // line is written: that line begins with the start, so it would not agree either.
   Status StartMakings(const CueBlock& block) {
     alive_.clear();
+    held_start_.reset();
     for (const FrameRate& rate : KnownRates()) {
       Status s = StartMakingsAt(rate, block);
       if (!s.ok()) return s;
@@ -252,17 +253,24 @@ class ProofPass {
       return Status::Ok();
     }
     const std::string_view ours = StartToken(start_);
-    const std::size_t start_at = ours.data() - start_.data();
-    std::string_view held;
-    Status s = candidate_.Peek(start_at + FrameCounter::kMaxTimecode + 1, &held);
-    if (!s.ok()) return s;
-    if (held.substr(0, start_at) != std::string_view(start_).substr(0, start_at)) return s;
+    // What comes before the start, the mark and the index, is the same at every rate: the
+    // candidate's start is looked for once.
+    if (!held_start_) {
+      const std::size_t start_at = ours.data() - start_.data();
+      std::string_view held;
+      Status s = candidate_.Peek(start_at + FrameCounter::kMaxTimecode + 1, &held);
+      if (!s.ok()) return s;
+      held_start_.emplace();
+      if (held.substr(0, start_at) == std::string_view(start_).substr(0, start_at)) {
+        held_start_->assign(StartToken(held.substr(kUtf8Mark.size())));
+      }
+    }
+    if (held_start_->empty()) return Status::Ok();
     const FrameCounter& timeline = rate.timeline();
     const std::optional<std::int64_t> from = timeline.ReadTimecode(ours);
-    const std::optional<std::int64_t> to =
-        timeline.ReadTimecode(StartToken(held.substr(kUtf8Mark.size())));
+    const std::optional<std::int64_t> to = timeline.ReadTimecode(*held_start_);
     if (from && to) *offset = *to - *from;
-    return s;
+    return Status::Ok();
   }
 
   // Whether the candidate holds as many bytes as the first line `making` writes for `block`.
@@ -286,8 +294,13 @@ class ProofPass {
       Status s = StartMakings(block);
       if (!s.ok()) return s;
     }
+    const bool tags_matter = block.may_hold_tags();
+    if (!first_ && mode_ == ProofMode::kWhole && alive_.size() == 1 && block.usual() &&
+        !AnyTold(block, tags_matter, alive_) && !(alive_[0].making.strip_tags && tags_matter)) {
+      return StepAlone(block);
+    }
     std::size_t longest = 0;
-    if (!WriteLines(block, &longest)) return Status::Ok();
+    if (!WriteLines(block, tags_matter, &longest)) return Status::Ok();
     first_ = false;
     if (alive_.empty()) {
       verdict_ = Verdict::kNotProven;
@@ -309,15 +322,15 @@ class ProofPass {
   // leaves alive those whose line is written; *longest the longest line. False when the block
   // holds no cue: whether it does is the same under every making, so the first line written
   // tells, and the makings alive stay.
-  bool WriteLines(const CueBlock& block, std::size_t* longest) {
-    const bool tags_matter = block.may_hold_tags();
+  bool WriteLines(const CueBlock& block, bool tags_matter, std::size_t* longest) {
     if (AnyTold(block, tags_matter, alive_)) SplitWhereTold(block, tags_matter, &alive_);
     lines_.Clear();
     if (line_of_.size() < alive_.size()) line_of_.resize(alive_.size());
     std::size_t writing = 0;
     for (std::size_t i = 0; i < alive_.size(); ++i) {
       const ListMaking& making = alive_[i].making;
-      const LineKey key = KeyOf(making, block, tags_matter);
+      // Nearly always, once the first cues are past, one way is left, and shares with none.
+      const LineKey key = alive_.size() > 1 ? KeyOf(making, block, tags_matter) : LineKey();
       std::optional<std::size_t> line = lines_.Find(key);
       if (!line) {
         std::string& text = lines_.Add(key);
@@ -338,6 +351,35 @@ class ProofPass {
     }
     if (writing != alive_.size()) alive_.resize(writing);
     return true;
+  }
+
+  // Step for nearly every cue of a whole list: one way left, which the cue does not part and
+  // whose line needs no tags removed (so written alike without removing them). Its line is
+  // written to scratch_ and compared there, to the same verdict as Step's bookkeeping for several
+  // ways would give.
+  Status StepAlone(const CueBlock& block) {
+    const ListMaking& making = alive_.front().making;
+    const std::size_t room = block.LineRoom(making) + 2;
+    if (scratch_.size() < room) scratch_.resize(room);
+    char* text = nullptr;
+    char* end = block.PutUsualLine(making, scratch_.data(), &text);
+    std::string_view held;
+    Status s;
+    if (end != nullptr) {
+      *end++ = '\r';
+      *end++ = '\n';
+      s = candidate_.Peek(end - scratch_.data(), &held);
+      if (!s.ok()) return s;
+    }
+    // Off the timeline, or apart from the candidate: no list of the way.
+    const std::string_view line(scratch_.data(), end != nullptr ? end - scratch_.data() : 0);
+    if (end != nullptr && Agree(line, held, mode_)) {
+      candidate_.Skip(line.size());
+    } else {
+      alive_.clear();
+      verdict_ = Verdict::kNotProven;
+    }
+    return s;
   }
 
   // Keeps the makings alive whose line agrees with `held`, the candidate's bytes from the line
@@ -375,7 +417,11 @@ class ProofPass {
   std::vector<std::size_t> line_of_;  // the line of each of alive_ in lines_
   std::vector<char> agrees_;          // whether each of lines_ agrees with the candidate
   std::string start_{kUtf8Mark};      // the start of a first line, as StartMakingsAt writes it
-  bool first_ = true;                 // no cue yet: the next one carries the UTF-8 mark
+  std::string scratch_;               // the line of StepAlone
+  // The candidate's first start where its line begins as ours, once InferOffset has looked;
+  // empty where it does not.
+  std::optional<std::string> held_start_;
+  bool first_ = true;  // no cue yet: the next one carries the UTF-8 mark
   std::optional<Verdict> verdict_;
 };
 

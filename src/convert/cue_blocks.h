@@ -132,16 +132,32 @@ class CueBlock {
     // Where UsualCueStart reads the first two lines, without taking the times apart; in place,
     // sized once, as this runs for every cue a proof reads.
     const std::size_t at = out->size();
-    out->resize(at + usual_->Room(making) + FurtherRoom());
-    char* p = usual_->Put(making, out->data() + at);
-    if (p == nullptr) {
+    out->resize(at + LineRoom(making));
+    char* text = nullptr;
+    const char* end = PutUsualLine(making, out->data() + at, &text);
+    if (end == nullptr) {
       out->resize(at);
       return CueLineResult::kBeforeZero;
     }
-    const std::size_t text_at = p - out->data();
-    out->resize(PutFurtherLines(p) - out->data());
+    const std::size_t text_at = text - out->data();
+    out->resize(end - out->data());
     StripCueText(making, text_at, out);
     return CueLineResult::kWritten;
+  }
+
+  // Whether UsualCueStart reads the closed block's first two lines, for LineRoom and
+  // PutUsualLine.
+  bool usual() const { return usual_.has_value(); }
+  // The room PutUsualLine needs.
+  std::size_t LineRoom(const ListMaking& making) const {
+    return usual_->Room(making) + FurtherRoom();
+  }
+  // AppendCueLine at `out`, which has LineRoom(making) bytes, but for the tags that `making`
+  // removes: the position after the line, and *text where its text starts. Null, for times the
+  // offset puts before zero.
+  char* PutUsualLine(const ListMaking& making, char* out, char** text) const {
+    *text = usual_->Put(making, out);
+    return *text != nullptr ? PutFurtherLines(*text) : nullptr;
   }
 
   // The start of the closed block's cue line as `making` writes it, its index and times each
