@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "convert/alike_makings.h"
+#include "convert/candidate_bytes.h"
 #include "convert/cue_blocks.h"
 #include "convert/file_identity.h"
 #include "convert/move_ladder.h"
@@ -47,80 +47,6 @@ std::string_view StartToken(std::string_view line) {
   if (start == line.npos) return {};
   const std::size_t end = line.find(' ', start + 1);
   return end == line.npos ? std::string_view() : line.substr(start + 1, end - start - 1);
-}
-
-// The candidate's bytes, read ahead as far as a comparison needs them.
-class Candidate {
- public:
-  explicit Candidate(ReadableFile& file) : file_(file), left_(file.info().size) {}
-
-  // `n` bytes from the read position, fewer only where the file ends.
-  Status Peek(std::size_t n, std::string_view* bytes) {
-    // Nearly always: a small file is read whole by the first look.
-    if (end_ - start_ >= n || at_end_) {
-      *bytes = std::string_view(buffer_.get() + start_, std::min(n, end_ - start_));
-      return Status::Ok();
-    }
-    return ReadAndPeek(n, bytes);
-  }
-
-  void Skip(std::size_t n) { start_ += n; }
-
- private:
-  static constexpr std::uint64_t kLeast = 4 * 1024, kMost = 64 * 1024;
-
-  Status ReadAndPeek(std::size_t n, std::string_view* bytes) {
-    while (end_ - start_ < n && !at_end_) {
-      if (start_ != 0) {
-        std::memmove(buffer_.get(), buffer_.get() + start_, end_ - start_);
-        end_ -= start_;
-        start_ = 0;
-      }
-      // As much as the file holds, for a small one, rather than a whole piece of zeros first.
-      const std::size_t want =
-          std::max(n - end_, static_cast<std::size_t>(std::clamp(left_, kLeast, kMost)));
-      if (size_ < end_ + want) {
-        // Not zeroed: only bytes read are ever looked at.
-        auto larger = std::make_unique_for_overwrite<char[]>(end_ + want);
-        if (end_ != 0) std::memcpy(larger.get(), buffer_.get(), end_);
-        buffer_ = std::move(larger);
-        size_ = end_ + want;
-      }
-      std::size_t got = 0;
-      Status s = file_.Read(buffer_.get() + end_, want, &got);
-      if (!s.ok()) return s;
-      end_ += got;
-      at_end_ = got == 0;
-      left_ -= std::min<std::uint64_t>(left_, got);
-    }
-    *bytes = std::string_view(buffer_.get() + start_, std::min(n, end_ - start_));
-    return Status::Ok();
-  }
-
-  ReadableFile& file_;
-  std::uint64_t left_;  // of the size the file had when opened
-  // Bytes read into [0, end_) of its size_, those before start_ compared already.
-  std::unique_ptr<char[]> buffer_;
-  std::size_t size_ = 0;
-  std::size_t start_ = 0;  // the read position
-  std::size_t end_ = 0;
-  bool at_end_ = false;
-};
-
-// Whether `held`, the candidate's bytes where a line is expected, agree with the line as
-// `mode` reads them: all of it in the whole mode; in the prefix mode as much of it as the
-// candidate still holds, a zero there standing for any byte.
-bool Agree(std::string_view expected, std::string_view held, ProofMode mode) {
-  if (mode == ProofMode::kWhole) {
-    return held.size() >= expected.size() &&
-           std::memcmp(expected.data(), held.data(), expected.size()) == 0;
-  }
-  const std::size_t n = std::min(expected.size(), held.size());
-  if (std::memcmp(expected.data(), held.data(), n) == 0) return true;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (held[i] != expected[i] && held[i] != '\0') return false;
-  }
-  return true;
 }
 
 enum class Verdict {
@@ -236,7 +162,7 @@ class ProofPass {
   Status StartAgrees(bool* agrees) {
     std::string_view held;
     Status s = candidate_.Peek(start_.size(), &held);
-    *agrees = s.ok() && Agree(start_, held, mode_);
+    *agrees = s.ok() && LineAgrees(start_, held, mode_);
     return s;
   }
 
@@ -373,7 +299,7 @@ class ProofPass {
     }
     // Off the timeline, or apart from the candidate: no list of the way.
     const std::string_view line(scratch_.data(), end != nullptr ? end - scratch_.data() : 0);
-    if (end != nullptr && Agree(line, held, mode_)) {
+    if (end != nullptr && LineAgrees(line, held, mode_)) {
       candidate_.Skip(line.size());
     } else {
       alive_.clear();
@@ -387,7 +313,7 @@ class ProofPass {
   void KeepAgreeing(std::string_view held) {
     agrees_.resize(lines_.size());
     for (std::size_t i = 0; i < lines_.size(); ++i)
-      agrees_[i] = Agree(lines_[i], held, mode_);
+      agrees_[i] = LineAgrees(lines_[i], held, mode_);
     std::size_t kept = 0, length = 0;
     bool lengths_differ = false;
     for (std::size_t i = 0; i < alive_.size(); ++i) {
@@ -409,7 +335,7 @@ class ProofPass {
     candidate_.Skip(length);
   }
 
-  Candidate candidate_;
+  CandidateBytes candidate_;
   const ProofMode mode_;
   std::vector<AlikeMakings> alive_;
   const bool every_making_;
