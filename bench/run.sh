@@ -50,6 +50,14 @@ time_run() {
   "$@" "$dir" >/dev/null 2>&1
   echo "$(now) - $t0" | bc -l
 }
+# time_in DIR COMMAND...: times COMMAND DIR on DIR as it stands.
+time_in() {
+  local dir=$1; shift
+  sync
+  local t0; t0=$(now)
+  "$@" "$dir" >/dev/null 2>&1
+  echo "$(now) - $t0" | bc -l
+}
 # time_copy SOURCE DIR: cp -a of SOURCE to DIR.
 time_copy() {
   rm -rf "$2"; sync
@@ -210,22 +218,31 @@ TABLE
 
 # restore PLACE LABEL: the undo of the 10,000-file tree below PLACE beside its conversion: a
 # restore converts each backup again to prove the converted file is its own before it removes it.
+# In turns: each round converts a fresh copy and then undoes that conversion, and the undo is
+# compared with the conversion of its own round, so that a slow spell slows both.
 restore() {
   local place=$1 label=$2
   echo "measuring a restore" >&2
   local load0; load0=$(load)
-  rm -rf "$place/converted"; cp -a "$out/tree" "$place/converted"; "$cli" -q "$place/converted"
-  local convert_med restore_med
-  medians convert_med time_run "$out/tree" "$place/work" "$cli" -q
-  medians restore_med time_run "$place/converted" "$place/work" "$cli" -q --restore
-  rm -rf "$place/converted" "$place/work"
+  local -a converts=() restores=() ratios=()
+  local c r
+  for _ in $(seq "$reps"); do
+    c=$(time_run "$out/tree" "$place/work" "$cli" -q)
+    r=$(time_in "$place/work" "$cli" -q --restore)
+    converts+=("$c") restores+=("$r") ratios+=("$(echo "$r / $c" | bc -l)")
+  done
+  rm -rf "$place/work"
+  local convert_med restore_med ratio_med
+  convert_med=$(printf '%s\n' "${converts[@]}" | median)
+  restore_med=$(printf '%s\n' "${restores[@]}" | median)
+  ratio_med=$(printf '%s\n' "${ratios[@]}" | median)
   cat <<TABLE
 ### Undoing 10,000 files, $label (load $load0 to $(load))
 
 | measure | result |
 |---|---|
 | \`kestrane-cli\` (converting) | $(fmt "$convert_med") s |
-| \`kestrane-cli --restore\` | $(fmt "$restore_med") s, $(ratio "$restore_med" "$convert_med") × converting (at most 1.2 in memory) |
+| \`kestrane-cli --restore\` | $(fmt "$restore_med") s, $(fmt "$ratio_med") × converting, median of the rounds (at most 1.2 in memory) |
 
 TABLE
 }

@@ -1,15 +1,10 @@
 #include "convert/convert_file.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "convert/conversion_batch.h"
 #include "convert/cue.h"
@@ -63,40 +58,6 @@ class Output {
   WorkFile& work_;
   std::string text_;
 };
-
-// The first CR or LF in [p, end), or end. Lines are short: sixteen bytes a step and no call
-// where the processor allows.
-const char* FindLineBreak(const char* p, const char* end) {
-#ifdef __SSE2__
-  const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
-  for (; end - p >= 16; p += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const unsigned hits = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr))));
-    if (hits != 0) return p + std::countr_zero(hits);
-  }
-#endif
-  while (p != end && *p != '\n' && *p != '\r')
-    ++p;
-  return p;
-}
-
-// The line at the start of some text: its bytes up to the first CR or LF, and where the next
-// line starts. `plain` when those bytes are the whole line, its CRs dropped: it ends with the
-// text, an LF or a CR LF.
-struct Line {
-  std::string_view text;
-  const char* next;
-  bool plain;
-};
-Line LineAt(const char* p, const char* end) {
-  const char* stop = FindLineBreak(p, end);
-  const std::string_view text(p, stop - p);
-  if (stop == end) return {text, end, true};
-  if (*stop == '\n') return {text, stop + 1, true};
-  if (stop + 1 != end && stop[1] == '\n') return {text, stop + 2, true};
-  return {text, stop, false};
-}
 
 // Gathers lines into cue blocks (cue_blocks.h) and writes each block's cue line to the output.
 // Counts the cues into `outcome`, and names the failed step there when the output fails.
@@ -175,15 +136,15 @@ class CueBlockWriter {
   const char* AddUsualCue(const char* p, const char* end) {
     std::string* out = output_.text();
     const std::size_t at = out->size();
-    const Line index = LineAt(p, end);
+    const SourceLine index = SourceLineAt(p, end);
     if (!index.plain || index.text.empty()) return nullptr;
-    const Line times = LineAt(index.next, end);
+    const SourceLine times = SourceLineAt(index.next, end);
     if (!times.plain || !AppendUsualCueStart(index.text, times.text, making_, out)) {
       return nullptr;
     }
     const std::size_t text_at = out->size();
     for (p = times.next; p != end;) {
-      const Line line = LineAt(p, end);
+      const SourceLine line = SourceLineAt(p, end);
       if (!line.plain) {
         out->resize(at);
         return nullptr;

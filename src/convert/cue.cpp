@@ -68,7 +68,7 @@ struct Time {
 };
 
 // The form nearly every file uses, HH:MM:SS,mmm, which is read without scanning.
-bool IsUsualForm(std::string_view token) {
+inline bool IsUsualForm(std::string_view token) {
   if (token.size() != 12) return false;
   if constexpr (std::endian::native == std::endian::little) {
     // The twelve bytes as two words: digits where the mask has FF, the separators elsewhere. A
@@ -207,20 +207,17 @@ char* PutText(std::string_view rest, char* out) {
   return out;
 }
 
-// "index start end " at the end of *out, each time written by `put_time` in at most `time_room`
-// bytes.
+// "index start end " at `p`, each time written by `put_time`; the position after it.
 template <typename PutTime>
-void PutCueStart(std::string_view index, std::string_view start, std::string_view end,
-                 std::size_t time_room, std::string* out, const PutTime& put_time) {
-  const std::size_t at = out->size();
-  out->resize(at + index.size() + 2 * time_room + 3);
-  char* p = Put(index, out->data() + at);
+char* PutCueStart(std::string_view index, std::string_view start, std::string_view end, char* p,
+                  const PutTime& put_time) {
+  p = Put(index, p);
   *p++ = ' ';
   p = put_time(start, p);
   *p++ = ' ';
   p = put_time(end, p);
   *p++ = ' ';
-  out->resize(p - out->data());
+  return p;
 }
 
 // A field of digits alone, as a number; nothing when it is empty, holds anything else, or
@@ -367,44 +364,82 @@ CueLineResult AppendCueLine(std::string_view block, const ListMaking& making, st
   return CueLineResult::kWritten;
 }
 
-bool AppendUsualCueStart(std::string_view index, std::string_view times, const ListMaking& making,
-                         std::string* out) {
+namespace {
+
+// Whether `index` and `times` are as UsualCueStart reads them; *start and *end the times.
+// Compared in place, without a call but for the times: this runs for every cue converted or
+// proven.
+inline bool ReadUsualStart(std::string_view index, std::string_view times, std::string_view* start,
+                           std::string_view* end) {
   constexpr std::size_t kTime = 12;  // HH:MM:SS,mmm
   constexpr std::string_view kArrow = " --> ";
-  if (index.empty() || std::find(index.begin(), index.end(), ' ') != index.end() ||
-      times.size() != 2 * kTime + kArrow.size() || times.substr(kTime, kArrow.size()) != kArrow) {
+  if (times.size() != 2 * kTime + kArrow.size() || times[kTime] != ' ' || times[kTime + 1] != '-' ||
+      times[kTime + 2] != '-' || times[kTime + 3] != '>' || times[kTime + 4] != ' ' ||
+      index.empty()) {
     return false;
   }
-  const std::string_view start_token = times.substr(0, kTime);
-  const std::string_view end_token = times.substr(kTime + kArrow.size());
-  if (!IsUsualForm(start_token) || !IsUsualForm(end_token)) return false;
+  for (char c : index) {
+    if (c == ' ') return false;
+  }
+  *start = std::string_view(times.data(), kTime);
+  *end = std::string_view(times.data() + kTime + kArrow.size(), kTime);
+  return IsUsualForm(*start) && IsUsualForm(*end);
+}
+
+// UsualCueStart::Put for `index` and the times `start` and `end`, as ReadUsualStart gives them.
+char* PutUsualStart(std::string_view index, std::string_view start, std::string_view end,
+                    const ListMaking& making, char* out) {
   // What AppendCueLine writes for these times, without taking them apart.
   const FrameRate& rate = making.rate;
   if (making.offset) {
     const FrameCounter& timeline = rate.timeline();
-    const std::int64_t start = timeline.FrameAt(UsualClockMs(start_token)) + *making.offset;
-    const std::int64_t end = timeline.FrameAt(UsualClockMs(end_token)) + *making.offset;
-    // Left to the block, whose result says that the cue falls before zero.
-    if (start < 0 || end < 0) return false;
-    PutCueStart(index, start_token, end_token, FrameCounter::kMaxTimecode, out,
-                [&timeline, start, end, start_token](std::string_view token, char* at) {
-                  return timeline.PutTimecode(token.data() == start_token.data() ? start : end, at);
-                });
-    return true;
+    const std::int64_t first = timeline.FrameAt(UsualClockMs(start)) + *making.offset;
+    const std::int64_t last = timeline.FrameAt(UsualClockMs(end)) + *making.offset;
+    if (first < 0 || last < 0) return nullptr;
+    return PutCueStart(
+        index, start, end, out, [&timeline, first, last, start](std::string_view token, char* at) {
+          return timeline.PutTimecode(token.data() == start.data() ? first : last, at);
+        });
   }
   if (const FrameCounter* counter = rate.counter()) {
-    PutCueStart(index, start_token, end_token, FrameCounter::kMaxTimecode, out,
-                [counter](std::string_view token, char* at) {
-                  return counter->PutTimecode(counter->FrameAt(UsualClockMs(token)), at);
-                });
-    return true;
+    return PutCueStart(index, start, end, out, [counter](std::string_view token, char* at) {
+      return counter->PutTimecode(counter->FrameAt(UsualClockMs(token)), at);
+    });
   }
-  constexpr std::size_t kClassicTimecode = 11;  // HH;MM;SS;FF
-  PutCueStart(index, start_token, end_token, kClassicTimecode, out,
-              [&rate](std::string_view token, char* at) {
-                return rate.PutFrameInSecond(UsualMs(token), PutUsualClock(token.data(), at));
-              });
-  return true;
+  return PutCueStart(index, start, end, out, [&rate](std::string_view token, char* at) {
+    return rate.PutFrameInSecond(UsualMs(token), PutUsualClock(token.data(), at));
+  });
+}
+
+}  // namespace
+
+std::optional<UsualCueStart> UsualCueStart::Read(std::string_view index, std::string_view times) {
+  std::string_view start, end;
+  if (!ReadUsualStart(index, times, &start, &end)) return std::nullopt;
+  return UsualCueStart(index, start, end);
+}
+
+char* UsualCueStart::Put(const ListMaking& making, char* out) const {
+  return PutUsualStart(index_, start_, end_, making, out);
+}
+
+CueLineResult UsualCueStart::Append(const ListMaking& making, std::string* out) const {
+  const std::size_t at = out->size();
+  out->resize(at + Room(making));
+  const char* end = Put(making, out->data() + at);
+  out->resize(end != nullptr ? end - out->data() : at);
+  return end != nullptr ? CueLineResult::kWritten : CueLineResult::kBeforeZero;
+}
+
+bool AppendUsualCueStart(std::string_view index, std::string_view times, const ListMaking& making,
+                         std::string* out) {
+  std::string_view start, end;
+  if (!ReadUsualStart(index, times, &start, &end)) return false;
+  const std::size_t at = out->size();
+  out->resize(at + UsualCueStart::Room(index, making));
+  const char* written = PutUsualStart(index, start, end, making, out->data() + at);
+  out->resize(written != nullptr ? written - out->data() : at);
+  return written != nullptr;
 }
 
 std::optional<std::string> ConvertCue(const std::string& block, const ListMaking& making) {

@@ -34,12 +34,50 @@ std::optional<std::string> ConvertCue(const std::string& block, const ListMaking
 // The same, appending the cue line to *out, which stays as it was unless it is written.
 CueLineResult AppendCueLine(std::string_view block, const ListMaking& making, std::string* out);
 
-// The start of a cue line, straight from the first two lines of a cue as nearly every file
-// writes them: `index` without a space, and `times` exactly "HH:MM:SS,mmm --> HH:MM:SS,mmm".
-// Appends "index HH;MM;SS;FF HH;MM;SS;FF " as `making` writes them and returns true; the cue line
-// of the block these lines begin is that, then each further line of the block followed by a
-// space (its formatting tags removed when the making strips them), then the line feed. False,
-// *out as it was, for lines in any other form, or times the offset puts before zero.
+// The first two lines of a cue as nearly every file writes them: an index without a space, and
+// times exactly "HH:MM:SS,mmm --> HH:MM:SS,mmm", read once and written under any making. The cue
+// line of the block these lines begin is the start they write, then each further line of the
+// block followed by a space (its formatting tags removed when the making strips them), then the
+// line feed. Views of the lines read, which must outlive it.
+class UsualCueStart {
+ public:
+  // The start of `index` and `times`; nothing for lines in any other form.
+  static std::optional<UsualCueStart> Read(std::string_view index, std::string_view times);
+
+  // Appends "index HH;MM;SS;FF HH;MM;SS;FF " as `making` writes them: kWritten, or kBeforeZero,
+  // *out as it was, for times the offset puts before zero.
+  CueLineResult Append(const ListMaking& making, std::string* out) const;
+
+  // Append's bytes at `out`, which has room for Room(making) of them: the position after them.
+  // Null for times the offset puts before zero.
+  char* Put(const ListMaking& making, char* out) const;
+  std::size_t Room(const ListMaking& making) const { return Room(index_, making); }
+  // The room for the start of a cue whose index is `index`.
+  static std::size_t Room(std::string_view index, const ListMaking& making) {
+    constexpr std::size_t kClassicTimecode = 11;  // HH;MM;SS;FF
+    const bool copied = !making.offset && making.rate.classic();
+    return index.size() + 3 + 2 * (copied ? kClassicTimecode : FrameCounter::kMaxTimecode);
+  }
+
+  // Whether `rate` without an offset and `rate` placed at offset zero write these lines alike:
+  // at a rate, whose counter is its timeline, always; at the classic frame, which copies the
+  // input's hours, minutes and seconds where the timeline computes them, when the minutes and
+  // seconds of both times are below 60. Their cue lines are then alike too, as the text does not
+  // depend on the offset.
+  bool PlacesAlikeAtZero(const FrameRate& rate) const {
+    // The first digits of MM and SS, at 3 and 6 of a time.
+    return !rate.classic() ||
+           (start_[3] < '6' && start_[6] < '6' && end_[3] < '6' && end_[6] < '6');
+  }
+
+ private:
+  UsualCueStart(std::string_view index, std::string_view start, std::string_view end)
+      : index_(index), start_(start), end_(end) {}
+
+  std::string_view index_, start_, end_;  // the times HH:MM:SS,mmm
+};
+
+// UsualCueStart::Read, then Append: false, *out as it was, for lines in any other form too.
 bool AppendUsualCueStart(std::string_view index, std::string_view times, const ListMaking& making,
                          std::string* out);
 

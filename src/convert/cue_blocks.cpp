@@ -72,10 +72,12 @@ CueBlockReader::CueBlockReader(ReadableFile& source, const LegacyEncoding& legac
 
 const CueBlock* CueBlockReader::Next() {
   if (!started_ && !Start()) return nullptr;
+  if (whole_ && NextPlain()) return &block_;
   block_.Clear();
   std::string_view line;
-  while (NextLine(&line)) {
-    const bool blank = block_.AddLine(line);
+  bool without_cr = false;
+  while (NextLine(&line, &without_cr)) {
+    const bool blank = without_cr ? block_.AddLineWithoutCr(line) : block_.AddLine(line);
     if (block_.too_long()) {
       status_ = TooLong();
       return nullptr;
@@ -89,6 +91,35 @@ const CueBlock* CueBlockReader::Next() {
   // Most files in the wild end their last cue without a blank line.
   block_.Close();
   return &block_;
+}
+
+// Nearly every block of a text held whole: its lines plain, its first two as UsualCueStart reads
+// them, taken from the text as they stand (CueBlock::SetPlain) and not copied. False, and nothing
+// read, for any other, which the lines then give as they give every block.
+bool CueBlockReader::NextPlain() {
+  const char* p = whole_->data();
+  const char* end = p + whole_->size();
+  SourceLine index = SourceLineAt(p, end);
+  // The blank lines before it.
+  while (index.plain && index.text.empty() && index.next != end)
+    index = SourceLineAt(index.next, end);
+  if (!index.plain || index.text.empty()) return false;
+  const SourceLine times = SourceLineAt(index.next, end);
+  if (!times.plain || times.text.empty()) return false;
+  const std::optional<UsualCueStart> start = UsualCueStart::Read(index.text, times.text);
+  if (!start) return false;
+  // The further lines, up to the blank one that ends the block or the end of the text.
+  const char* text_end = times.next;
+  for (p = times.next; p != end;) {
+    const SourceLine line = SourceLineAt(p, end);
+    if (!line.plain) return false;
+    p = line.next;
+    if (line.text.empty()) break;
+    text_end = line.text.data() + line.text.size();
+  }
+  block_.SetPlain(*start, std::string_view(times.next, text_end - times.next));
+  *whole_ = std::string_view(p, end - p);
+  return true;
 }
 
 bool CueBlockReader::Start() {
@@ -110,7 +141,8 @@ bool CueBlockReader::Start() {
 }
 
 // Lines as LineReader gives them: split at LF, the last one without it, none after a final LF.
-bool CueBlockReader::NextLine(std::string_view* line) {
+bool CueBlockReader::NextLine(std::string_view* line, bool* without_cr) {
+  *without_cr = false;
   if (!whole_) {
     if (lines_->ReadLine(line)) return true;
     status_ = lines_->status();
@@ -118,6 +150,15 @@ bool CueBlockReader::NextLine(std::string_view* line) {
   }
   std::string_view& rest = *whole_;
   if (rest.empty()) return false;
+  // Nearly every line: found in one pass, its CR LF or LF left out.
+  const char* end = rest.data() + rest.size();
+  const SourceLine plain = SourceLineAt(rest.data(), end);
+  if (plain.plain) {
+    *line = plain.text;
+    *without_cr = true;
+    rest = std::string_view(plain.next, end - plain.next);
+    return true;
+  }
   const std::size_t feed = rest.find('\n');
   *line = rest.substr(0, feed);
   rest.remove_prefix(feed == std::string_view::npos ? rest.size() : feed + 1);

@@ -66,6 +66,15 @@ struct TimecodeFields {
 // HH:MM:SS:FF with ':' or ';' between the fields, hours of one to seven digits and two digits
 // for each other field.
 std::optional<TimecodeFields> ReadFields(std::string_view text) {
+  // HH;MM;SS;FF as every list writes it, read without the loop below: the proof reads the first
+  // start of a list at every rate.
+  const auto digit = [&text](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+  const auto separator = [&text](std::size_t i) { return text[i] == ':' || text[i] == ';'; };
+  if (text.size() == 11 && separator(2) && separator(5) && separator(8) && digit(0) && digit(1) &&
+      digit(3) && digit(4) && digit(6) && digit(7) && digit(9) && digit(10)) {
+    const auto two = [&text](std::size_t i) { return (text[i] - '0') * 10 + (text[i + 1] - '0'); };
+    return TimecodeFields{two(0), two(3), two(6), two(9)};
+  }
   std::int64_t values[4] = {};
   std::size_t pos = 0;
   for (int field = 0; field < 4; ++field) {

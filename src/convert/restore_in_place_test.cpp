@@ -167,6 +167,20 @@ TEST(RestoreInPlaceTest, RestoreRemovesOnlyWhatConvertingTheBackupGives) {
       kept("tags removed from one cue only",
            stripped.substr(0, LineStart(stripped, 1)) + kept_tags.substr(LineStart(kept_tags, 1)),
            tagged));
+  // At the classic frame, a list placed at zero writes minutes past 59 as hours and minutes, and
+  // one without an offset copies them: the two write alike until the second cue. At 945 ms, 30
+  // fps gives another frame than either.
+  const std::string late =
+      "1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n2\r\n00:59:59,000 --> 00:61:00,945\r\n"
+      "Two\r\n\r\n3\r\n00:75:00,945 --> 00:75:01,000\r\nThree\r\n";
+  const std::string copied = ConversionOf(late),
+                    at_zero =
+                        ConversionOf(late, {.offset = TimelineOffset::Parse("00:00:00:00", {})});
+  cases.push_back(restored("unplaced, apart from placed at zero from a late cue", copied, late));
+  cases.push_back(restored("placed at zero, apart from unplaced from a late cue", at_zero, late));
+  cases.push_back(
+      kept("unplaced and placed at zero mixed once apart",
+           copied.substr(0, LineStart(copied, 2)) + at_zero.substr(LineStart(at_zero, 2)), late));
   // A walk whose listing showed name.txt and its backup alone spares its looks: the same results.
   for (const Case& c : cases) {
     for (int run = 0; run < 4; ++run) {
