@@ -103,10 +103,7 @@ sources)
     focus "$first"
     press Down Return
     wait_file "${source%.*}.txt"
-    second=$(find_window Open "$first") || exit 1
-    focus "$second"
-    press Escape
-    wait_exit 0
+    cancel_next "$first"
   done
   cd "$work"
   start_app "$program" "$subs/walk" /sources:srt,vtt

@@ -150,8 +150,13 @@ convert_one() {
   first=$(find_window Open) || exit 1
   choose "$first" "$file"
   wait_file "${file}_original"
-  second=$(find_window Open "$first") || exit 1
-  focus "$second"
+  cancel_next "$first"
+}
+# cancel_next FIRST: cancels the open-file dialog shown after the window FIRST, and waits for the
+# program to end.
+cancel_next() {
+  next=$(find_window Open "$1") || exit 1
+  focus "$next"
   press Escape
   wait_exit 0
 }

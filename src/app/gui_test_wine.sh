@@ -195,10 +195,7 @@ sources)
     sleep 1
     press Tab Tab Tab Tab Down Return
     wait_file "${source%.*}.txt"
-    second=$(find_window Open "$first") || exit 1
-    focus "$second"
-    press Escape
-    wait_exit 0
+    cancel_next "$first"
   done
   # A folder walk takes sources with /sources: (on drive C:, as start-folder says why).
   start_app "$wine" "$exe" /sources:srt,vtt "C:\\$name"

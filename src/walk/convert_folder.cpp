@@ -120,10 +120,9 @@ class FolderConversion {
   struct Pair {
     bool srt_met = false;
     std::optional<std::filesystem::path> vtt;
+    bool srt_would_list = false;  // in a dry run: the .srt would have written the list
   };
   std::map<std::filesystem::path::string_type, Pair> pairs_;
-  // In a dry run, the shared names whose .srt would have written the list.
-  std::set<std::filesystem::path::string_type> dry_lists_;
 };
 
 FolderConversion::FolderConversion(FileSystem& fs, const ConvertOptions& options,
@@ -339,8 +338,10 @@ void FolderConversion::FinishBeside(const std::vector<Queued*>& slots,
   // A dry run writes no list, so a .vtt would find none where its .srt's would be.
   if (options_.dry_run) {
     for (std::size_t slot = 0; slot < slots.size(); ++slot) {
-      if (slots[slot]->beside && !slots[slot]->after_srt && beside[slot] && beside[slot]->done())
-        dry_lists_.insert(SharedName(slots[slot]->task.input));
+      if (!slots[slot]->beside || slots[slot]->after_srt || !beside[slot] || !beside[slot]->done())
+        continue;
+      const auto pair = pairs_.find(SharedName(slots[slot]->task.input));
+      if (pair != pairs_.end()) pair->second.srt_would_list = true;
     }
   }
   if (waiting.empty() && after.empty()) return;
@@ -374,7 +375,7 @@ void FolderConversion::FinishBeside(const std::vector<Queued*>& slots,
       after.size(),
       [&](std::size_t i) {
         const std::size_t slot = after[i];
-        beside[slot] = dry_lists_.count(SharedName(slots[slot]->task.input)) != 0
+        beside[slot] = pairs_.at(SharedName(slots[slot]->task.input)).srt_would_list
                            ? FileResult::Skipped(FileResult::Reason::kListExists)
                            : ConvertBeside(fs_, slots[slot]->task.input, options_, convert_);
       },
